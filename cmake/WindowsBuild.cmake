@@ -63,6 +63,8 @@ function(suite_write_wine_tests)
     endforeach()
     set(session "[==[${SUITE_WINE_SESSION}]==]")
     set(dir "[==[${SUITE_SESSION_DIR}]==]")
+    list(JOIN dlls "\n" dll_lines)
+    file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/notebook-dlls.txt" CONTENT "${dll_lines}\n")
     file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/wine-tests.cmake" CONTENT
 "add_test(wine.session.start ${session} start ${dir}${dll_args})
 set_tests_properties(wine.session.start PROPERTIES LABELS \"wine;e2e\" TIMEOUT 300 FIXTURES_SETUP wine)

@@ -1,0 +1,142 @@
+// Prints what the suite's store holds in both hives, the Windows scheme it drives, and what
+// applying each mode would write into that scheme. A console tool for people, not for tests.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "PowerSaveMode.h"
+#include "RegistryKey.h"
+#include "SchemeStore.h"
+#include "TimeoutTables.h"
+
+namespace {
+
+const char* const kDutyNames[] = {"?", "Full", "Mid1", "Mid2", "Low"};
+const char* const kBrightnessNames[] = {"?",    "Highest", "Super1", "Super2", "Mid1",
+                                        "Mid2", "Semi1",   "Semi2",  "Lowest"};
+
+const char* Named(const char* const* names, std::size_t count, std::uint32_t value) {
+    return value < count ? names[value] : "?";
+}
+
+const char* ActionName(std::uint32_t action) {
+    switch (action) {
+    case store::kActionNone:
+        return "none";
+    case store::kActionSleep:
+        return "stand by";
+    case store::kActionHibernate:
+        return "hibernate";
+    case store::kActionShutdownOff:
+        return "power off";
+    default:
+        return "other";
+    }
+}
+
+std::string Seconds(std::uint32_t seconds) {
+    if (seconds == 0) {
+        return "never";
+    }
+    char text[32];
+    if (seconds % 3600 == 0) {
+        std::snprintf(text, sizeof text, "%u h", seconds / 3600);
+    } else {
+        std::snprintf(text, sizeof text, "%u min", seconds / 60);
+    }
+    return text;
+}
+
+void PrintAlarm(const char* name, const store::BatteryAlarm& alarm) {
+    std::printf("    %-14s %s at %u %%, action %s, notify%s%s\n", name,
+                (alarm.Enable & 0xFF) == 1 ? "on" : "off", alarm.Level, ActionName(alarm.Action),
+                (alarm.Notify & 1) ? " text" : "", (alarm.Notify & 2) ? " sound" : "");
+}
+
+void PrintGlobal(HKEY root) {
+    store::SchemeStore s;
+    s.LoadGlobal(root);
+    const auto& g = s.global;
+    std::printf("  Global settings\n");
+    std::printf("    mode on mains  %u, on battery %u\n", g.PwrSchemeAC, g.PwrSchemeDC);
+    std::printf("    hibernation    %s, tray icon %s, password on resume %s, resume on lid %s\n",
+                g.HibernateEnable ? "on" : "off", g.SysTrayBatteryMeterEnable ? "on" : "off",
+                g.PasswordLogonEnable ? "on" : "off", g.AutoResume ? "on" : "off");
+    std::printf("    cooling        %s\n", g.CoolingMethod == 2   ? "silent"
+                                           : g.CoolingMethod == 1 ? "intermediate"
+                                                                  : "max performance");
+    std::printf("    buttons        power: %s, lid: %s, sleep: %s\n", ActionName(g.PowerButton),
+                ActionName(g.LidClose), ActionName(g.SleepButton));
+    PrintAlarm("low alarm", g.LowAlarm);
+    PrintAlarm("critical alarm", g.CriticalAlarm);
+}
+
+void PrintMode(const store::PowerSaveMode& m) {
+    std::printf("  Mode %d \"%s\" (%s), icon %s, factory mode %u\n", m.id, m.NamePolicy,
+                m.ACPlug_IN == 1 ? "mains" : "battery", m.ICON, m.DefaultScheme);
+    if (m.LinkedProgram[0] != '\0') {
+        std::printf("    linked program %s\n", m.LinkedProgram);
+    }
+    static const char* const kBands[] = {"76-100 %", "51-75 %", "26-50 %", "0-25 %"};
+    std::printf("    %-9s %-5s %-8s %-8s %-8s %-8s %s\n", "column", "cpu", "panel", "monitor",
+                "disk", "stand-by", "hibernate");
+    const int columns = m.ACPlug_IN == 1 ? 1 : store::kColumns;
+    for (int c = 0; c < columns; ++c) {
+        std::printf("    %-9s %-5s %-8s %-8s %-8s %-8s %s\n", columns == 1 ? "mains" : kBands[c],
+                    Named(kDutyNames, 5, m.CPU_Duty[c]),
+                    Named(kBrightnessNames, 9, m.Brightnes[c]),
+                    Seconds(store::IndexToTimeout(m.Panel[c])).c_str(),
+                    Seconds(store::IndexToTimeout(m.HDD[c])).c_str(),
+                    Seconds(store::IndexToTimeout(m.Standby[c])).c_str(),
+                    Seconds(store::IndexToHibernateTimeout(m.Hibernate[c])).c_str());
+    }
+}
+
+void PrintModes(HKEY root) {
+    store::SchemeStore s;
+    store::RegistryKey modes(root);
+    if (!modes.Open(s.ModesPath(root), KEY_READ)) {
+        std::printf("  no modes\n");
+        return;
+    }
+    char name[store::kSubkeyNameSize];
+    for (DWORD i = 0; modes.EnumSubkey(i, name); ++i) {
+        if (s.LoadScheme(root, std::atoi(name))) {
+            PrintMode(s.mode);
+        }
+    }
+}
+
+void PrintHive(HKEY root, const char* title) {
+    std::printf("%s\n", title);
+    store::RegistryKey base(root);
+    if (!base.Exists(store::kBasePath)) {
+        std::printf("  (nothing installed)\n\n");
+        return;
+    }
+    PrintGlobal(root);
+    if (root == HKEY_CURRENT_USER) {
+        std::printf("  LastID %d\n", store::SchemeStore().ReadLastId());
+    } else {
+        std::uint32_t msgFlg = 0, nextCycle = 0;
+        store::SchemeStore().ReadReminder(msgFlg, nextCycle);
+        std::printf("  reminder: MsgFlg %u, NextCycle %u\n", msgFlg, nextCycle);
+    }
+    PrintModes(root);
+    std::printf("\n");
+}
+
+} // namespace
+
+int main() {
+    PrintHive(HKEY_CURRENT_USER, "Working copy (HKEY_CURRENT_USER)");
+    PrintHive(HKEY_LOCAL_MACHINE, "Factory copy (HKEY_LOCAL_MACHINE)");
+    const int scheme = store::FindSystemScheme();
+    if (scheme < 0) {
+        std::printf("Windows scheme \"Power Management\": not present\n");
+    } else {
+        std::printf("Windows scheme \"Power Management\": number %d\n", scheme);
+    }
+    return 0;
+}
