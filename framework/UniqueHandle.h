@@ -71,6 +71,15 @@ using UniqueIcon = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
 using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, ::DestroyMenu>>;
 using UniqueGdiObject = UniqueHandle<NullHandleTraits<HGDIOBJ, ::DeleteObject>>;
 using UniqueLocal = UniqueHandle<NullHandleTraits<HLOCAL, ::LocalFree>>;
+using UniqueGlobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
+using UniqueHook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+// Typed GDI owners, so that a bitmap cannot be handed where a font is expected.
+using UniqueBitmap = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
+using UniqueBrush = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;
+using UniqueFont = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
+// Only for DCs that were created (CreateCompatibleDC, CreateDC); GetDC and BeginPaint have their
+// own scopes in WindowDC.h and PaintDC.h.
+using UniqueDC = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
 
 // GetProcAddress gives a FARPROC; going through a plain pointer-to-function type is the
 // documented way to convert it without the compiler's function-cast warning.

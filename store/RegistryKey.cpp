@@ -69,6 +69,10 @@ bool RegistryKey::ReadBinary(const char* name, void* data, DWORD size) {
     return Query(name, REG_BINARY, data, size, true);
 }
 
+bool RegistryKey::ReadBinaryUpTo(const char* name, void* data, DWORD size) {
+    return Query(name, REG_BINARY, data, size, false);
+}
+
 bool RegistryKey::WriteWord(const char* name, std::uint32_t value) {
     if (!key_) {
         return Record(ERROR_INVALID_HANDLE);

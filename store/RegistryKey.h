@@ -28,6 +28,8 @@ public:
     bool ReadWord(const char* name, std::uint32_t& value);
     bool ReadString(const char* name, char (&text)[kTextSize]);
     bool ReadBinary(const char* name, void* data, DWORD size);
+    // A REG_BINARY value of at most size bytes; Size() then tells how many were copied.
+    bool ReadBinaryUpTo(const char* name, void* data, DWORD size);
 
     bool WriteWord(const char* name, std::uint32_t value);
     bool WriteString(const char* name, const char* text);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -267,26 +268,30 @@ namespace {
 class WindowsSchemes : public ::testing::Test {
 protected:
     const std::string cfg = kPowerCfgMachinePath;
-    std::string savedLastId;
+    // Values of the prefix's own power configuration that the tests change and put back.
+    std::map<std::string, RawValue> saved;
 
     void SetUp() override {
-        RawValue v = Raw(HKEY_LOCAL_MACHINE, cfg, "LastID");
-        savedLastId.assign(v.data.begin(), v.data.end());
+        for (const char* name : {"LastID", "DiskSpinDownMax", "DiskSpinDownMin"}) {
+            saved[name] = Raw(HKEY_LOCAL_MACHINE, cfg, name);
+        }
         DeleteKeyTree(HKEY_CURRENT_USER, std::string(kUserSchemesPath) + "\\40");
         DeleteKeyTree(HKEY_CURRENT_USER, std::string(kUserSchemesPath) + "\\41");
     }
     void TearDown() override {
         DeleteKeyTree(HKEY_CURRENT_USER, std::string(kUserSchemesPath) + "\\40");
         DeleteKeyTree(HKEY_CURRENT_USER, std::string(kUserSchemesPath) + "\\41");
-        if (savedLastId.empty()) {
-            HKEY key = nullptr;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, cfg.c_str(), 0, KEY_SET_VALUE, &key) == 0) {
-                RegDeleteValueA(key, "LastID");
-                RegCloseKey(key);
+        for (const auto& [name, value] : saved) {
+            if (value.type == REG_NONE) {
+                HKEY key = nullptr;
+                if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, cfg.c_str(), 0, KEY_SET_VALUE, &key) == 0) {
+                    RegDeleteValueA(key, name.c_str());
+                    RegCloseKey(key);
+                }
+            } else {
+                Put(HKEY_LOCAL_MACHINE, cfg, name.c_str(), value.type, value.data.data(),
+                    static_cast<DWORD>(value.data.size()));
             }
-        } else {
-            Put(HKEY_LOCAL_MACHINE, cfg, "LastID", REG_SZ, savedLastId.data(),
-                static_cast<DWORD>(savedLastId.size()));
         }
     }
     void LastId(const char* text) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "PolicyRecords.h"
+#include "PolicyRules.h"
 #include "PowerSaveMode.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
@@ -91,6 +93,30 @@ void PrintMode(const store::PowerSaveMode& m) {
                     Seconds(store::IndexToTimeout(m.Standby[c])).c_str(),
                     Seconds(store::IndexToHibernateTimeout(m.Hibernate[c])).c_str());
     }
+    // What applying each column writes into the Windows scheme.
+    for (int c = 0; c < columns; ++c) {
+        const store::ModeTimeouts t = store::ModeTimeoutsFor(m, c);
+        std::printf("    -> Windows, %-8s idle: %s after %s, monitor off %s, disk off %s, "
+                    "hibernate after stand-by %s\n",
+                    columns == 1 ? "mains" : kBands[c], ActionName(t.idleAction),
+                    Seconds(t.idleTimeout).c_str(), Seconds(t.videoTimeout).c_str(),
+                    Seconds(t.spindownTimeout).c_str(), Seconds(t.dozeS4Timeout).c_str());
+    }
+}
+
+void PrintWindowsScheme(int scheme) {
+    USER_POWER_POLICY user{};
+    MACHINE_POWER_POLICY machine{};
+    if (!store::UserPolicyRecord(user, scheme, false) ||
+        !store::MachinePolicyRecord(machine, scheme, false)) {
+        std::printf("  its policy records are missing\n");
+        return;
+    }
+    std::printf("  now: idle %s after %s, monitor off %s, disk off %s, hibernate after "
+                "stand-by %s\n",
+                ActionName(static_cast<std::uint32_t>(user.IdleAc.Action)),
+                Seconds(user.IdleTimeoutAc).c_str(), Seconds(user.VideoTimeoutAc).c_str(),
+                Seconds(user.SpindownTimeoutAc).c_str(), Seconds(machine.DozeS4TimeoutAc).c_str());
 }
 
 void PrintModes(HKEY root) {
@@ -137,6 +163,7 @@ int main() {
         std::printf("Windows scheme \"Power Management\": not present\n");
     } else {
         std::printf("Windows scheme \"Power Management\": number %d\n", scheme);
+        PrintWindowsScheme(scheme);
     }
     return 0;
 }

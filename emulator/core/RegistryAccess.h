@@ -1,0 +1,35 @@
+// Value-level registry steps of the power manager and the seed, each opening and closing its
+// key. They return a Win32 error code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a missing key
+// or value, ERROR_INVALID_DATA for a value of the wrong type or size.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace emulator {
+
+// A record of exactly `size` bytes, REG_BINARY; `data` is only written on success.
+LONG ReadRecord(HKEY root, const std::string& path, const char* name, void* data, DWORD size);
+// Creates the key when it is missing.
+LONG WriteRecord(HKEY root, const std::string& path, const char* name, const void* data,
+                 DWORD size);
+
+// A number kept as decimal REG_SZ text.
+LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
+LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value);
+
+LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text);
+LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
+                   const std::wstring& text);
+
+bool KeyExists(HKEY root, const std::string& path);
+bool ValueExists(HKEY root, const std::string& path, const char* name);
+// Names of the direct subkeys; empty when the key cannot be opened.
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
+// The key and everything below it; ERROR_FILE_NOT_FOUND when it does not exist.
+LONG DeleteKeyTree(HKEY root, const std::string& path);
+
+} // namespace emulator

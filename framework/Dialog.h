@@ -1,0 +1,53 @@
+// A dialog from a template in this module's resources, modal (DoModal, the system's modal loop)
+// or modeless (Create; its keyboard handling runs in PreTranslateMessage of our loop). A page of
+// a tab control is a modeless dialog with a DS_CONTROL | WS_CHILD template and the main dialog
+// as parent. Controls are taken over by id with SubclassDlgItem, usually in OnInitDialog.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/TextKind.h"
+#include "framework/Window.h"
+
+namespace framework {
+
+class Dialog : public Window {
+public:
+    // `kind` chooses CreateDialogParamA/W (or DialogBoxParamA/W) and so the text of the dialog
+    // window and of its controls.
+    Dialog(UINT templateId, TextKind kind) : templateId_(templateId), kind_(kind) {}
+
+    // The code given to End, or -1 when the dialog could not be made.
+    INT_PTR DoModal(HWND parent = nullptr);
+    bool Create(HWND parent = nullptr);
+    // A modal dialog returns `result` from DoModal; a modeless one is destroyed.
+    void End(INT_PTR result);
+
+    bool IsModal() const { return modal_; }
+    UINT TemplateId() const { return templateId_; }
+    HWND Item(int id) const { return ::GetDlgItem(Hwnd(), id); }
+
+    // Tab, arrow, Enter and Escape of a modeless top-level dialog; a child dialog leaves them
+    // to the dialog it sits in.
+    bool PreTranslateMessage(MSG& message) override;
+
+protected:
+    // True lets the system put the focus on the first control.
+    virtual bool OnInitDialog();
+    // Default: End(IDOK) and End(IDCANCEL).
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Default: IDOK and IDCANCEL go to OnOK and OnCancel. An override returns
+    // Dialog::OnCommand(...) for the ids it does not handle.
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    TextKind kind_;
+    bool modal_ = false;
+};
+
+} // namespace framework

@@ -1,0 +1,420 @@
+#!/usr/bin/env python3
+"""Draws the switcher's skin: the PNGs under imgs/main/ (and the artist's source stand-in).
+
+    python3 make_skin.py [output-dir]      (default: imgs/main next to this file)
+
+Deterministic, standard library only. The results are committed; the build only packs them.
+
+Geometry follows the popup's fixed layout (client pixels of the 356 x 245 window):
+battery indicator at (30, 25) 110 x 160 with its text in the bottom 40 pixels, scroll-up button
+(140, 6), scheme list (140, 28) four rows of 24, scroll-down button (140, 123), action list
+(140, 160). Rows and buttons are opaque because their controls never erase what lies beneath;
+only the list overlay cells (highlight, active mark) are translucent, as they are drawn over
+the row background.
+
+Colour key: the popup is a layered window keyed on RGB(0x30, 0x30, 0x30). Outside the rounded
+panel dlg.png is fully transparent and carries that colour; no opaque pixel of any image drawn
+on the popup is allowed to be exactly that colour, or it would show as a hole.
+"""
+
+import os
+import struct
+import sys
+
+sys.dont_write_bytecode = True  # nothing but the images is written next to the sources
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from raster import (Canvas, arc_points, circle, linear, png_bytes, radial, rect, rgb, ring,
+                    round_rect, stroke, strokes, with_alpha)
+from strokefont import text_shape, text_width
+
+KEY = (0x30, 0x30, 0x30)
+
+DLG_W, DLG_H = 356, 245
+CELL_W, CELL_H = 211, 24
+FRAME_W, FRAME_H = 110, 160
+INDICATOR = (30, 25)
+UP_BUTTON = (140, 6)
+SCHEME_LIST = (140, 28)
+DOWN_BUTTON = (140, 123)
+ACTION_LIST = (140, 160)
+PANE_X = 137          # left edge of the dark pane that holds the lists
+
+# Palette.
+BORDER = rgb("#0b0e14")
+LEFT_TOP = rgb("#46526a")
+LEFT_BOTTOM = rgb("#232938")
+PANE = rgb("#151a24")
+ROW_TOP = rgb("#222a39")
+ROW_BOTTOM = rgb("#1b212d")
+ACCENT = rgb("#48bdff")
+ACCENT_DEEP = rgb("#1d72cf")
+ACTION = rgb("#ffb347")
+ACTION_DEEP = rgb("#d9731f")
+MARK = rgb("#4fd98a")
+MARK_DEEP = rgb("#23a85b")
+TEXT = rgb("#ffffff")
+TEXT_DIM = rgb("#8e9bb1")
+TEXT_FAINT = rgb("#5d6a80")
+WHITE = rgb("#ffffff")
+BLACK = rgb("#000000")
+
+# Charge colours of frames 0..5 and how full each one is drawn.
+LEVELS = [
+    (0.07, rgb("#ff4b3e"), rgb("#b3231b")),
+    (0.21, rgb("#ff8d2e"), rgb("#c2520f")),
+    (0.43, rgb("#ffd23d"), rgb("#c79a12")),
+    (0.66, rgb("#c2e44a"), rgb("#7fa619")),
+    (0.86, rgb("#5fdc6b"), rgb("#2c9c3a")),
+    (1.00, rgb("#39e08e"), rgb("#15a35c")),
+]
+
+
+# ------------------------------------------------------------------ shared pieces
+
+
+def pill(x0, y0, x1, y1, r=6.0):
+    return round_rect(x0, y0, x1, y1, r)
+
+
+def bevel(canvas, shape_outer, shape_inner, color, opacity=1.0):
+    canvas.fill(ring(shape_outer, shape_inner), color, opacity)
+
+
+def glow(canvas, shape, color, radius, opacity=1.0):
+    layer = Canvas(canvas.w, canvas.h)
+    layer.fill(shape, color)
+    layer.blur(radius)
+    canvas.paste(layer, 0, 0, opacity)
+
+
+def bolt_shape(cx, cy, s):
+    """A lightning bolt centred on (cx, cy), s pixels tall."""
+    pts = [(0.10, -0.50), (-0.30, 0.06), (-0.02, 0.06), (-0.12, 0.50), (0.30, -0.08), (0.02, -0.08)]
+    return [[(cx + x * s, cy + y * s) for x, y in pts]]
+
+
+# ------------------------------------------------------------------ dialog background
+
+
+def left_pane_paint():
+    base = linear((0, 0), (60, DLG_H), [(0.0, LEFT_TOP), (1.0, LEFT_BOTTOM)])
+    return base
+
+
+def dialog_background():
+    c = Canvas(DLG_W, DLG_H)
+    outer = round_rect(0, 0, DLG_W, DLG_H, 10)
+    inner = round_rect(1, 1, DLG_W - 1, DLG_H - 1, 9)
+    c.fill(outer, BORDER)
+    c.fill(inner, left_pane_paint())
+    # Soft light from the top left over the battery side.
+    c.fill(inner, radial((40, 10), 190, [(0.0, with_alpha(WHITE, 0.10)), (1.0, with_alpha(WHITE, 0.0))], 1.3))
+    # Top edge highlight.
+    bevel(c, round_rect(1, 1, DLG_W - 1, DLG_H - 1, 9), round_rect(1, 2, DLG_W - 1, DLG_H - 1, 9),
+          with_alpha(WHITE, 0.16))
+
+    # The dark pane of the lists, with a bevelled seam towards the battery side.
+    c.fill(round_rect(PANE_X, 1, DLG_W - 1, DLG_H - 1, (0, 9, 9, 0)), PANE)
+    c.fill(rect(PANE_X - 1, 1, PANE_X, DLG_H - 1), BORDER)
+    c.fill(rect(PANE_X - 2, 2, PANE_X - 1, DLG_H - 2), with_alpha(WHITE, 0.07))
+
+    # Title: a bolt and the program's name.
+    c.fill(bolt_shape(18.5, 13, 12), linear((0, 7), (0, 19), [(0.0, rgb("#9fe0ff")), (1.0, ACCENT)]))
+    title = "PROFILE SWITCHER"
+    c.fill(text_shape(title, 27, 16.5, 6.6, 1.25, tracking=0.9), rgb("#d3dbe8"))
+
+    # The well the battery stands in (the indicator's frames repeat this area).
+    ix, iy = INDICATOR
+    well = round_rect(ix + 4, iy + 2, ix + 106, iy + 116, 12)
+    c.fill(well, with_alpha(BLACK, 0.24))
+    bevel(c, round_rect(ix + 4, iy + 2, ix + 106, iy + 116, 12),
+          round_rect(ix + 4, iy + 4, ix + 106, iy + 116, 12), with_alpha(BLACK, 0.35))
+    bevel(c, round_rect(ix + 4, iy + 2, ix + 106, iy + 117, 12),
+          round_rect(ix + 4, iy + 2, ix + 106, iy + 116, 12), with_alpha(WHITE, 0.10))
+
+    # Grip dots: the popup is dragged by its surface.
+    for i in range(3):
+        c.fill(circle(75 + (i - 1) * 9, 226, 1.6), with_alpha(WHITE, 0.22))
+
+    # Scheme section header, shown where the scroll-up button is when it is hidden.
+    bx, by = UP_BUTTON
+    label = "POWER SCHEMES"
+    size = 5.6
+    lw = text_width(label, size, 0.9)
+    lx = bx + (CELL_W - lw) / 2
+    c.fill(text_shape(label, lx, by + 15, size, 1.05, tracking=0.9), TEXT_FAINT)
+    for x0, x1 in ((bx + 14, lx - 8), (lx + lw + 8, bx + CELL_W - 14)):
+        c.fill(rect(x0, by + 12, x1, by + 13), with_alpha(WHITE, 0.07))
+
+    # Empty row slots of both lists.
+    for x, y in ((SCHEME_LIST[0], SCHEME_LIST[1] + 24 * r) for r in range(4)):
+        c.paste(row_cell("scheme", 0), x, y)
+    for x, y in ((ACTION_LIST[0], ACTION_LIST[1] + 24 * r) for r in range(4)):
+        c.paste(row_cell("action", 0), x, y)
+
+    # Seam between the scheme section and the actions.
+    sy = (DOWN_BUTTON[1] + CELL_H + ACTION_LIST[1]) // 2
+    c.fill(rect(PANE_X + 12, sy - 1, DLG_W - 12, sy), with_alpha(BLACK, 0.55))
+    c.fill(rect(PANE_X + 12, sy, DLG_W - 12, sy + 1), with_alpha(WHITE, 0.05))
+
+    c.mask(outer)
+    return c
+
+
+# ------------------------------------------------------------------ battery frames
+
+
+BODY = (33, 22, 77, 108)     # battery shell in frame pixels
+CAP = (45, 15, 65, 23)
+
+
+def battery_shell(c, bright=1.0):
+    x0, y0, x1, y1 = BODY
+    shell = round_rect(x0, y0, x1, y1, 9)
+    hollow = round_rect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, 6.5)
+    metal = linear((x0, 0), (x1, 0), [(0.0, rgb("#8b96a8")), (0.3, rgb("#eef2f7")),
+                                      (0.55, rgb("#c6cedb")), (1.0, rgb("#7a8597"))])
+    cx0, cy0, cx1, cy1 = CAP
+    c.fill(round_rect(cx0, cy0, cx1, cy1 + 3, (2.5, 2.5, 0, 0)), metal, bright)
+    c.fill(ring(shell, hollow), metal, bright)
+    c.fill(hollow, linear((0, y0), (0, y1), [(0.0, rgb("#0a0d13")), (1.0, rgb("#121722"))]))
+
+
+def battery_gloss(c):
+    x0, y0, x1, y1 = BODY
+    hollow = round_rect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, 6.5)
+    gloss = Canvas(c.w, c.h)
+    gloss.fill(round_rect(x0 + 6, y0 + 6, x0 + 13, y1 - 6, 3.5),
+               linear((0, y0), (0, y1), [(0.0, with_alpha(WHITE, 0.34)), (1.0, with_alpha(WHITE, 0.06))]))
+    gloss.mask(hollow)
+    c.paste(gloss)
+
+
+def charge(c, fraction, light, deep):
+    x0, y0, x1, y1 = BODY
+    inner = round_rect(x0 + 5, y0 + 5, x1 - 5, y1 - 5, 4.5)
+    top = y0 + 5
+    bottom = y1 - 5
+    level = bottom - (bottom - top) * fraction
+    layer = Canvas(c.w, c.h)
+    layer.fill(rect(x0, level, x1, y1),
+               linear((x0 + 5, 0), (x1 - 5, 0), [(0.0, deep), (0.38, light), (0.62, light), (1.0, deep)]))
+    # Surface of the charge, a little brighter.
+    layer.fill(rect(x0, level, x1, level + 1.5), with_alpha(WHITE, 0.35))
+    # Cell seams.
+    for k in range(1, 5):
+        sy = bottom - (bottom - top) * k / 5
+        if sy > level + 2:
+            layer.fill(rect(x0, sy - 0.6, x1, sy + 0.6), with_alpha(BLACK, 0.28))
+    layer.mask(inner)
+    c.paste(layer)
+
+
+def battery_frame(backdrop, n):
+    c = backdrop.copy()
+    x0, y0, x1, y1 = BODY
+    body = round_rect(x0, y0, x1, y1, 9)
+    if n <= 5:
+        fraction, light, deep = LEVELS[n]
+        glow(c, body, light, 9, 0.28)
+        battery_shell(c)
+        charge(c, fraction, light, deep)
+        if n == 0:
+            mark = strokes([[(55, 48), (55, 68)]], 4.2) + circle(55, 78, 2.4)
+            glow(c, mark, light, 4, 0.6)
+            c.fill(mark, light)
+    elif n == 6:
+        glow(c, body, ACCENT, 10, 0.35)
+        battery_shell(c)
+        inner = round_rect(x0 + 5, y0 + 5, x1 - 5, y1 - 5, 4.5)
+        c.fill(inner, radial((55, 65), 40, [(0.0, with_alpha(ACCENT, 0.45)), (1.0, with_alpha(ACCENT_DEEP, 0.15))]))
+        bolt = bolt_shape(56, 65, 50)
+        glow(c, bolt, rgb("#ffe27a"), 4, 0.8)
+        c.fill(bolt, linear((0, 40), (0, 90), [(0.0, rgb("#fff3b0")), (1.0, rgb("#ffc21a"))]))
+    else:
+        battery_shell(c, 0.55)
+        for i, a in enumerate((1.0, 0.65, 0.35)):
+            c.fill(circle(45 + i * 10, 65, 3.0), with_alpha(ACCENT, a))
+    battery_gloss(c)
+    return c
+
+
+def battery_strip(dialog):
+    ix, iy = INDICATOR
+    backdrop = dialog.crop(ix, iy, FRAME_W, FRAME_H)
+    strip = Canvas(FRAME_W * 8, FRAME_H)
+    frames = [battery_frame(backdrop, n) for n in range(8)]
+    for n, f in enumerate(frames):
+        strip.paste(f, n * FRAME_W, 0)
+    return strip, frames
+
+
+# ------------------------------------------------------------------ list rows and buttons
+
+
+def row_cell(kind, state):
+    """One 211 x 24 cell: 0 row, 1 highlight overlay, 2 active-mark overlay, 3 unused."""
+    c = Canvas(CELL_W, CELL_H)
+    slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
+    slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
+    accent, deep = (ACCENT, ACCENT_DEEP) if kind == "scheme" else (ACTION, ACTION_DEEP)
+    if state in (0, 3):
+        dim = 0.55 if state == 3 else 1.0
+        c.fill(rect(0, 0, CELL_W, CELL_H), PANE)
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, ROW_TOP), (1.0, ROW_BOTTOM)]), dim)
+        bevel(c, slot, pill(2.5, 3.5, CELL_W - 2.5, CELL_H - 2.5), with_alpha(WHITE, 0.07 * dim))
+        if kind == "scheme":
+            c.fill(ring(circle(26, 12, 5.6), circle(26, 12, 4.4)), with_alpha(WHITE, 0.24 * dim))
+        else:
+            c.fill(stroke([(24, 8), (28, 12), (24, 16)], 1.6), with_alpha(WHITE, 0.32 * dim))
+    elif state == 1:
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, with_alpha(accent, 0.50)), (1.0, with_alpha(deep, 0.42))]))
+        bevel(c, slot, slot_in, with_alpha(accent, 0.95))
+        c.fill(pill(4, 4, CELL_W - 4, 11, (4.5, 4.5, 0, 0)), with_alpha(WHITE, 0.10))
+    else:
+        c.fill(circle(26, 12, 8.5), with_alpha(MARK, 0.22))
+        c.fill(circle(26, 12, 6.6), linear((0, 6), (0, 18), [(0.0, MARK), (1.0, MARK_DEEP)]))
+        c.fill(stroke([(22.6, 12.3), (25.1, 14.8), (29.5, 9.6)], 1.9), WHITE)
+        c.fill(pill(2.5, 5, 5.0, CELL_H - 5, 1.2), MARK)
+    return c
+
+
+def row_strip(kind):
+    strip = Canvas(CELL_W * 4, CELL_H)
+    for state in range(4):
+        strip.paste(row_cell(kind, state), state * CELL_W, 0)
+    return strip
+
+
+def chevron(direction, cx, cy):
+    d = -1 if direction == "up" else 1
+    return [(cx - 6.5, cy - 3 * d), (cx, cy + 3 * d), (cx + 6.5, cy - 3 * d)]
+
+
+def button_cell(direction, state):
+    """One 211 x 24 state: 0 normal, 1 hover, 2 pressed, 3 unused (drawn as disabled)."""
+    c = Canvas(CELL_W, CELL_H)
+    c.fill(rect(0, 0, CELL_W, CELL_H), PANE)
+    slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
+    slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
+    cx, cy = CELL_W / 2, 12.0
+    if state == 0:
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#252e3e")), (1.0, rgb("#1c2330"))]))
+        bevel(c, slot, pill(2.5, 3.5, CELL_W - 2.5, CELL_H - 2.5), with_alpha(WHITE, 0.08))
+        arrow = rgb("#a9b8cd")
+    elif state == 1:
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#2b3a52")), (1.0, rgb("#212c3e"))]))
+        bevel(c, slot, slot_in, with_alpha(ACCENT, 0.75))
+        glow(c, stroke(chevron(direction, cx, cy), 2.4), ACCENT, 3, 0.9)
+        arrow = rgb("#7fd2ff")
+    elif state == 2:
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#0e121a")), (1.0, rgb("#171d28"))]))
+        bevel(c, slot, pill(2.5, 4.5, CELL_W - 2.5, CELL_H - 2.5), with_alpha(BLACK, 0.6))
+        bevel(c, slot, slot_in, with_alpha(ACCENT, 0.45))
+        cy += 1
+        arrow = ACCENT
+    else:
+        c.fill(slot, rgb("#1a1f29"))
+        arrow = rgb("#465063")
+    # Faint rails either side of the arrow.
+    for x0, x1 in ((18, cx - 18), (cx + 18, CELL_W - 18)):
+        c.fill(rect(x0, cy - 0.5, x1, cy + 0.5), with_alpha(WHITE, 0.05 if state != 3 else 0.02))
+    c.fill(stroke(chevron(direction, cx, cy), 2.3), arrow)
+    return c
+
+
+def button_strip(direction):
+    strip = Canvas(CELL_W * 4, CELL_H)
+    for state in range(4):
+        strip.paste(button_cell(direction, state), state * CELL_W, 0)
+    return strip
+
+
+# ------------------------------------------------------------------ preview
+
+
+def list_text(c, text, x, y, width):
+    # The program shows names longer than 20 characters as 17 and an ellipsis.
+    if len(text) > 20:
+        text = text[:17] + "..."
+    shape = text_shape(text, x + 50, y + 15.5, 8.4, 1.15)
+    c.fill(shape, TEXT)
+
+
+def sample(dialog, frames):
+    c = dialog.copy()
+    ix, iy = INDICATOR
+    c.paste(frames[3], ix, iy)
+    label = "62%"
+    w = text_width(label, 7.6)
+    c.fill(text_shape(label, ix + (FRAME_W - w) / 2, iy + 120 + 12, 7.6, 1.1), TEXT)
+
+    schemes = ["Balanced", "Power saver", "High performance", "Presentation", "Quiet office"]
+    sx, sy = SCHEME_LIST
+    for r in range(4):
+        y = sy + 24 * r
+        c.paste(row_cell("scheme", 0), sx, y)
+        if r == 1:
+            c.paste(row_cell("scheme", 1), sx, y)
+        if r == 0:
+            c.paste(row_cell("scheme", 2), sx, y)
+        list_text(c, schemes[r], sx, y, 120)
+    c.paste(button_cell("down", 0), *DOWN_BUTTON)
+
+    ax, ay = ACTION_LIST
+    for r, name in enumerate(["Sleep", "Restart", "Shut Down", None]):
+        y = ay + 24 * r
+        c.paste(row_cell("action", 0), ax, y)
+        if name:
+            list_text(c, name, ax, y, 130)
+    c.mask(round_rect(0, 0, DLG_W, DLG_H, 10))
+    return c
+
+
+# ------------------------------------------------------------------ the artist's source
+
+
+def xcf_stub(width, height):
+    """An XCF header for an empty RGB canvas: the artist's working file travels with the
+    skin but is never read by the program."""
+    out = bytearray(b"gimp xcf file\0")
+    out += struct.pack(">III", width, height, 0)     # RGB image
+    out += struct.pack(">II", 17, 1) + b"\x01"       # compression: RLE
+    out += struct.pack(">II", 0, 0)                  # end of image properties
+    out += struct.pack(">I", 0)                      # no layers
+    out += struct.pack(">I", 0)                      # no channels
+    return bytes(out)
+
+
+# ------------------------------------------------------------------ output
+
+
+def write_png(path, canvas, size):
+    assert (canvas.w, canvas.h) == size, (path, canvas.w, canvas.h)
+    with open(path, "wb") as f:
+        f.write(png_bytes(canvas, hidden_rgb=KEY, avoid=KEY))
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "imgs", "main")
+    os.makedirs(out, exist_ok=True)
+    dialog = dialog_background()
+    strip, frames = battery_strip(dialog)
+    # The dialog alone shows the start-up picture where the indicator sits.
+    dialog_with_battery = dialog.copy()
+    dialog_with_battery.paste(frames[7], *INDICATOR)
+    write_png(os.path.join(out, "dlg.png"), dialog_with_battery, (356, 245))
+    write_png(os.path.join(out, "bt.png"), strip, (880, 160))
+    write_png(os.path.join(out, "slist.png"), row_strip("scheme"), (844, 24))
+    write_png(os.path.join(out, "plist.png"), row_strip("action"), (844, 24))
+    write_png(os.path.join(out, "btnup.png"), button_strip("up"), (844, 24))
+    write_png(os.path.join(out, "btndown.png"), button_strip("down"), (844, 24))
+    write_png(os.path.join(out, "sample.png"), sample(dialog, frames), (356, 245))
+    with open(os.path.join(out, "btxx.xcf"), "wb") as f:
+        f.write(xcf_stub(880, 160))
+
+
+if __name__ == "__main__":
+    main()

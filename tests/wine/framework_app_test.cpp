@@ -1,0 +1,248 @@
+// The application object's loop and start/exit path, and menus with their state step.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Menu.h"
+#include "framework/Window.h"
+#include "framework_test_ids.h"
+#include "framework_test_support.h"
+
+using framework::Application;
+using framework::CommandState;
+using framework::Menu;
+using framework::TextKind;
+using framework::Window;
+
+namespace {
+
+constexpr UINT kDestroy = WM_APP + 10;
+
+// Writes what it sees into a shared log, and may keep keys from the windows below it.
+class Logged : public Window {
+public:
+    Logged(std::vector<std::string>& log, const char* name) : log_(log), name_(name) {}
+    bool consume = false;
+    bool throwInPreTranslate = false;
+
+    bool PreTranslateMessage(MSG& message) override {
+        if (message.message == WM_KEYDOWN) {
+            log_.push_back(name_ + " pre");
+            if (throwInPreTranslate) {
+                throw std::runtime_error("pre");
+            }
+            return consume;
+        }
+        return false;
+    }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_KEYDOWN) {
+            log_.push_back(name_ + " key");
+        }
+        if (message == kDestroy) {
+            Destroy();
+            return 0;
+        }
+        return Window::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    std::vector<std::string>& log_;
+    std::string name_;
+};
+
+class TestApp : public Application {
+public:
+    explicit TestApp(TextKind kind) : Application(kind) {}
+    bool start = true;
+    Window* mainWindow = nullptr;
+    int exits = 0;
+    std::vector<UINT> commands;
+
+    bool InitInstance() override {
+        if (mainWindow != nullptr) {
+            SetMainWindow(mainWindow);
+            mainWindow->Post(kDestroy);
+        }
+        return start;
+    }
+    int ExitInstance() override {
+        ++exits;
+        return Application::ExitInstance();
+    }
+    bool OnCommand(UINT id) override {
+        commands.push_back(id);
+        return true;
+    }
+    void OnUpdateCommand(CommandState& state) override {
+        if (state.Id() == IDM_FW_NESTED) {
+            state.SetCheck();
+        }
+    }
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override { fwtest::RegisterTestClasses(); }
+    std::vector<std::string> log;
+};
+
+TEST_F(AppTest, PreTranslateSeesKeysFirstFromTheInnermostWindowOut) {
+    TestApp app(TextKind::Narrow);
+    Logged parent(log, "parent");
+    Logged child(log, "child");
+    ASSERT_TRUE(parent.Create(fwtest::kNarrowClass, "p", {.style = WS_POPUP}));
+    ASSERT_TRUE(child.Create(
+        fwtest::kNarrowClass, "c",
+        {.style = WS_CHILD, .x = 0, .y = 0, .width = 10, .height = 10, .parent = parent.Hwnd()}));
+    child.Post(WM_KEYDOWN, VK_DOWN, 1);
+    ::PostQuitMessage(5);
+    EXPECT_EQ(app.Run(), 5);
+    EXPECT_EQ(log, (std::vector<std::string>{"child pre", "parent pre", "child key"}));
+
+    log.clear();
+    parent.consume = true;
+    child.Post(WM_KEYDOWN, VK_UP, 1);
+    ::PostQuitMessage(6);
+    EXPECT_EQ(app.Run(), 6);
+    EXPECT_EQ(log, (std::vector<std::string>{"child pre", "parent pre"}));
+
+    log.clear();
+    parent.consume = false;
+    child.throwInPreTranslate = true;
+    child.Post(WM_KEYDOWN, VK_UP, 1);
+    ::PostQuitMessage(0);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"child pre", "child key"}))
+        << "a throwing PreTranslateMessage leaves the message to normal dispatch";
+}
+
+TEST_F(AppTest, FailedStartRunsExitInstanceWithoutTheLoop) {
+    TestApp app(TextKind::Wide);
+    app.start = false;
+    ::PostQuitMessage(9); // would end a loop that should not run
+    EXPECT_EQ(app.Execute(), Application::kInitFailed);
+    EXPECT_EQ(app.exits, 1);
+    MSG quit;
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(AppTest, DestroyingTheMainWindowEndsTheProgram) {
+    TestApp app(TextKind::Wide);
+    EXPECT_EQ(Application::Current(), &app);
+    Logged frame(log, "frame");
+    ASSERT_TRUE(frame.Create(fwtest::kWideClass, L"frame", {.style = WS_POPUP}));
+    app.mainWindow = &frame;
+    EXPECT_EQ(app.Execute(), 0);
+    EXPECT_EQ(app.exits, 1);
+    EXPECT_EQ(frame.Hwnd(), nullptr);
+    EXPECT_EQ(app.MainWindow(), nullptr);
+}
+
+TEST_F(AppTest, CommandLineIsWhatFollowsTheProgramName) {
+    TestApp app(TextKind::Narrow);
+    const std::string whole = ::GetCommandLineA();
+    const std::string tail = app.CommandLineA();
+    ASSERT_LE(tail.size(), whole.size());
+    EXPECT_EQ(whole.substr(whole.size() - tail.size()), tail);
+    EXPECT_EQ(tail.find("framework_tests"), std::string::npos) << tail;
+    if (whole.find(" --gtest") != std::string::npos) { // as the test run starts us
+        EXPECT_EQ(tail.rfind("--gtest", 0), 0u) << tail;
+        EXPECT_EQ(std::wstring(app.CommandLineW()).rfind(L"--gtest", 0), 0u);
+    }
+}
+
+// Owner of the test menu: checks the first command, greys the second, and notes the states
+// the menu had when the system announced it, just before it shows.
+class MenuOwner : public Window {
+public:
+    std::vector<UINT> statesAtPopup;
+    int updates = 0;
+
+    void OnUpdateCommand(CommandState& state) override {
+        ++updates;
+        if (state.Id() == IDM_FW_FIRST) {
+            state.SetCheck();
+        } else if (state.Id() == IDM_FW_SECOND) {
+            state.Enable(false);
+        }
+    }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_INITMENUPOPUP && statesAtPopup.empty()) {
+            const auto menu = reinterpret_cast<HMENU>(wParam);
+            for (UINT id : {IDM_FW_FIRST, IDM_FW_SECOND, IDM_FW_LEFT_ALONE}) {
+                statesAtPopup.push_back(::GetMenuState(menu, id, MF_BYCOMMAND));
+            }
+        }
+        if (message == WM_ENTERIDLE) {
+            ::EndMenu();
+        }
+        return Window::WindowProc(message, wParam, lParam);
+    }
+    void OnTimer(UINT_PTR) override { ::EndMenu(); }
+};
+
+TEST_F(AppTest, TrackedMenuHasItsStatesBeforeItShowsAndAFollowingMessage) {
+    TestApp app(TextKind::Narrow);
+    MenuOwner owner;
+    ASSERT_TRUE(owner.Create(fwtest::kNarrowClass, "owner", {.style = WS_POPUP}));
+    app.SetMainWindow(&owner);
+    Menu menu = Menu::Load(IDR_FW_MENU);
+    ASSERT_TRUE(menu);
+    const HMENU popup = menu.SubMenu(0);
+    owner.SetTimer(1, 1000); // ends the menu should the idle message not come
+
+    Menu::Track(popup, owner, POINT{20, 20});
+    ASSERT_EQ(owner.statesAtPopup.size(), 3u);
+    EXPECT_EQ(owner.statesAtPopup[0] & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(owner.statesAtPopup[1] & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+    EXPECT_EQ(owner.statesAtPopup[2] & MF_GRAYED, static_cast<UINT>(MF_GRAYED))
+        << "a state the owner does not set stays";
+    EXPECT_EQ(::GetMenuState(popup, IDM_FW_NESTED, MF_BYCOMMAND) & MF_CHECKED,
+              static_cast<UINT>(MF_CHECKED))
+        << "the application decides what the main window leaves open, in pop-ups too";
+    MSG null;
+    EXPECT_TRUE(::PeekMessageW(&null, owner.Hwnd(), WM_NULL, WM_NULL, PM_REMOVE));
+    app.SetMainWindow(nullptr);
+}
+
+TEST_F(AppTest, MenuShownBySomeoneElseGetsItsStatesOnInitMenuPopup) {
+    MenuOwner owner;
+    ASSERT_TRUE(owner.Create(fwtest::kNarrowClass, "owner", {.style = WS_POPUP}));
+    Menu menu = Menu::Load(IDR_FW_MENU);
+    const HMENU popup = menu.SubMenu(0);
+    owner.Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(::GetMenuState(popup, IDM_FW_FIRST, MF_BYCOMMAND) & MF_CHECKED,
+              static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(::GetMenuState(popup, IDM_FW_SECOND, MF_BYCOMMAND) & MF_GRAYED,
+              static_cast<UINT>(MF_GRAYED));
+
+    const int updates = owner.updates;
+    owner.Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, TRUE));
+    EXPECT_EQ(owner.updates, updates) << "the window menu's commands are the system's";
+    EXPECT_FALSE(Menu::Load(9999));
+}
+
+TEST_F(AppTest, MainWindowPassesUnhandledMenuCommandsToTheApplication) {
+    TestApp app(TextKind::Narrow);
+    Logged frame(log, "frame");
+    ASSERT_TRUE(frame.Create(fwtest::kNarrowClass, "frame", {.style = WS_POPUP}));
+    frame.Send(WM_COMMAND, MAKEWPARAM(57664, 0), 0);
+    EXPECT_TRUE(app.commands.empty()) << "only the main window routes to the application";
+    app.SetMainWindow(&frame);
+    frame.Send(WM_COMMAND, MAKEWPARAM(57664, 0), 0);
+    EXPECT_EQ(app.commands, std::vector<UINT>{57664});
+    app.SetMainWindow(nullptr);
+}
+
+} // namespace
