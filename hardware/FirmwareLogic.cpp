@@ -6,12 +6,15 @@ bool IsBrightnessStep(std::uint32_t step) {
     return step >= kBrightnessStepFirst && step <= kBrightnessStepLast;
 }
 
+// Worked out in 64 bits: a damaged stored step may be any word, and only the steps 1 to 8
+// are ever sent, but the trace lines show what the others would have meant.
 int BrightnessUpsideDown(std::uint32_t step) {
-    return 8 - static_cast<int>(step);
+    return static_cast<int>(8 - static_cast<std::int64_t>(step));
 }
 
 int BrightnessPercent(std::uint32_t step) {
-    return (BrightnessUpsideDown(step) * 5 + 5) * 25 / 10;
+    const std::int64_t upsideDown = 8 - static_cast<std::int64_t>(step);
+    return static_cast<int>((upsideDown * 5 + 5) * 25 / 10);
 }
 
 std::uint32_t WakeBitsWith(std::uint32_t current, std::uint32_t bit, bool on) {

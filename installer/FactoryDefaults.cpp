@@ -20,24 +20,65 @@ struct FactoryMode {
 
 // Columns 1..3 of the mains mode are never applied; they are stored as shipped.
 constexpr FactoryMode kModes[kFactoryModeCount] = {
-    {152, 148, 1, {1, 0, 0, 0}, {1, 0, 0, 0}, {1, 8, 8, 8}, {1, 8, 8, 8}, {11, 0, 0, 0},
+    {152,
+     148,
+     1,
+     {1, 0, 0, 0},
+     {1, 0, 0, 0},
+     {1, 8, 8, 8},
+     {1, 8, 8, 8},
+     {11, 0, 0, 0},
      {1, 1, 1, 1}},
-    {153, 149, 0, {4, 4, 4, 4}, {8, 8, 8, 8}, {14, 15, 16, 16}, {14, 14, 14, 14},
-     {12, 12, 13, 13}, {1, 1, 1, 1}},
-    {154, 150, 0, {1, 3, 4, 4}, {5, 6, 8, 8}, {13, 14, 15, 16}, {13, 14, 14, 14},
-     {12, 12, 13, 13}, {1, 1, 1, 1}},
-    {155, 151, 0, {1, 1, 1, 1}, {1, 1, 1, 1}, {12, 13, 14, 15}, {12, 13, 14, 14},
-     {11, 12, 12, 13}, {1, 1, 1, 1}},
-    {156, 157, 0, {1, 1, 1, 1}, {4, 4, 4, 4}, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1},
+    {153,
+     149,
+     0,
+     {4, 4, 4, 4},
+     {8, 8, 8, 8},
+     {14, 15, 16, 16},
+     {14, 14, 14, 14},
+     {12, 12, 13, 13},
+     {1, 1, 1, 1}},
+    {154,
+     150,
+     0,
+     {1, 3, 4, 4},
+     {5, 6, 8, 8},
+     {13, 14, 15, 16},
+     {13, 14, 14, 14},
+     {12, 12, 13, 13},
+     {1, 1, 1, 1}},
+    {155,
+     151,
+     0,
+     {1, 1, 1, 1},
+     {1, 1, 1, 1},
+     {12, 13, 14, 15},
+     {12, 13, 14, 14},
+     {11, 12, 12, 13},
+     {1, 1, 1, 1}},
+    {156,
+     157,
+     0,
+     {1, 1, 1, 1},
+     {4, 4, 4, 4},
+     {1, 1, 1, 1},
+     {1, 1, 1, 1},
+     {1, 1, 1, 1},
      {1, 1, 1, 1}},
 };
 
-bool Valid(int n) { return n >= 0 && n < kFactoryModeCount; }
+bool Valid(int n) {
+    return n >= 0 && n < kFactoryModeCount;
+}
 
 } // namespace
 
-int FactoryNameId(int n) { return Valid(n) ? kModes[n].nameId : 0; }
-int FactoryDescriptionId(int n) { return Valid(n) ? kModes[n].descriptionId : 0; }
+int FactoryNameId(int n) {
+    return Valid(n) ? kModes[n].nameId : 0;
+}
+int FactoryDescriptionId(int n) {
+    return Valid(n) ? kModes[n].descriptionId : 0;
+}
 
 bool InstallsDvdMode(unsigned modelCode, unsigned languageId) {
     return !(modelCode == kJapaneseModel && languageId == kJapaneseLanguage);

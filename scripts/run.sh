@@ -16,5 +16,13 @@ trap '"$root/scripts/wine-session" stop "$S"' EXIT
 
 run() { "$root/scripts/wine-exec" "$S" 60 "$@"; }
 
-echo "== The store and the Windows scheme it drives"
-run "$build/win/tools/storedump.exe"
+# The suite's programs live together in one folder of the prefix, as an installation would
+# put them; the notebook's own libraries are in system32.
+app="$S/prefix/drive_c/Program Files/Power Management"
+mkdir -p "$app"
+for f in installer/Tobrinel.dll; do
+    [ -f "$build/win/$f" ] && cp -f "$build/win/$f" "$app/"
+done
+
+echo "== Installing the factory modes (Initial), then what the store holds"
+run "$build/win/tools/storedump.exe" --initial "C:\\Program Files\\Power Management\\Tobrinel.dll"

@@ -66,8 +66,7 @@ bool PowerApi::SetActivePwrScheme(UINT scheme, PGLOBAL_POWER_POLICY global, PPOW
     return fn != nullptr && LowByte(fn(scheme, global, policy));
 }
 
-bool PowerApi::WritePwrScheme(PUINT scheme, LPWSTR name, LPWSTR description,
-                              PPOWER_POLICY policy) {
+bool PowerApi::WritePwrScheme(PUINT scheme, LPWSTR name, LPWSTR description, PPOWER_POLICY policy) {
     auto fn = Proc<WritePwrSchemeFn>(PowerEntry::WritePwrScheme);
     return fn != nullptr && LowByte(fn(scheme, name, description, policy));
 }

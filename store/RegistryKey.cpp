@@ -22,8 +22,7 @@ bool RegistryKey::Exists(const std::string& path) {
     return found;
 }
 
-bool RegistryKey::Query(const char* name, DWORD expectedType, void* data, DWORD size,
-                        bool exact) {
+bool RegistryKey::Query(const char* name, DWORD expectedType, void* data, DWORD size, bool exact) {
     if (!key_) {
         return Record(ERROR_INVALID_HANDLE);
     }
@@ -86,16 +85,16 @@ bool RegistryKey::WriteString(const char* name, const char* text) {
         return Record(ERROR_INVALID_HANDLE);
     }
     const auto size = static_cast<DWORD>(std::strlen(text) + 1);
-    return Record(::RegSetValueExA(key_.Get(), name, 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(text), size));
+    return Record(
+        ::RegSetValueExA(key_.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size));
 }
 
 bool RegistryKey::WriteBinary(const char* name, const void* data, DWORD size) {
     if (!key_) {
         return Record(ERROR_INVALID_HANDLE);
     }
-    return Record(::RegSetValueExA(key_.Get(), name, 0, REG_BINARY,
-                                   static_cast<const BYTE*>(data), size));
+    return Record(
+        ::RegSetValueExA(key_.Get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data), size));
 }
 
 bool RegistryKey::EnumSubkey(DWORD index, char (&name)[kSubkeyNameSize]) {

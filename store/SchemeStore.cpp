@@ -56,7 +56,9 @@ constexpr TextValue kModeTexts[] = {
     {"LinkedProgram", &PowerSaveMode::LinkedProgram},
 };
 
-bool IsMachine(HKEY root) { return root == HKEY_LOCAL_MACHINE; }
+bool IsMachine(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE;
+}
 
 // The registry does not promise a terminator in what it stored; never write past the field.
 void WriteText(RegistryKey& key, const char* name, const char (&text)[kTextSize]) {
@@ -74,7 +76,9 @@ void SchemeStore::ResetScheme() {
     mode.id = id;
 }
 
-void SchemeStore::ResetGlobal() { global = GlobalPowerSettings{}; }
+void SchemeStore::ResetGlobal() {
+    global = GlobalPowerSettings{};
+}
 
 std::string SchemeStore::GlobalPath(HKEY root) const {
     return basePath + (IsMachine(root) ? "\\Default\\GlobalPowerPolicy" : "\\GlobalPowerPolicy");
@@ -167,7 +171,9 @@ void SchemeStore::SaveScheme(HKEY root, int id) {
     }
 }
 
-void SchemeStore::DeleteScheme(HKEY root, int id) { DeleteKeyTree(root, ModePath(root, id)); }
+void SchemeStore::DeleteScheme(HKEY root, int id) {
+    DeleteKeyTree(root, ModePath(root, id));
+}
 
 void SchemeStore::CopyFrom(const SchemeStore& other) {
     imageIndex = other.imageIndex;
@@ -276,10 +282,9 @@ int BatteryColumn() {
 std::string SystemErrorText(DWORD code) {
     char* buffer = nullptr;
     const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-            FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<char*>(&buffer), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&buffer),
+        0, nullptr);
     framework::UniqueLocal owner(buffer);
     if (length == 0 || buffer == nullptr) {
         char fallback[48];

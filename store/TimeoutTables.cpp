@@ -33,11 +33,15 @@ std::uint32_t Find(const std::array<std::uint32_t, N>& table, std::uint32_t seco
 
 } // namespace
 
-std::uint32_t IndexToTimeout(std::uint32_t index) { return Lookup(kTimeouts, index); }
+std::uint32_t IndexToTimeout(std::uint32_t index) {
+    return Lookup(kTimeouts, index);
+}
 std::uint32_t IndexToHibernateTimeout(std::uint32_t index) {
     return Lookup(kHibernateTimeouts, index);
 }
-std::uint32_t TimeoutToIndex(std::uint32_t seconds) { return Find(kTimeouts, seconds); }
+std::uint32_t TimeoutToIndex(std::uint32_t seconds) {
+    return Find(kTimeouts, seconds);
+}
 std::uint32_t HibernateTimeoutToIndex(std::uint32_t seconds) {
     return Find(kHibernateTimeouts, seconds);
 }

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "../../framework/UniqueHandle.h"
 #include "PolicyRecords.h"
 #include "PolicyRules.h"
 #include "PowerSaveMode.h"
@@ -86,8 +88,7 @@ void PrintMode(const store::PowerSaveMode& m) {
     const int columns = m.ACPlug_IN == 1 ? 1 : store::kColumns;
     for (int c = 0; c < columns; ++c) {
         std::printf("    %-9s %-5s %-8s %-8s %-8s %-8s %s\n", columns == 1 ? "mains" : kBands[c],
-                    Named(kDutyNames, 5, m.CPU_Duty[c]),
-                    Named(kBrightnessNames, 9, m.Brightnes[c]),
+                    Named(kDutyNames, 5, m.CPU_Duty[c]), Named(kBrightnessNames, 9, m.Brightnes[c]),
                     Seconds(store::IndexToTimeout(m.Panel[c])).c_str(),
                     Seconds(store::IndexToTimeout(m.HDD[c])).c_str(),
                     Seconds(store::IndexToTimeout(m.Standby[c])).c_str(),
@@ -119,7 +120,7 @@ void PrintWindowsScheme(int scheme) {
                 Seconds(user.SpindownTimeoutAc).c_str(), Seconds(machine.DozeS4TimeoutAc).c_str());
 }
 
-void PrintModes(HKEY root) {
+void PrintModes(HKEY root, bool detailed) {
     store::SchemeStore s;
     store::RegistryKey modes(root);
     if (!modes.Open(s.ModesPath(root), KEY_READ)) {
@@ -128,8 +129,14 @@ void PrintModes(HKEY root) {
     }
     char name[store::kSubkeyNameSize];
     for (DWORD i = 0; modes.EnumSubkey(i, name); ++i) {
-        if (s.LoadScheme(root, std::atoi(name))) {
+        if (!s.LoadScheme(root, std::atoi(name))) {
+            continue;
+        }
+        if (detailed) {
             PrintMode(s.mode);
+        } else {
+            std::printf("  Mode %d \"%s\" (%s)\n", s.mode.id, s.mode.NamePolicy,
+                        s.mode.ACPlug_IN == 1 ? "mains" : "battery");
         }
     }
 }
@@ -149,13 +156,31 @@ void PrintHive(HKEY root, const char* title) {
         store::SchemeStore().ReadReminder(msgFlg, nextCycle);
         std::printf("  reminder: MsgFlg %u, NextCycle %u\n", msgFlg, nextCycle);
     }
-    PrintModes(root);
+    // The factory copy only in short: restoring a mode copies it whole.
+    PrintModes(root, root == HKEY_CURRENT_USER);
     std::printf("\n");
+}
+
+// Runs the installer library's "Initial" the way the suite's programs do.
+int RunInitial(const char* library) {
+    framework::UniqueModule module(::LoadLibraryA(library));
+    using InitialFn = int (*)();
+    const auto initial = framework::ProcAddress<InitialFn>(module.Get(), "Initial");
+    if (initial == nullptr) {
+        std::fprintf(stderr, "cannot call Initial of %s (error %lu)\n", library,
+                     static_cast<unsigned long>(::GetLastError()));
+        return 1;
+    }
+    std::printf("Initial of %s returned %d\n\n", library, initial());
+    return 0;
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--initial") == 0 && RunInitial(argv[2]) != 0) {
+        return 1;
+    }
     PrintHive(HKEY_CURRENT_USER, "Working copy (HKEY_CURRENT_USER)");
     PrintHive(HKEY_LOCAL_MACHINE, "Factory copy (HKEY_LOCAL_MACHINE)");
     const int scheme = store::FindSystemScheme();
