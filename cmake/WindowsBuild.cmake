@@ -105,3 +105,12 @@ function(suite_wine_gtest name)
     endif()
     suite_wine_test(NAME ${name} COMMAND ${name} --gtest_color=no ${filter} TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# The exact export table of a deliverable or of a library of the emulated notebook.
+function(suite_check_exports target)
+    string(CONCAT line
+        "add_test(unit.exports.${target} [==[${PROJECT_SOURCE_DIR}/scripts/check-exports]==] "
+        "[==[$<TARGET_FILE:${target}>]==] ${ARGN})\n"
+        "set_tests_properties(unit.exports.${target} PROPERTIES LABELS unit TIMEOUT 30)\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_WINE_TESTS "${line}")
+endfunction()
