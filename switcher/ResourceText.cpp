@@ -1,0 +1,14 @@
+#include "ResourceText.h"
+
+namespace switcher {
+
+std::wstring LoadResourceText(HINSTANCE module, UINT id) {
+    // With a zero length LoadStringW hands out the resource's own copy, which is not
+    // terminated; the length it returns bounds it.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 && text != nullptr ? std::wstring(text, static_cast<std::size_t>(length))
+                                         : std::wstring();
+}
+
+} // namespace switcher

@@ -1,0 +1,278 @@
+#include "DriverSupport.h"
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace drivers {
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a message box
+constexpr UINT kSendTimeoutMs = 2000;
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool OwnedByOtherProcess(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    return pid != 0 && pid != ::GetCurrentProcessId();
+}
+
+struct WindowSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    if (ClassOf(window) == search->className && OwnedByOtherProcess(window)) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(const char* className) {
+    WindowSearch search{className, {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string TextOf(HWND window) {
+    char text[1024] = {};
+    DWORD_PTR length = 0;
+    // WM_GETTEXT is copied between processes by the system; a hung owner must not hang us.
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
+    return text;
+}
+
+std::string Narrow(const wchar_t* text) {
+    char narrow[1024] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+// Memory inside another process for messages whose parameter is a pointer the system does not
+// copy between processes (the tooltip messages): the pointer must be valid over there.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, SIZE_T size)
+        : process_(process), base_(static_cast<BYTE*>(::VirtualAllocEx(
+                                 process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))) {}
+    ~RemoteBuffer() {
+        if (base_ != nullptr) {
+            ::VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        }
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    BYTE* At(SIZE_T offset) const { return base_ + offset; }
+    bool Valid() const { return base_ != nullptr; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
+        return ::WriteProcessMemory(process_, At(offset), data, size, nullptr) != FALSE;
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const {
+        return ::ReadProcessMemory(process_, At(offset), data, size, nullptr) != FALSE;
+    }
+
+private:
+    HANDLE process_;
+    BYTE* base_;
+};
+
+// Every tool of one tooltip window of another process, by its text.
+void CollectTips(HWND tooltip, std::vector<std::string>& tips) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                       PROCESS_QUERY_INFORMATION,
+                                   FALSE, pid);
+    if (process == nullptr) {
+        return;
+    }
+    {
+        constexpr SIZE_T kTextOffset = 1024;
+        constexpr WPARAM kTextChars = 1024;
+        RemoteBuffer remote(process, kTextOffset + kTextChars * sizeof(wchar_t));
+        DWORD_PTR count = 0;
+        ::SendMessageTimeoutW(tooltip, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                              &count);
+        for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            DWORD_PTR found = 0;
+            if (!remote.Write(0, &info, sizeof info) ||
+                !::SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, i,
+                                       reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
+                                       kSendTimeoutMs, &found) ||
+                !found || !remote.Read(0, &info, sizeof info)) {
+                continue;
+            }
+            const wchar_t empty = 0;
+            remote.Write(kTextOffset, &empty, sizeof empty);
+            info.lpszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
+            remote.Write(0, &info, sizeof info);
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(tooltip, TTM_GETTEXTW, kTextChars,
+                                  reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
+                                  kSendTimeoutMs, &ignored);
+            wchar_t text[kTextChars + 1] = {};
+            remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t));
+            tips.push_back(Narrow(text));
+        }
+    }
+    ::CloseHandle(process);
+}
+
+} // namespace
+
+std::int64_t NowMicroseconds() {
+    LARGE_INTEGER frequency{}, now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+HWND WaitForWindow(const char* className, bool wantGone, double seconds) {
+    const std::int64_t end = NowMicroseconds() + static_cast<std::int64_t>(seconds * 1e6);
+    for (;;) {
+        HWND window = ::FindWindowA(className, nullptr);
+        if ((window != nullptr) != wantGone) {
+            return window;
+        }
+        if (NowMicroseconds() >= end) {
+            return window;
+        }
+        ::Sleep(kPollMs);
+    }
+}
+
+std::vector<BoxReading> MessageBoxes() {
+    std::vector<BoxReading> boxes;
+    for (HWND window : TopLevelWindows("#32770")) {
+        HWND text = ::GetDlgItem(window, kMessageBoxTextId);
+        if (text == nullptr || !::IsWindowVisible(window)) {
+            continue;
+        }
+        BoxReading box;
+        box.window = window;
+        box.caption = TextOf(window);
+        box.text = TextOf(text);
+        box.topmost = (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+bool PopupMenuShown() {
+    for (HWND menu : TopLevelWindows("#32768")) {
+        if (::IsWindowVisible(menu)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> NotificationTips() {
+    std::vector<std::string> tips;
+    for (HWND tooltip : TopLevelWindows(TOOLTIPS_CLASSA)) {
+        CollectTips(tooltip, tips);
+    }
+    return tips;
+}
+
+std::string SystemErrorText(DWORD code) {
+    char text[512] = {};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+    return text;
+}
+
+namespace {
+
+// One entry of the system's process list (SystemProcessInformation), as the 32-bit system
+// lays it out. The list is the one place that reports another process's handle count and
+// processor times under every Windows version and under Wine.
+struct ProcessEntry {
+    ULONG nextEntryOffset;
+    ULONG threads;
+    LARGE_INTEGER reserved[3];
+    LARGE_INTEGER createTime;
+    LARGE_INTEGER userTime;
+    LARGE_INTEGER kernelTime;
+    USHORT nameLength;
+    USHORT nameMaximumLength;
+    PWSTR name;
+    LONG basePriority;
+    HANDLE processId;
+    HANDLE parentProcessId;
+    ULONG handleCount;
+    ULONG sessionId;
+    ULONG_PTR pageDirectoryBase;
+    SIZE_T peakVirtualSize;
+    SIZE_T virtualSize;
+    ULONG pageFaultCount;
+    SIZE_T peakWorkingSetSize;
+    SIZE_T workingSetSize;
+    SIZE_T quotaPeakPagedPoolUsage;
+    SIZE_T quotaPagedPoolUsage;
+    SIZE_T quotaPeakNonPagedPoolUsage;
+    SIZE_T quotaNonPagedPoolUsage;
+    SIZE_T pagefileUsage;
+};
+
+static_assert(sizeof(void*) != 4 || offsetof(ProcessEntry, handleCount) == 0x4C);
+static_assert(sizeof(void*) != 4 || offsetof(ProcessEntry, workingSetSize) == 0x68);
+
+constexpr ULONG kSystemProcessInformation = 5;
+using QuerySystemInformationFn = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+} // namespace
+
+bool ReadProcessStats(DWORD pid, ProcessStats& stats) {
+    const auto query = reinterpret_cast<QuerySystemInformationFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return false;
+    }
+    std::vector<BYTE> list(1 << 20);
+    ULONG size = 0;
+    if (query(kSystemProcessInformation, list.data(), static_cast<ULONG>(list.size()), &size) <
+        0) {
+        return false;
+    }
+    for (std::size_t offset = 0; offset + sizeof(ProcessEntry) <= list.size();) {
+        ProcessEntry entry;
+        std::memcpy(&entry, list.data() + offset, sizeof entry);
+        if (reinterpret_cast<ULONG_PTR>(entry.processId) == pid) {
+            stats.handles = entry.handleCount;
+            stats.workingSet = entry.workingSetSize;
+            stats.privateBytes = entry.pagefileUsage;
+            stats.cpuMicroseconds =
+                static_cast<std::uint64_t>(entry.userTime.QuadPart + entry.kernelTime.QuadPart) /
+                10;
+            HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+            if (process != nullptr) {
+                stats.gdiObjects = ::GetGuiResources(process, GR_GDIOBJECTS);
+                stats.userObjects = ::GetGuiResources(process, GR_USEROBJECTS);
+                ::CloseHandle(process);
+            }
+            return true;
+        }
+        if (entry.nextEntryOffset == 0) {
+            return false;
+        }
+        offset += entry.nextEntryOffset;
+    }
+    return false;
+}
+
+} // namespace drivers

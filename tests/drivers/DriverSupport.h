@@ -1,0 +1,61 @@
+// Small pieces the test drivers share: finding windows by polling, timing, and reading other
+// processes' windows (message boxes, the notification area's tooltips).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace drivers {
+
+inline constexpr char kTrayClass[] = "TvPMClass";
+
+// The tray window's private messages and the numbers the tray reacts to.
+inline constexpr UINT kTrayNotify = 0x8064;
+inline constexpr UINT kSchemeChanged = 0x806E;
+inline constexpr UINT kTrayExit = 0x8078;
+inline constexpr UINT kRefreshPowerOptions = 0x8082;
+inline constexpr WPARAM kTrayIconId = 128;
+inline constexpr UINT kFirstSchemeCommand = 33768;
+
+// Microseconds on the performance counter.
+std::int64_t NowMicroseconds();
+
+// Polls for a top-level window of the class until it exists (wantGone false) or is gone (true)
+// or the time is up. The window found, or null.
+HWND WaitForWindow(const char* className, bool wantGone, double seconds);
+
+// A window of another process that looks like a message box, as the user would read it.
+struct BoxReading {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text;
+    bool topmost = false;
+};
+std::vector<BoxReading> MessageBoxes();
+
+// Whether another process shows a pop-up menu (class "#32768") right now.
+bool PopupMenuShown();
+
+// Tips of the icons in the notification area: the tooltips the shell keeps for them, read out
+// of the shell's process.
+std::vector<std::string> NotificationTips();
+
+// The system's text for an error code, as a message box built from it shows it.
+std::string SystemErrorText(DWORD code);
+
+// What the system's process list says of a process (GetProcessHandleCount and
+// GetProcessTimes report nothing useful for other processes under Wine).
+struct ProcessStats {
+    DWORD handles = 0;
+    SIZE_T workingSet = 0;
+    SIZE_T privateBytes = 0;
+    std::uint64_t cpuMicroseconds = 0; // user plus kernel time
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+};
+bool ReadProcessStats(DWORD pid, ProcessStats& stats);
+
+} // namespace drivers

@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Benchmarks of the tray program, each against a yardstick measured in the same run and the
+same prefix (benchbaseline.exe):
+
+- apply round trip: SendMessage(WM_SCHEME_CHANGED) until it returns, against a window that
+  does only the same registry, power-manager and firmware work;
+- idle cost: processor time over a stretch with five linked modes and a program in the
+  foreground, against a program with a 1 s timer that does nothing;
+- soak: many applies, alternating the power source; handle count and memory of the tray
+  against the yardstick doing the same applies.
+
+The figures go to a Markdown report. Nothing here fails on a figure: a benchmark informs."""
+
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from traye2e import TERVANE_USER, TrayE2E  # noqa: E402
+
+BASELINE = "TvPMBaseline"
+IDLE_BASELINE = "TvPMIdleBaseline"
+ROUND_TRIP_AIM = 1.25
+IDLE_AIM = 1.5
+
+
+def add_arguments(parser):
+    parser.add_argument("--rounds", type=int, default=200,
+                        help="round trips measured per program")
+    parser.add_argument("--idle-seconds", type=float, default=60,
+                        help="length of the idle stretch (300 for the full benchmark)")
+    parser.add_argument("--applies", type=int, default=1000,
+                        help="applies of the soak (10000 for the full benchmark)")
+    parser.add_argument("--switch-every", type=int, default=10,
+                        help="every n-th apply of the soak flips the power source")
+    parser.add_argument("--report", required=True)
+
+
+def stats(t, window_class):
+    line = t.drive("--class", window_class, "stats").split()
+    return {k: int(v) for k, v in (item.split("=") for item in line)}
+
+
+def round_trips(t, window_class, count):
+    return [int(us) for us in
+            t.drive("--class", window_class, "scheme-changed", str(count), seconds=600).split()]
+
+
+def summary(values):
+    ordered = sorted(values)
+    return {"median": statistics.median(ordered), "mean": statistics.fmean(ordered),
+            "p90": ordered[int(len(ordered) * 0.9) - 1], "min": ordered[0]}
+
+
+def interleaved(t, classes, rounds, block=25):
+    for window_class in classes:
+        round_trips(t, window_class, 20)  # warm the caches of every program
+    times = {c: [] for c in classes}
+    for _ in range(max(1, rounds // block)):
+        for window_class in classes:
+            times[window_class] += round_trips(t, window_class, block)
+    return times
+
+
+def bench_round_trip(t, rounds, report):
+    times = interleaved(t, ("TvPMClass", BASELINE), rounds)
+    tray, base = summary(times["TvPMClass"]), summary(times[BASELINE])
+    # The same with the icon hidden (SysTrayBatteryMeterEnable 0): every apply then removes an
+    # icon that is already gone instead of adding it again, which isolates the shell's share.
+    meter = TERVANE_USER + r"\GlobalPowerPolicy"
+    t.reg_add(meter, "SysTrayBatteryMeterEnable", "REG_DWORD", 0)
+    hidden = summary(interleaved(t, ("TvPMClass",), rounds)["TvPMClass"])
+    t.reg_add(meter, "SysTrayBatteryMeterEnable", "REG_DWORD", 1)
+    t.drive("scheme-changed")
+    ratio = tray["median"] / base["median"]
+    report.append("## Apply round trip (WM_SCHEME_CHANGED, SendMessage until it returns)\n")
+    report.append(f"{len(times[BASELINE])} round trips each, interleaved in blocks of 25.\n")
+    report.append("| program | median µs | mean µs | p90 µs | min µs |")
+    report.append("|---|---|---|---|---|")
+    for name, s in (("Halvik.exe", tray), ("baseline", base),
+                     ("Halvik.exe, icon hidden", hidden)):
+        report.append(f"| {name} | {s['median']:.0f} | {s['mean']:.0f} | {s['p90']:.0f} | "
+                      f"{s['min']:.0f} |")
+    report.append(f"\nRatio of medians: **{ratio:.2f}×** (aim ≤ {ROUND_TRIP_AIM}×); with the "
+                  f"icon hidden {hidden['median'] / base['median']:.2f}×.\n")
+    return ratio
+
+
+def cpu_over(t, classes, seconds):
+    """Processor time (ms) each program used over the stretch, and the stretch's length."""
+    before = {c: stats(t, c) for c in classes}
+    started = time.monotonic()
+    time.sleep(seconds)
+    after = {c: stats(t, c) for c in classes}
+    elapsed = time.monotonic() - started
+    return {c: (after[c]["cpu_us"] - before[c]["cpu_us"]) / 1000 for c in classes}, elapsed
+
+
+def bench_idle(t, seconds, report):
+    foreground = t.start_program(os.path.join(t.options.drivers, "linkedapp.exe"),
+                                 "Foreground", str(int(seconds) * 2 + 120))
+    idle = t.start_program(os.path.join(t.options.drivers, "benchbaseline.exe"), "timer")
+    t.drive("--class", IDLE_BASELINE, "wait-window", "30")
+    classes = ("TvPMClass", IDLE_BASELINE)
+    time.sleep(3)
+    unlinked, unlinked_elapsed = cpu_over(t, classes, seconds)
+    # Five linked mains modes: every tick of the linked-program check opens the foreground
+    # program once per mode and lists its modules.
+    for mode in range(5):
+        key = TERVANE_USER + rf"\PowerPolicy\{mode}"
+        t.reg_add(key, "ACPlug_IN", "REG_DWORD", 1)
+        t.reg_add(key, "LinkedProgram", "REG_SZ", rf"C:\Linked Apps\Tool{mode}.exe")
+    t.drive("scheme-changed")
+    time.sleep(3)
+    mark = t.journal.mark()
+    linked, elapsed = cpu_over(t, classes, seconds)
+    applies = len(t.journal.since(mark, "powrprof", "SetActivePwrScheme"))
+    base = linked[IDLE_BASELINE]
+    ratio = linked["TvPMClass"] / base if base else float("inf")
+    report.append("## Idle cost (another program in the foreground)\n")
+    report.append(f"Two stretches of {seconds:.0f} s, the same yardstick running in both.\n")
+    report.append("| program | CPU ms | CPU ms per minute | share of one processor |")
+    report.append("|---|---|---|---|")
+    rows = (("Halvik.exe, factory modes (nothing linked)", unlinked["TvPMClass"],
+             unlinked_elapsed),
+            ("Halvik.exe, five linked modes", linked["TvPMClass"], elapsed),
+            ("1 s timer baseline", base, elapsed))
+    for name, ms, span in rows:
+        report.append(f"| {name} | {ms:.0f} | {ms * 60 / span:.1f} | "
+                      f"{ms / (span * 1000) * 100:.2f} % |")
+    report.append(f"\nRatio with five linked modes: **{ratio:.2f}×** (aim ≤ {IDLE_AIM}×). "
+                  f"Applies during the linked stretch: {applies}. Wine reports processor time "
+                  "in steps of 10 ms.\n")
+    t.drive("--class", IDLE_BASELINE, "exit", check=False)
+    for p in (foreground, idle):
+        p.terminate()
+        t.wait_exit(p, 20)
+    return ratio
+
+
+def soak(t, window_class, applies, switch_every):
+    battery = "Z:" + t.battery.replace("/", "\\")
+    samples = []
+    for line in t.drive("--class", window_class, "soak", str(applies), battery,
+                        str(switch_every), str(max(1, applies // 20)),
+                        seconds=applies * 2 + 600).splitlines():
+        fields = dict(item.split("=") for item in line.split())
+        samples.append({k: int(v) for k, v in fields.items()})
+    return samples
+
+
+def bench_soak(t, applies, switch_every, report):
+    t.set_battery(ac=True, percent=100)
+    began = time.monotonic()
+    tray = soak(t, "TvPMClass", applies, switch_every)
+    took = time.monotonic() - began
+    base = soak(t, BASELINE, applies, switch_every)
+    report.append("## Soak\n")
+    report.append(f"{applies} applies, every {switch_every}th one a change of power source "
+                  f"(WM_POWERBROADCAST after the fake battery flipped), the others "
+                  f"WM_SCHEME_CHANGED; {took:.0f} s for the tray.\n")
+    report.append("| program | handles first → last | working set KB first → last | "
+                  "private KB first → last | growth per 1000 applies (private KB) |")
+    report.append("|---|---|---|---|---|")
+    growth = {}
+    for name, s in (("Halvik.exe", tray), ("baseline", base)):
+        first, last = s[1] if len(s) > 1 else s[0], s[-1]
+        span = max(1, last["apply"] - first["apply"])
+        growth[name] = (last["private"] - first["private"]) / 1024 * 1000 / span
+        report.append(f"| {name} | {first['handles']} → {last['handles']} | "
+                      f"{first['workingset'] // 1024} → {last['workingset'] // 1024} | "
+                      f"{first['private'] // 1024} → {last['private'] // 1024} | "
+                      f"{growth[name]:.1f} |")
+    report.append("\nSamples (tray): " + ", ".join(
+        f"{s['apply']}: {s['handles']} h / {s['private'] // 1024} KB" for s in tray) + "\n")
+    report.append(f"Growth of the tray beyond the baseline: "
+                  f"**{growth['Halvik.exe'] - growth['baseline']:.1f} KB per 1000 applies**. "
+                  "Wine reports the size of a process's handle table, which doubles, rather "
+                  "than the handles in use.\n")
+
+
+def main():
+    t = TrayE2E(__doc__, add_arguments)
+    o = t.options
+    report = ["# Tray benchmarks\n",
+              f"Run {time.strftime('%Y-%m-%d %H:%M')} under {os.uname().sysname} with "
+              f"{os.cpu_count()} processors; load average at start "
+              f"{os.getloadavg()[0]:.1f}.\n"]
+    t.create_prefix()
+    t.start_tray(seconds=o.applies * 2 + o.idle_seconds + 1800)
+    baseline = t.start_program(os.path.join(o.drivers, "benchbaseline.exe"), "apply",
+                               seconds=o.applies * 2 + o.idle_seconds + 1800, battery=True)
+    t.drive("--class", BASELINE, "wait-window", "30")
+    with t.case("apply round trip"):
+        bench_round_trip(t, o.rounds, report)
+    with t.case("soak"):
+        bench_soak(t, o.applies, o.switch_every, report)
+    with t.case("idle cost"):
+        bench_idle(t, o.idle_seconds, report)
+    t.drive("--class", BASELINE, "exit", check=False)
+    t.wait_exit(baseline, 20)
+    with open(o.report, "w") as f:
+        f.write("\n".join(report) + "\n")
+    print("\n".join(report))
+    print(f"report: {o.report}")
+    return t.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,192 @@
+// pivoradriver: looks at and pokes the running switcher for its end-to-end test.
+//
+//   pivoradriver state                       "window PID VISIBLE X Y W H" or "none"
+//   pivoradriver wait-window SECONDS         until the popup's window exists: "window PID"
+//   pivoradriver wait-gone SECONDS           until it is gone
+//   pivoradriver wait-visible 0|1 SECONDS    until it is hidden or shown: elapsed ms
+//   pivoradriver power EVENT                 sends WM_POWERBROADCAST(EVENT, 0), as the system
+//   pivoradriver tray-icon                   "icon 1" when the switcher's notification icon is
+//                                            there, "icon 0" when not
+//   pivoradriver active-scheme               the active power scheme's name
+//   pivoradriver close-class CLASS           posts WM_CLOSE to the window of CLASS
+//   pivoradriver launch-time CLASS MESSAGE SECONDS PROGRAM [ARGS]
+//                                            starts PROGRAM and prints the microseconds until a
+//                                            window of CLASS exists, then sends that window
+//                                            MESSAGE (one that ends the program) and waits for
+//                                            the program to end
+//
+// Exit status 0 on success, 1 when a wait ran out, 2 for a bad command line.
+
+// The switcher's scheme functions are Vista's; the suite's tree builds for XP by default.
+#undef WINVER
+#undef _WIN32_WINNT
+#define WINVER 0x0601
+#define _WIN32_WINNT 0x0601
+#include <windows.h>
+#include <shellapi.h>
+#include <powrprof.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+const wchar_t kPopupClass[] = L"The Dialog of Pivora";
+constexpr UINT kTrayIconId = 110;
+
+HWND Popup() {
+    return ::FindWindowW(kPopupClass, nullptr);
+}
+
+double Seconds(const wchar_t* text) {
+    return text != nullptr ? std::wcstod(text, nullptr) : 10.0;
+}
+
+template <typename Done>
+bool WaitUntil(double seconds, Done done) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000.0);
+    while (!done()) {
+        if (::GetTickCount64() >= end) {
+            return false;
+        }
+        ::Sleep(20);
+    }
+    return true;
+}
+
+int State() {
+    HWND popup = Popup();
+    if (popup == nullptr) {
+        std::printf("none\n");
+        return 0;
+    }
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(popup, &pid);
+    RECT rect{};
+    ::GetWindowRect(popup, &rect);
+    std::printf("window %lu %d %ld %ld %ld %ld\n", pid, ::IsWindowVisible(popup) ? 1 : 0, rect.left,
+                rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int TrayIcon() {
+    // Modifying nothing succeeds exactly when the icon is there.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = Popup();
+    data.uID = kTrayIconId;
+    const bool present = data.hWnd != nullptr && ::Shell_NotifyIconW(NIM_MODIFY, &data);
+    std::printf("icon %d\n", present ? 1 : 0);
+    return 0;
+}
+
+int ActiveScheme() {
+    GUID* active = nullptr;
+    if (::PowerGetActiveScheme(nullptr, &active) != ERROR_SUCCESS || active == nullptr) {
+        std::printf("none\n");
+        return 1;
+    }
+    wchar_t name[1024] = L"";
+    DWORD size = sizeof(name);
+    ::PowerReadFriendlyName(nullptr, active, nullptr, nullptr, reinterpret_cast<UCHAR*>(name),
+                            &size);
+    ::LocalFree(active);
+    std::printf("%ls\n", name);
+    return 0;
+}
+
+int LaunchTime(int argc, wchar_t** argv) {
+    if (argc < 6) {
+        return 2;
+    }
+    const wchar_t* windowClass = argv[2];
+    const UINT closeMessage = std::wcstoul(argv[3], nullptr, 0);
+    const double seconds = Seconds(argv[4]);
+    std::wstring command;
+    for (int i = 5; i < argc; ++i) {
+        command += (i > 5 ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    LARGE_INTEGER frequency{}, start{}, now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        std::printf("cannot start, error %lu\n", ::GetLastError());
+        return 1;
+    }
+    ::CloseHandle(process.hThread);
+    const bool found = WaitUntil(seconds, [&] {
+        // Polled finely: this is the measurement.
+        return ::FindWindowW(windowClass, nullptr) != nullptr;
+    });
+    ::QueryPerformanceCounter(&now);
+    if (found) {
+        ::PostMessageW(::FindWindowW(windowClass, nullptr), closeMessage, 0, 0);
+    }
+    // The program shares this one's output: this one may end only after it.
+    if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 1);
+    }
+    ::CloseHandle(process.hProcess);
+    if (!found) {
+        std::printf("timeout\n");
+        return 1;
+    }
+    std::printf("%lld\n", (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        return 2;
+    }
+    const std::wstring command = argv[1];
+    if (command == L"state") {
+        return State();
+    }
+    if (command == L"wait-window" || command == L"wait-gone") {
+        const bool gone = command == L"wait-gone";
+        const bool ok = WaitUntil(Seconds(argc > 2 ? argv[2] : nullptr),
+                                  [gone] { return (Popup() == nullptr) == gone; });
+        return ok ? State() : 1;
+    }
+    if (command == L"wait-visible" && argc > 2) {
+        const bool wanted = std::wcstol(argv[2], nullptr, 10) != 0;
+        const ULONGLONG start = ::GetTickCount64();
+        const bool ok = WaitUntil(Seconds(argc > 3 ? argv[3] : nullptr), [wanted] {
+            HWND popup = Popup();
+            return popup != nullptr && (::IsWindowVisible(popup) != FALSE) == wanted;
+        });
+        std::printf("%llu\n", ::GetTickCount64() - start);
+        return ok ? 0 : 1;
+    }
+    if (command == L"power" && argc > 2) {
+        DWORD_PTR result = 0;
+        const WPARAM event = std::wcstoul(argv[2], nullptr, 0);
+        return ::SendMessageTimeoutW(Popup(), WM_POWERBROADCAST, event, 0, SMTO_ABORTIFHUNG, 10000,
+                                     &result) != 0
+                   ? 0
+                   : 1;
+    }
+    if (command == L"tray-icon") {
+        return TrayIcon();
+    }
+    if (command == L"active-scheme") {
+        return ActiveScheme();
+    }
+    if (command == L"close-class" && argc > 2) {
+        HWND window = ::FindWindowW(argv[2], nullptr);
+        return window != nullptr && ::PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (command == L"launch-time") {
+        return LaunchTime(argc, argv);
+    }
+    return 2;
+}

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""The tray program follows the power source and the battery: start on mains, unplugging,
+battery bands, charging, a disconnected console and a resume, each checked in the emulator's
+journal and in the Windows scheme's policy records."""
+
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from traye2e import (TrayE2E, brightness_percent, expect, expect_equal,  # noqa: E402
+                     expected_effect, expected_policies, words)
+
+SETTLE = 1.0  # seconds a handler has to show effects it should not have
+
+
+def applies(t, mark):
+    return t.journal.since(mark, "powrprof", "SetActivePwrScheme")
+
+
+def brightness_calls(t, mark):
+    return [int(words(e["args"])["argument"])
+            for e in t.journal.since(mark, "Zelnor", "ControlMethodEx")
+            if words(e["args"]).get("method") == "BCME"]
+
+
+def expect_one_apply(t, mark, scheme, mode, column, what):
+    found = applies(t, mark)
+    expect_equal(len(found), 1, f"{what}: SetActivePwrScheme calls")
+    expect_equal(words(found[0]["args"]).get("id"), str(scheme), f"{what}: scheme activated")
+    expect_equal(found[0]["result"], expected_effect(mode, column), f"{what}: what took effect")
+    expect_equal(brightness_calls(t, mark), [brightness_percent(mode["Brightnes"][column])],
+                 f"{what}: brightness sent")
+
+
+def expect_nothing_applied(t, mark, what):
+    time.sleep(SETTLE)
+    expect_equal(applies(t, mark), [], f"{what}: SetActivePwrScheme calls")
+    firmware = [e["args"] for e in t.journal.since(mark, "Zelnor")]
+    expect_equal(firmware, [], f"{what}: firmware calls")
+
+
+def power_change(t, ac=None, percent=None):
+    t.set_battery(ac, percent)
+    mark = t.journal.mark()
+    # Sent: the driver returns once the tray has handled the change (and slept its 200 ms).
+    expect_equal(t.drive("power-status").strip(), "1", "WM_POWERBROADCAST answer")
+    return mark
+
+
+def expect_tip(t, source, mode, percent):
+    tip = f"{source} ( {mode['NamePolicy']} Mode ), Battery Remaining: {percent} %"
+    tips = t.drive("tooltip").splitlines()
+    expect(tip in tips, f"tip {tip!r} not among {tips}")
+
+
+def main():
+    t = TrayE2E(__doc__)
+    t.create_prefix()
+    mark = t.journal.mark()
+    t.start_tray()
+    scheme = t.power_management_scheme()
+    settings = t.user_global()
+    ac_mode = t.mode(settings["PwrSchemeAC"])
+    dc_mode = t.mode(settings["PwrSchemeDC"])
+
+    with t.case("start on mains applies the mains mode"):
+        expect(scheme is not None, "no Windows scheme named Power Management")
+        t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=20)
+        expect_one_apply(t, mark, scheme, ac_mode, 0, "start")
+        policies = t.scheme_policies(scheme)
+        for name, value in expected_policies(ac_mode, 0).items():
+            expect_equal(policies[name], (value, value), f"policy {name}")
+        expect_equal(policies["forced_throttle"], (100, 100), "forced throttle")
+        hooks = t.journal.since(mark, "VodovEriz", "KeyboardHook_Start")
+        expect_equal([(words(h["args"])["message"], h["result"]) for h in hooks],
+                     [("0x00008032", "1")], "keyboard hook started")
+        fan = [words(e["args"])["argument"] for e in t.journal.since(mark, "Zelnor")
+               if words(e["args"]).get("method") == "EC0_.NAFC"]
+        expect_equal(fan, [str(2 - settings["CoolingMethod"])], "fan mode")
+        state = t.reg_values(r"HKLM\Software\Notebook Emulator")
+        expect_equal(int(state["TKPE"][1], 16) & 0x60, 0x60, "lid and hibernate wake bits")
+
+    with t.case("unplugging at 60 % applies the battery mode with column 1"):
+        mark = power_change(t, ac=False, percent=60)
+        expect_one_apply(t, mark, scheme, dc_mode, 1, "unplugged")
+        policies = t.scheme_policies(scheme)
+        expect_equal(policies["standby"], (expected_policies(dc_mode, 1)["standby"],) * 2,
+                     "stand-by time-out in the user record")
+
+    with t.case("falling from 51 % to 50 % applies column 2"):
+        power_change(t, percent=51)
+        expect_tip(t, "On Battery power", dc_mode, 51)
+        mark = power_change(t, percent=50)
+        expect_one_apply(t, mark, scheme, dc_mode, 2, "50 %")
+
+    with t.case("a change within a band on battery applies nothing"):
+        mark = power_change(t, percent=45)
+        expect_nothing_applied(t, mark, "45 %")
+
+    with t.case("charging from 50 % to 51 % on mains applies nothing"):
+        mark = power_change(t, ac=True, percent=50)
+        expect_one_apply(t, mark, scheme, ac_mode, 0, "plugged in")
+        mark = power_change(t, percent=51)
+        expect_nothing_applied(t, mark, "51 % on mains")
+        expect_tip(t, "On AC power", ac_mode, 51)
+
+    with t.case("a disconnected console applies nothing; reconnecting applies"):
+        mark = t.journal.mark()
+        t.drive("session", "2")
+        stops = t.journal.wait_for(mark, "VodovEriz", "KeyboardHook_Stop")
+        expect_equal(len(stops), 1, "keyboard hook stopped")
+        mark = power_change(t, ac=False, percent=80)
+        expect_nothing_applied(t, mark, "unplugged while disconnected")
+        mark = t.journal.mark()
+        t.drive("session", "1")
+        expect_equal(len(t.journal.since(mark, "VodovEriz", "KeyboardHook_Start")), 1,
+                     "keyboard hook started again")
+        expect_one_apply(t, mark, scheme, dc_mode, 0, "reconnected at 80 %")
+
+    with t.case("resume re-applies after its delays, with the hook paused"):
+        mark = t.journal.mark()
+        sent = time.monotonic()
+        expect_equal(t.drive("resume").strip(), "1", "WM_POWERBROADCAST answer")
+        # 2 s of timer, then 2 s of sleep before the status is read: nothing before that.
+        time.sleep(max(0.0, 3.5 - (time.monotonic() - sent)))
+        expect_equal(applies(t, mark), [], "applied before the resume delays were over")
+        t.journal.wait_for(mark, "VodovEriz", "KeyboardHook_Start", seconds=20)
+        expect_one_apply(t, mark, scheme, dc_mode, 0, "resume")
+        order = [e["function"] for e in t.journal.since(mark)
+                 if e["function"] in ("KeyboardHook_Stop", "KeyboardHook_Start",
+                                      "SetActivePwrScheme")]
+        expect_equal(order, ["KeyboardHook_Stop", "SetActivePwrScheme", "KeyboardHook_Start"],
+                     "order of hook and apply")
+
+    with t.case("the tooltip names the source, the mode and the charge"):
+        expect_tip(t, "On Battery power", dc_mode, 80)
+
+    return t.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""The tray program and the scheme store: it re-reads the store when told, saves what the
+user picks from its menu, switches to a mode while the program linked to it has the
+foreground, cuts long tips, and shows its icon in the shell's notification area."""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from traye2e import (TASKBAR_CROP, TERVANE_USER, TrayE2E, brightness_percent,  # noqa: E402
+                     expect, expect_equal, expected_effect, words)
+
+LINKED_DIR = r"C:\Linked Apps"
+LONG_NAME = "Presentation on the projector in room 4"
+TIP_LIMIT = 63
+# Where the tray's icon sits: the rightmost icon slot of the taskbar.
+ICON_CROP = "24x20+776+580"
+
+
+def binary(words_):
+    return "".join(w.to_bytes(4, "little").hex() for w in words_)
+
+
+def applies(t, mark):
+    return t.journal.since(mark, "powrprof", "SetActivePwrScheme")
+
+
+def brightness_calls(t, mark):
+    return [int(words(e["args"])["argument"])
+            for e in t.journal.since(mark, "Zelnor", "ControlMethodEx")
+            if words(e["args"]).get("method") == "BCME"]
+
+
+def expect_applied(t, mark, mode, column, what):
+    found = applies(t, mark)
+    expect_equal(len(found), 1, f"{what}: SetActivePwrScheme calls")
+    expect_equal(found[0]["result"], expected_effect(mode, column), f"{what}: what took effect")
+    expect_equal(brightness_calls(t, mark), [brightness_percent(mode["Brightnes"][column])],
+                 f"{what}: brightness sent")
+
+
+def shortened_tip(source, name, percent):
+    """The tip as the user must see it: a name too long for 63 characters is cut and ends in
+    "...", so that the whole tip is 63 characters."""
+    text = f"{source} ( {name} Mode ), Battery Remaining: {percent} %"
+    if len(text) <= TIP_LIMIT:
+        return text
+    keep = len(name) - (len(text) - TIP_LIMIT)
+    short = name[:keep] if keep <= 3 else name[:keep - 3] + "..."
+    return text.replace(name, short)
+
+
+def icon_pixels(t, name):
+    """The icon slot of the notification area, as raw pixels."""
+    shot = t.screenshot(name)
+    return subprocess.run(["convert", shot, "-crop", ICON_CROP, "rgb:-"], capture_output=True,
+                          timeout=30).stdout
+
+
+def distinct_colours(pixels):
+    return len({pixels[i:i + 3] for i in range(0, len(pixels) - 2, 3)})
+
+
+def focus_desktop(t):
+    """X gives keys to the window with the input focus: the virtual desktop's."""
+    desktop = t.xdotool("search", "--name", "Wine desktop").stdout.split()
+    expect(desktop, "no virtual desktop window")
+    t.xdotool("windowfocus", "--sync", desktop[0])
+
+
+def start_program(t, windows_path, title):
+    return subprocess.Popen(["timeout", "-k", "5", "120", "wine", windows_path, title, "100"],
+                            env=t.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def wait_applied(t, mark, seconds):
+    """Waits for one apply; the seconds it took to appear after the mark was taken."""
+    begin = time.monotonic()
+    found = t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=seconds)
+    return time.monotonic() - begin if found else None
+
+
+def main():
+    t = TrayE2E(__doc__)
+    t.create_prefix()
+    t.start_tray()
+    settings = t.user_global()
+
+    with t.case("WM_SCHEME_CHANGED after the store was edited applies the edited mode"):
+        mode_key = TERVANE_USER + rf"\PowerPolicy\{settings['PwrSchemeAC']}"
+        t.reg_add(mode_key, "Brightnes", "REG_BINARY", binary([3, 3, 3, 3]))
+        t.reg_add(mode_key, "Standby", "REG_BINARY", binary([13, 13, 13, 13]))
+        t.reg_add(mode_key, "Hibernate", "REG_BINARY", binary([7, 7, 7, 7]))
+        edited = t.mode(settings["PwrSchemeAC"])
+        mark = t.journal.mark()
+        round_trip = int(t.drive("scheme-changed").split()[0])
+        t.log(f"WM_SCHEME_CHANGED round trip {round_trip} us")
+        expect_applied(t, mark, edited, 0, "edited")
+        expect_equal(applies(t, mark)[0]["result"],
+                     "TRUE standby=300/300 video=0/0 disk=0/0 hibernate=3300/3300",
+                     "edited time-outs")
+
+    with t.case("a tip longer than 63 characters ends the name in '...'"):
+        mode_key = TERVANE_USER + rf"\PowerPolicy\{settings['PwrSchemeAC']}"
+        t.reg_add(mode_key, "NamePolicy", "REG_SZ", LONG_NAME)
+        t.drive("scheme-changed")
+        expected = shortened_tip("On AC power", LONG_NAME, 100)
+        expect_equal(len(expected), TIP_LIMIT, "length of the expected tip")
+        tips = t.drive("tooltip").splitlines()
+        expect(expected in tips, f"tip {expected!r} not among {tips}")
+
+    with t.case("a mode picked from the menu with the keyboard is saved and applied"):
+        # A second mains mode, so that the menu offers a choice.
+        t.reg_add(TERVANE_USER + r"\PowerPolicy\3", "ACPlug_IN", "REG_DWORD", 1)
+        t.drive("scheme-changed")
+        time.sleep(0.5)
+        before = icon_pixels(t, "before-menu.png")
+        t.xdotool("mousemove", "300", "200")
+        mark = t.journal.mark()
+        t.drive("tray", "lbuttondown")
+        # The menu shows once the system's double-click time has passed without a second click.
+        expect_equal(t.drive("menu", "10").strip(), "open", "scheme menu")
+        t.screenshot("scheme-menu.png")
+        focus_desktop(t)
+        for key in ("Down", "Down", "Return"):  # the second item: High POWER
+            t.xdotool("key", key)
+            time.sleep(0.3)
+        t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=10)
+        expect_equal(t.user_global().get("PwrSchemeAC"), 3, "PwrSchemeAC saved")
+        expect_equal(t.user_global().get("PwrSchemeDC"), settings["PwrSchemeDC"],
+                     "PwrSchemeDC untouched")
+        expect_applied(t, mark, t.mode(3), 0, "picked")
+        tips = t.drive("tooltip").splitlines()
+        expect("On AC power ( High POWER Mode ), Battery Remaining: 100 %" in tips,
+               f"tips {tips}")
+        time.sleep(0.5)
+        after = icon_pixels(t, "after-menu.png")
+        expect(distinct_colours(after) > 3, "no icon in the notification area")
+        expect(before != after, "the icon did not change with the mode")
+
+    with t.case("the Fn key reaches the tray's window through the keyboard hook"):
+        mark = t.journal.mark()
+        focus_desktop(t)
+        t.xdotool("key", "XF86AudioMedia")
+        keys = t.journal.wait_for(mark, "VodovEriz", "FnKey", count=2, seconds=5)
+        expect_equal([(words(k["args"])["key"], words(k["args"])["message"], k["result"])
+                      for k in keys],
+                     [("down", "0x00008032", "posted"), ("up", "0x00008032", "posted")],
+                     "Fn key")
+
+    with t.case("a linked program switches the mode while it has the foreground"):
+        linked_dir = t.host_path(LINKED_DIR)
+        os.makedirs(linked_dir, exist_ok=True)
+        shutil.copy(os.path.join(t.options.drivers, "linkedapp.exe"),
+                    os.path.join(linked_dir, "LinkedApp.exe"))
+        shutil.copy(os.path.join(t.options.drivers, "linkedapp.exe"),
+                    os.path.join(linked_dir, "Other.exe"))
+        linked_key = TERVANE_USER + r"\PowerPolicy\4"
+        t.reg_add(linked_key, "ACPlug_IN", "REG_DWORD", 1)
+        # Letter case differs from the module's path: it must not matter.
+        t.reg_add(linked_key, "LinkedProgram", "REG_SZ", r"c:\LINKED APPS\linkedapp.EXE")
+        t.drive("scheme-changed")
+        linked, stored = t.mode(4), t.mode(3)
+
+        mark = t.journal.mark()
+        program = start_program(t, LINKED_DIR + r"\LinkedApp.exe", "Linked")
+        took = wait_applied(t, mark, 15)
+        expect(took is not None, "no switch to the linked mode")
+        t.log(f"switched to the linked mode {took:.1f} s after the program was started")
+        expect_applied(t, mark, linked, 0, "linked program in front")
+        expect_equal(t.user_global().get("PwrSchemeAC"), 3, "stored mains mode unchanged")
+
+        mark = t.journal.mark()
+        other = start_program(t, LINKED_DIR + r"\Other.exe", "Other")
+        took = wait_applied(t, mark, 15)
+        expect(took is not None, "the stored mode did not return")
+        t.log(f"stored mode back {took:.1f} s after another program was started")
+        expect_applied(t, mark, stored, 0, "linked program behind")
+        # Program start-up under Wine takes most of this; the check itself ticks every second.
+        expect(took < 5.0, f"the stored mode took {took:.1f} s to return")
+        for p in (program, other):
+            p.terminate()
+            t.wait_exit(p, 20)
+
+    with t.case("a mode picked on battery is saved as the battery mode"):
+        t.set_battery(ac=False, percent=90)
+        t.drive("power-status")
+        mark = t.journal.mark()
+        t.drive("select", "1")
+        expect_equal(t.user_global().get("PwrSchemeDC"), 1, "PwrSchemeDC saved")
+        expect_equal(t.user_global().get("PwrSchemeAC"), 3, "PwrSchemeAC untouched")
+        expect_applied(t, mark, t.mode(1), 0, "picked on battery")
+
+    t.screenshot("notification-area.png", crop=TASKBAR_CROP)
+    return t.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

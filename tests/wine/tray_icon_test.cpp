@@ -1,0 +1,273 @@
+// The tray icon against a real hidden window: what reaches the shell for each operation, how
+// the icon's state follows the shell's answers, and the re-add when the work area changes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tray/CSystemTray.h"
+#include "tray/logic/TrayIds.h"
+
+using tray::CSystemTray;
+
+namespace {
+
+constexpr UINT kCallback = 0x8064;
+
+struct ShellCall {
+    DWORD message = 0;
+    DWORD size = 0;
+    HWND window = nullptr;
+    UINT id = 0;
+    UINT flags = 0;
+    UINT callback = 0;
+    HICON icon = nullptr;
+    std::string tip;
+};
+
+// Stands in for the shell: records every record it is given and answers as told.
+struct FakeShell {
+    std::vector<ShellCall> calls;
+    bool accept = true;
+
+    CSystemTray::NotifyFn Fn() {
+        return [this](DWORD message, NOTIFYICONDATAA& record) {
+            ShellCall call;
+            call.message = message;
+            call.size = record.cbSize;
+            call.window = record.hWnd;
+            call.id = record.uID;
+            call.flags = record.uFlags;
+            call.callback = record.uCallbackMessage;
+            call.icon = record.hIcon;
+            // The first-generation record ends after a 64-byte tip; nothing beyond is read.
+            call.tip.assign(record.szTip, strnlen(record.szTip, 64));
+            calls.push_back(call);
+            return accept;
+        };
+    }
+};
+
+framework::UniqueIcon SomeIcon() {
+    return framework::UniqueIcon(::CreateIcon(::GetModuleHandleA(nullptr), 16, 16, 1, 1,
+                                              std::vector<BYTE>(32, 0xFF).data(),
+                                              std::vector<BYTE>(32, 0x00).data()));
+}
+
+bool IsLiveIcon(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) {
+        return false;
+    }
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return true;
+}
+
+class TrayIcon : public ::testing::Test {
+protected:
+    HWND Owner() {
+        if (owner_ == nullptr) {
+            owner_ = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr);
+        }
+        return owner_;
+    }
+    void TearDown() override {
+        if (owner_ != nullptr) {
+            ::DestroyWindow(owner_);
+        }
+    }
+
+    FakeShell shell;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(TrayIcon, CreationAddsTheFirstGenerationRecordWithATipOf63Bytes) {
+    CSystemTray icon(shell.Fn());
+    const std::string longTip(100, 'T');
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, longTip.c_str(), SomeIcon(), tray::kTrayIconId));
+
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const ShellCall& add = shell.calls[0];
+    EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(add.size, 88u);
+    EXPECT_EQ(add.window, Owner());
+    EXPECT_EQ(add.id, 128u);
+    EXPECT_EQ(add.flags, 7u);
+    EXPECT_EQ(add.callback, kCallback);
+    EXPECT_EQ(add.icon, icon.Icon());
+    EXPECT_EQ(add.tip, std::string(63, 'T'));
+    EXPECT_FALSE(icon.Hidden());
+    EXPECT_FALSE(icon.Removed());
+    EXPECT_FALSE(icon.ShowPending());
+
+    // The icon's own window is a hidden, untitled pop-up.
+    ASSERT_NE(icon.Hwnd(), nullptr);
+    EXPECT_FALSE(::IsWindowVisible(icon.Hwnd()));
+    EXPECT_EQ(::GetWindowLongA(icon.Hwnd(), GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
+    EXPECT_EQ(::GetWindowTextLengthA(icon.Hwnd()), 0);
+}
+
+TEST_F(TrayIcon, WithoutAnOwnerTheIconsOwnWindowGetsTheNotifications) {
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(nullptr, kCallback, "", SomeIcon(), tray::kTrayIconId));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].window, icon.Hwnd());
+}
+
+TEST_F(TrayIcon, ARefusedAddFailsCreationAndLeavesTheIconHiddenAndPending) {
+    shell.accept = false;
+    CSystemTray icon(shell.Fn());
+    EXPECT_FALSE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    EXPECT_TRUE(icon.Hidden());
+    EXPECT_TRUE(icon.Removed());
+    EXPECT_TRUE(icon.ShowPending());
+
+    // Changes while hidden are kept for the next add but not sent.
+    shell.calls.clear();
+    EXPECT_TRUE(icon.SetTooltipText("later"));
+    EXPECT_TRUE(icon.SetIcon(SomeIcon()));
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(icon.TooltipText(), "later");
+}
+
+TEST_F(TrayIcon, TipAndIconChangesModifyOnlyTheirOwnPart) {
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    const HICON first = icon.Icon();
+    shell.calls.clear();
+
+    EXPECT_TRUE(icon.SetTooltipText("On AC power ( Normal Mode ), Battery Remaining: 80 %"));
+    framework::UniqueIcon next = SomeIcon();
+    const HICON second = next.Get();
+    EXPECT_TRUE(icon.SetIcon(std::move(next)));
+
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shell.calls[0].flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(shell.calls[0].tip, "On AC power ( Normal Mode ), Battery Remaining: 80 %");
+    EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shell.calls[1].flags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(shell.calls[1].icon, second);
+    // The icon shown before belongs to the tray icon and is destroyed when replaced.
+    EXPECT_FALSE(IsLiveIcon(first));
+    EXPECT_TRUE(IsLiveIcon(second));
+}
+
+TEST_F(TrayIcon, AddRemovesFirstAndRemoveHappensOnce) {
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "tip", SomeIcon(), tray::kTrayIconId));
+    shell.calls.clear();
+
+    EXPECT_TRUE(icon.AddIcon());
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(shell.calls[0].flags, 0u);
+    EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(shell.calls[1].flags, 7u);
+    EXPECT_EQ(shell.calls[1].tip, "tip");
+
+    shell.calls.clear();
+    EXPECT_TRUE(icon.RemoveIcon());
+    EXPECT_TRUE(icon.Removed());
+    EXPECT_TRUE(icon.Hidden());
+    EXPECT_TRUE(icon.RemoveIcon());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
+
+    // A removed icon is added without another delete.
+    shell.calls.clear();
+    EXPECT_TRUE(icon.AddIcon());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_FALSE(icon.Hidden());
+}
+
+TEST_F(TrayIcon, ANewWorkAreaAddsAnIconWhoseAddFailedAndItEndsShown) {
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "tip", SomeIcon(), tray::kTrayIconId));
+    shell.accept = false;
+    EXPECT_FALSE(icon.AddIcon());
+    ASSERT_TRUE(icon.ShowPending());
+
+    // Another setting changes nothing; a failed re-add stays pending.
+    shell.calls.clear();
+    ::SendMessageA(icon.Hwnd(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+    EXPECT_TRUE(shell.calls.empty());
+    ::SendMessageA(icon.Hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_TRUE(icon.ShowPending());
+
+    shell.accept = true;
+    shell.calls.clear();
+    ::SendMessageA(icon.Hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(shell.calls[0].flags, 7u);
+    EXPECT_FALSE(icon.ShowPending());
+    EXPECT_FALSE(icon.Hidden());
+    EXPECT_FALSE(icon.Removed());
+
+    // Shown now: the next work-area change adds nothing more.
+    shell.calls.clear();
+    ::SendMessageA(icon.Hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIcon, ARemovedIconIsNotBroughtBackByTheWorkArea) {
+    CSystemTray icon(shell.Fn());
+    shell.accept = false;
+    ASSERT_FALSE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    shell.accept = true;
+    EXPECT_TRUE(icon.RemoveIcon()); // the user turned the icon off in the meantime
+    EXPECT_FALSE(icon.ShowPending());
+    shell.calls.clear();
+    ::SendMessageA(icon.Hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIcon, DestroyingTheObjectTakesAShownIconAway) {
+    {
+        CSystemTray icon(shell.Fn());
+        ASSERT_TRUE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+        shell.calls.clear();
+    }
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayIcon, TheProgramsIconResourcesLoadAtTheSmallSize) {
+    for (const UINT id : {128u, 143u}) {
+        framework::UniqueIcon icon = CSystemTray::LoadIconResource(id);
+        ASSERT_TRUE(icon) << id;
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(icon.Get(), &info));
+        BITMAP mask{};
+        ::GetObjectA(info.hbmMask, sizeof mask, &mask);
+        EXPECT_EQ(mask.bmWidth, ::GetSystemMetrics(SM_CXSMICON)) << id;
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+    }
+    EXPECT_FALSE(CSystemTray::LoadIconResource(999));
+}
+
+TEST_F(TrayIcon, TheShellOfTheSessionTakesTheRecordAndLetsItGo) {
+    CSystemTray icon;
+    if (!icon.Create(Owner(), kCallback, "Halvik test", CSystemTray::LoadIconResource(128),
+                     tray::kTrayIconId)) {
+        GTEST_SKIP() << "no notification area in this session";
+    }
+    EXPECT_TRUE(icon.SetTooltipText("changed"));
+    EXPECT_TRUE(icon.SetIcon(143));
+    EXPECT_TRUE(icon.RemoveIcon());
+    EXPECT_TRUE(icon.AddIcon());
+    EXPECT_TRUE(icon.RemoveIcon());
+}

@@ -1,0 +1,172 @@
+#include "CSystemTray.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "TraceMessage.h"
+#include "framework/Module.h"
+
+namespace tray {
+
+namespace {
+
+constexpr char kWindowClass[] = "HalvikTrayIconWindow";
+// The first-generation record holds a 64-byte tip, terminator included.
+constexpr std::size_t kTipBytes = 64;
+
+bool RegisterWindowClass() {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (::GetClassInfoExA(framework::ModuleInstance(), kWindowClass, &existing)) {
+        return true;
+    }
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = framework::ModuleInstance();
+    wc.lpszClassName = kWindowClass;
+    return ::RegisterClassExA(&wc) != 0;
+}
+
+} // namespace
+
+bool CSystemTray::ShellNotify(DWORD message, NOTIFYICONDATAA& record) {
+    return ::Shell_NotifyIconA(message, &record) != FALSE;
+}
+
+CSystemTray::CSystemTray(NotifyFn notify)
+    : notify_(std::move(notify)), enabled_(LOBYTE(LOWORD(::GetVersion())) >= 4) {
+    data_.cbSize = kNotifyRecordSize;
+}
+
+CSystemTray::~CSystemTray() {
+    // An icon whose owner is gone would stay in the notification area until the mouse passes.
+    RemoveIcon();
+}
+
+bool CSystemTray::Create(HWND owner, UINT callbackMessage, const char* tip,
+                         framework::UniqueIcon icon, UINT id) {
+    if (!enabled_) {
+        return false;
+    }
+    if (Hwnd() == nullptr) {
+        framework::CreateOptions options;
+        options.style = WS_POPUP;
+        options.x = 0;
+        options.y = 0;
+        options.width = 0;
+        options.height = 0;
+        if (!RegisterWindowClass() || !framework::Window::Create(kWindowClass, "", options)) {
+            TraceMessage("TvPMTray: the tray icon's window cannot be created, error %lu.\n",
+                         ::GetLastError());
+            return false;
+        }
+    }
+    icon_ = std::move(icon);
+    data_.cbSize = kNotifyRecordSize;
+    data_.hWnd = owner != nullptr ? owner : Hwnd();
+    data_.uID = id;
+    data_.hIcon = icon_.Get();
+    data_.uFlags = kCreationFlags;
+    data_.uCallbackMessage = callbackMessage;
+    CopyTip(tip);
+    const bool added = Notify(NIM_ADD);
+    hidden_ = removed_ = showPending_ = !added;
+    return added;
+}
+
+bool CSystemTray::SetIcon(framework::UniqueIcon icon) {
+    if (!enabled_) {
+        return false;
+    }
+    icon_ = std::move(icon);
+    data_.hIcon = icon_.Get();
+    data_.uFlags = NIF_ICON;
+    return hidden_ || Notify(NIM_MODIFY);
+}
+
+bool CSystemTray::SetIcon(UINT resourceId) {
+    return SetIcon(LoadIconResource(resourceId));
+}
+
+bool CSystemTray::SetTooltipText(const char* tip) {
+    if (!enabled_) {
+        return false;
+    }
+    data_.uFlags = NIF_TIP;
+    CopyTip(tip);
+    return hidden_ || Notify(NIM_MODIFY);
+}
+
+bool CSystemTray::AddIcon() {
+    if (!removed_) {
+        RemoveIcon();
+    }
+    if (!enabled_) {
+        return false;
+    }
+    data_.uFlags = kCreationFlags;
+    if (!Notify(NIM_ADD)) {
+        showPending_ = true;
+        return false;
+    }
+    hidden_ = removed_ = showPending_ = false;
+    return true;
+}
+
+bool CSystemTray::RemoveIcon() {
+    showPending_ = false;
+    if (!enabled_ || removed_) {
+        return true;
+    }
+    data_.uFlags = 0;
+    if (!Notify(NIM_DELETE)) {
+        return false;
+    }
+    removed_ = hidden_ = true;
+    return true;
+}
+
+framework::UniqueIcon CSystemTray::LoadIconResource(UINT resourceId) {
+    const HINSTANCE instance = framework::ModuleInstance();
+    const auto load = [&](int width, int height) {
+        return framework::UniqueIcon(static_cast<HICON>(::LoadImageA(
+            instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
+    };
+    framework::UniqueIcon icon =
+        load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
+    if (!icon) {
+        icon = load(0, 0);
+    }
+    return icon;
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = framework::Window::WindowProc(message, wParam, lParam);
+    // A new work area usually means a new taskbar: an icon that could not be added before is
+    // added now. `hidden_` is set by every failed add, so it cannot tell us whether the icon
+    // is wanted; a pending show can, since a removal clears it.
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA && showPending_ && enabled_) {
+        data_.uFlags = kCreationFlags;
+        if (Notify(NIM_ADD)) {
+            hidden_ = removed_ = showPending_ = false;
+        }
+    }
+    return result;
+}
+
+bool CSystemTray::Notify(DWORD message) {
+    return notify_ && notify_(message, data_);
+}
+
+void CSystemTray::CopyTip(const char* tip) {
+    std::memset(data_.szTip, 0, sizeof data_.szTip);
+    if (tip == nullptr) {
+        return;
+    }
+    const std::size_t length = std::min(std::strlen(tip), kTipBytes - 1);
+    std::memcpy(data_.szTip, tip, length);
+}
+
+} // namespace tray

@@ -1,0 +1,75 @@
+// The tray program's notification-area icon. It keeps the first-generation (88-byte) notify
+// record the shell is given, owns the icon it shows, and has a hidden pop-up window of its own
+// that puts the icon back when the taskbar's work area changes after an add that failed.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/UniqueHandle.h"
+#include "framework/Window.h"
+
+namespace tray {
+
+inline constexpr DWORD kNotifyRecordSize = 88;
+static_assert(NOTIFYICONDATAA_V1_SIZE == kNotifyRecordSize);
+
+inline constexpr UINT kCreationFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+static_assert(kCreationFlags == 7);
+
+class CSystemTray : public framework::Window {
+public:
+    // The shell call; tests put a recorder in its place.
+    using NotifyFn = std::function<bool(DWORD message, NOTIFYICONDATAA& record)>;
+
+    static bool ShellNotify(DWORD message, NOTIFYICONDATAA& record);
+
+    explicit CSystemTray(NotifyFn notify = &CSystemTray::ShellNotify);
+    ~CSystemTray() override;
+
+    // Creates the hidden window and adds the icon; the result is whether the shell took it.
+    // Notifications go to `owner` (to the hidden window when there is none). Only the first
+    // 63 bytes of the tip are kept. Fails at once on Windows older than version 4.
+    bool Create(HWND owner, UINT callbackMessage, const char* tip, framework::UniqueIcon icon,
+                UINT id);
+
+    // The icon shown from now on; the one shown before is destroyed.
+    bool SetIcon(framework::UniqueIcon icon);
+    bool SetIcon(UINT resourceId);
+    bool SetTooltipText(const char* tip);
+
+    // Adds the icon again (removing it first unless it is removed), with the creation flags.
+    bool AddIcon();
+    bool RemoveIcon();
+
+    bool Enabled() const { return enabled_; }
+    bool Hidden() const { return hidden_; }
+    bool Removed() const { return removed_; }
+    bool ShowPending() const { return showPending_; }
+    HICON Icon() const { return icon_.Get(); }
+    std::string TooltipText() const { return data_.szTip; }
+    const NOTIFYICONDATAA& Record() const { return data_; }
+
+    // A small icon resource of this module: the 16-pixel image where there is one.
+    static framework::UniqueIcon LoadIconResource(UINT resourceId);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool Notify(DWORD message);
+    void CopyTip(const char* tip);
+
+    NotifyFn notify_;
+    NOTIFYICONDATAA data_{};
+    framework::UniqueIcon icon_;
+    bool enabled_;
+    bool hidden_ = false;
+    bool removed_ = false;
+    bool showPending_ = false;
+};
+
+} // namespace tray

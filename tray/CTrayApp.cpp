@@ -1,0 +1,137 @@
+#include "CTrayApp.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CAboutDlg.h"
+#include "InstallerLibrary.h"
+#include "MessageBoxes.h"
+#include "PolicyLibrary.h"
+#include "RemovalRun.h"
+#include "ResourceText.h"
+#include "StartSequence.h"
+#include "TraceMessage.h"
+#include "logic/CommandWord.h"
+#include "logic/TrayIds.h"
+#include "resource.h"
+
+namespace tray {
+
+namespace {
+
+constexpr UINT kFrameClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+static_assert(kFrameClassStyle == 11);
+
+// The frame's title is the first field of the frame's string.
+std::string FrameTitle() {
+    const std::string text = LoadResourceText(IDR_MAINFRAME);
+    return text.substr(0, text.find('\n'));
+}
+
+} // namespace
+
+CTrayApp::CTrayApp(KeyboardHookLib& keyboardHook)
+    : Application(framework::TextKind::Narrow), keyboardHook_(keyboardHook) {}
+
+CTrayApp::~CTrayApp() = default;
+
+bool CTrayApp::InitInstance() {
+    // The run-time library's split of the command line, as the framework's parse takes it.
+    std::vector<const char*> parameters;
+    if (__argv != nullptr && __argc > 1) {
+        parameters.assign(__argv + 1, __argv + __argc);
+    }
+    const std::string first = FirstPlainParameter(parameters);
+
+    // Loaded before the command line is acted on, as every start does.
+    hardware::InstallerLibrary installer;
+    if (IsRemovalRun(first)) {
+        RunRemoval();
+        notStartedCode_ = 0;
+        return false;
+    }
+    if (!hardware::RequireLibraryLoaded(keyboardHook_.Loaded(), keyboardHook_.LoadError(),
+                                        hardware::ShowMessageBox)) {
+        return false;
+    }
+    if (!installer.Loaded()) {
+        hardware::ShowSystemErrorWith(hardware::ShowMessageBox, installer.LastError(),
+                                      hardware::kUtilityCaption, hardware::kLoadErrorStyle);
+        return false;
+    }
+    hardware::PolicyLibrary policyLibrary;
+    if (!policyLibrary.Loaded()) {
+        hardware::ShowSystemErrorWith(hardware::ShowMessageBox, policyLibrary.LastError(),
+                                      hardware::kUtilityCaption, hardware::kLoadErrorStyle);
+        return false;
+    }
+    if (policyLibrary.LoadPolicy() == 0) {
+        hardware::ShowMessageBox(hardware::kPolicyLoadFailText, hardware::kPowerManagementCaption,
+                                 hardware::kRefusalStyle);
+        return false;
+    }
+    policy_ = policyLibrary.Policy();
+
+    // Every start installs what is missing, also one that finds the tray already running.
+    installer.CallInitial();
+    if (::FindWindowA(kFrameClassName, nullptr) != nullptr) {
+        TraceMessage("TvPMTray: already running.\n");
+        notStartedCode_ = 0;
+        return false;
+    }
+    // Both libraries are released when this returns: they are needed only to start.
+    return StartTray();
+}
+
+bool CTrayApp::StartTray() {
+    if (!RegisterFrameClass()) {
+        TraceMessage("TvPMTray: RegisterClass failed, error %lu.\n", ::GetLastError());
+        return false;
+    }
+    auto frame = std::make_unique<CMainFrame>(policy_, keyboardHook_);
+    if (!frame->CreateFrame(FrameTitle().c_str())) {
+        return false;
+    }
+    frame_ = std::move(frame);
+    SetMainWindow(frame_.get());
+    ::ShowWindow(frame_->Hwnd(), SW_HIDE);
+    ::UpdateWindow(frame_->Hwnd());
+    started_ = true;
+    return true;
+}
+
+bool CTrayApp::RegisterFrameClass() {
+    WNDCLASSA wc{};
+    wc.style = kFrameClassStyle;
+    // The framework takes the window over when it is created.
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = Instance();
+    wc.hIcon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kFrameClassName;
+    classRegistered_ = ::RegisterClassA(&wc) != 0;
+    return classRegistered_;
+}
+
+int CTrayApp::ExitInstance() {
+    // The window is gone by now; this deletes the object and the linked schemes with it.
+    frame_.reset();
+    if (classRegistered_) {
+        ::UnregisterClassA(kFrameClassName, Instance());
+        classRegistered_ = false;
+    }
+    return started_ ? ExitCode() : notStartedCode_;
+}
+
+bool CTrayApp::OnCommand(UINT id) {
+    if (id != ID_APP_ABOUT) {
+        return false;
+    }
+    CAboutDlg about(policy_.VersionText());
+    about.DoModal(MainWindow() != nullptr ? MainWindow()->Hwnd() : nullptr);
+    return true;
+}
+
+} // namespace tray
