@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the suite on the emulated notebook under Wine.
-# The prefix in build/run keeps its registry between runs; scripts/fakebat changes the battery:
+#
+# With a display ($DISPLAY set) the suite runs in a Wine virtual desktop window with a taskbar
+# until you press Enter; without one it runs on a private X server, takes screenshots into
+# build/run/ and stops. The prefix in build/run keeps its registry between runs.
+#
+# While it runs, change the battery from another terminal:
 #   scripts/fakebat set build/run/power_supply --ac off --percent 40
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
 S=$build/run
+interactive=0
+[ -n "${DISPLAY:-}" ] && interactive=1
 
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" >/dev/null
@@ -13,16 +20,50 @@ S=$build/run
 mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$build/win" 2>&1)
 "$root/scripts/wine-session" open "$S" "${dlls[@]}"
 trap '"$root/scripts/wine-session" stop "$S"' EXIT
-
-run() { "$root/scripts/wine-exec" "$S" 60 "$@"; }
+# shellcheck disable=SC1091
+. "$S/env"
 
 # The suite's programs live together in one folder of the prefix, as an installation would
 # put them; the notebook's own libraries are in system32.
 app="$S/prefix/drive_c/Program Files/Power Management"
 mkdir -p "$app"
-for f in installer/Tobrinel.dll; do
-    [ -f "$build/win/$f" ] && cp -f "$build/win/$f" "$app/"
-done
+cp -f "$build/win/installer/Tobrinel.dll" "$build/win/tray/Halvik.exe" \
+    "$build/win/switcher/Pivora.exe" "$app/"
+winapp='C:\Program Files\Power Management'
+# The switcher works on the power-scheme interface of later Windows versions.
+wine reg add 'HKCU\Software\Wine\AppDefaults\Pivora.exe' /v Version /d win7 /f >/dev/null 2>&1
+
+run() { "$root/scripts/wine-exec" "$S" 60 "$@"; }
+# A program in the shared virtual desktop "shell", which has a taskbar with a notification area.
+start_in_desktop() {
+    "$root/scripts/fakebat" exec "$SUITE_FAKE_BATTERY" -- \
+        wine explorer /desktop=shell,1024x720 "$@" </dev/null >>"$S/programs.log" 2>&1 &
+}
+screenshot() {
+    import -window root "$S/$1" 2>/dev/null && echo "   screenshot: $S/$1"
+}
 
 echo "== Installing the factory modes (Initial), then what the store holds"
-run "$build/win/tools/storedump.exe" --initial "C:\\Program Files\\Power Management\\Tobrinel.dll"
+run "$build/win/tools/storedump.exe" --initial "$winapp\\Tobrinel.dll"
+
+echo "== Starting the tray program and the switcher"
+: >"$S/programs.log"
+start_in_desktop "$winapp\\Halvik.exe"
+sleep 8
+start_in_desktop "$winapp\\Pivora.exe" debug
+sleep 5
+
+if [ $interactive = 1 ]; then
+    echo "   The suite runs in the window \"shell - Wine desktop\"."
+    echo "   Click the battery icon for the modes; press F12 for the switcher."
+    read -r -p "   Press Enter to stop. " _ || true
+else
+    screenshot desktop.png
+    # F12 brings the switcher's popup up in debug mode.
+    xdotool key F12 2>/dev/null || true
+    sleep 2
+    screenshot switcher.png
+fi
+
+# An orderly end of the tray (not "Close", which would uninstall the suite).
+run "$build/win/tests/drivers/traydriver.exe" exit >/dev/null 2>&1 || true
