@@ -22,7 +22,14 @@ while [ $# -gt 0 ]; do
 done
 
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" >/dev/null
+if ! "$root/scripts/build.sh" >"$build/bench-build.log" 2>&1; then
+    # Benchmark what was built last rather than nothing; the log says what broke.
+    echo "bench-tray: the build failed (see $build/bench-build.log); using the programs built before" >&2
+fi
+for f in win/tray/Halvik.exe win/installer/Tobrinel.dll win/tests/drivers/traydriver.exe \
+    win/tests/drivers/benchbaseline.exe win/tests/drivers/linkedapp.exe; do
+    [ -f "$build/$f" ] || { echo "bench-tray: $build/$f is missing" >&2; exit 1; }
+done
 mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$build/win" 2>&1)
 session=$build/bench/session
 mkdir -p "$build/bench"

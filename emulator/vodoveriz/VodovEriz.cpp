@@ -46,8 +46,8 @@ LRESULT CALLBACK LowLevelKeyboard(int code, WPARAM wParam, LPARAM lParam) {
                 .AddHex("message", g_state.message)
                 .AddWord("injected", (key->flags & LLKHF_INJECTED) != 0 ? "TRUE" : "FALSE");
             emulator::JournalCall("VodovEriz", "FnKey", arguments.Text(),
-                                  posted ? "posted" : "lost error=" +
-                                                          std::to_string(::GetLastError()));
+                                  posted ? "posted"
+                                         : "lost error=" + std::to_string(::GetLastError()));
         }
     }
     // The key goes on to the system: the notebook's own key means nothing to other programs.

@@ -126,7 +126,10 @@ void CollectTips(HWND tooltip, std::vector<std::string>& tips) {
                                   kSendTimeoutMs, &ignored);
             wchar_t text[kTextChars + 1] = {};
             remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t));
-            tips.push_back(Narrow(text));
+            // The shell leaves the tooltips of removed icons behind with an empty rectangle.
+            if (!::IsRectEmpty(&info.rect)) {
+                tips.push_back(Narrow(text));
+            }
         }
     }
     ::CloseHandle(process);
@@ -245,8 +248,7 @@ bool ReadProcessStats(DWORD pid, ProcessStats& stats) {
     }
     std::vector<BYTE> list(1 << 20);
     ULONG size = 0;
-    if (query(kSystemProcessInformation, list.data(), static_cast<ULONG>(list.size()), &size) <
-        0) {
+    if (query(kSystemProcessInformation, list.data(), static_cast<ULONG>(list.size()), &size) < 0) {
         return false;
     }
     for (std::size_t offset = 0; offset + sizeof(ProcessEntry) <= list.size();) {

@@ -39,8 +39,8 @@ std::vector<BoxReading> MessageBoxes();
 // Whether another process shows a pop-up menu (class "#32768") right now.
 bool PopupMenuShown();
 
-// Tips of the icons in the notification area: the tooltips the shell keeps for them, read out
-// of the shell's process.
+// Tips of the icons shown in the notification area: the tooltips the shell keeps for them, read
+// out of the shell's process. Tooltips it keeps for icons already removed are left out.
 std::vector<std::string> NotificationTips();
 
 // The system's text for an error code, as a message box built from it shows it.

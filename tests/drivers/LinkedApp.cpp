@@ -42,8 +42,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!::RegisterClassA(&windowClass)) {
         return 1;
     }
-    HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW,
-                                    100, 100, 320, 200, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW, 100,
+                                    100, 320, 200, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }

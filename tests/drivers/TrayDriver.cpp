@@ -41,6 +41,8 @@ int Usage() {
         "                           lbuttondblclk, rbuttonup or a number)\n"
         "  send|post MSG [W [L]]    any message (numbers in C notation)\n"
         "  wait-window [S] | wait-gone [S]\n"
+        "  wait-foreground TITLE [S] wait until a window so titled has the foreground;\n"
+        "                           print the local time it was seen (hh:mm:ss.mmm)\n"
         "  pid                      the window's process id\n"
         "  stats                    handles, memory and CPU time of the window's process\n"
         "  tooltip                  tips of the notification-area icons, one a line\n"
@@ -124,11 +126,35 @@ UINT MouseMessage(const char* name) {
 int Wait(const Options& options, bool gone, double seconds) {
     HWND window = WaitForWindow(options.className, gone, seconds);
     if ((window != nullptr) == gone) {
-        std::fprintf(stderr, "traydriver: window of class %s %s after %.1f s\n",
-                     options.className, gone ? "still there" : "not there", seconds);
+        std::fprintf(stderr, "traydriver: window of class %s %s after %.1f s\n", options.className,
+                     gone ? "still there" : "not there", seconds);
         return 1;
     }
     return 0;
+}
+
+int WaitForeground(const char* title, double seconds) {
+    const std::int64_t end = NowMicroseconds() + static_cast<std::int64_t>(seconds * 1e6);
+    for (;;) {
+        char text[256] = {};
+        HWND front = ::GetForegroundWindow();
+        if (front != nullptr) {
+            ::GetWindowTextA(front, text, sizeof text);
+        }
+        if (std::strcmp(text, title) == 0) {
+            SYSTEMTIME now{};
+            ::GetLocalTime(&now);
+            std::printf("%02u:%02u:%02u.%03u\n", now.wHour, now.wMinute, now.wSecond,
+                        now.wMilliseconds);
+            return 0;
+        }
+        if (NowMicroseconds() >= end) {
+            std::fprintf(stderr, "traydriver: \"%s\" not in the foreground (\"%s\" is)\n", title,
+                         text);
+            return 1;
+        }
+        ::Sleep(20);
+    }
 }
 
 DWORD TrayProcess(const Options& options) {
@@ -141,11 +167,10 @@ DWORD TrayProcess(const Options& options) {
 }
 
 void PrintStats(const ProcessStats& s) {
-    std::printf("handles=%lu workingset=%lu private=%lu cpu_us=%llu gdi=%lu user=%lu\n",
-                s.handles, static_cast<unsigned long>(s.workingSet),
+    std::printf("handles=%lu workingset=%lu private=%lu cpu_us=%llu gdi=%lu user=%lu\n", s.handles,
+                static_cast<unsigned long>(s.workingSet),
                 static_cast<unsigned long>(s.privateBytes),
-                static_cast<unsigned long long>(s.cpuMicroseconds), s.gdiObjects,
-                s.userObjects);
+                static_cast<unsigned long long>(s.cpuMicroseconds), s.gdiObjects, s.userObjects);
     std::fflush(stdout);
 }
 
@@ -193,8 +218,8 @@ bool WriteText(const std::string& path, const char* text) {
         return false;
     }
     DWORD written = 0;
-    const bool ok = ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written,
-                                nullptr) != FALSE;
+    const bool ok =
+        ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr) != FALSE;
     ::CloseHandle(file);
     return ok;
 }
@@ -291,6 +316,9 @@ int Run(const Options& options, const std::vector<std::string>& args) {
     }
     if (command == "wait-window" || command == "wait-gone") {
         return Wait(options, command == "wait-gone", std::atof(arg(1, "10")));
+    }
+    if (command == "wait-foreground" && args.size() >= 2) {
+        return WaitForeground(arg(1, ""), std::atof(arg(2, "10")));
     }
     if (command == "pid") {
         const DWORD pid = TrayProcess(options);

@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     if (!::RegisterClassA(&windowClass)) {
         return 1;
     }
-    HWND window = ::CreateWindowExA(0, drivers::kTrayClass, "Stand-in", WS_OVERLAPPEDWINDOW, 0,
-                                    0, 100, 100, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExA(0, drivers::kTrayClass, "Stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
+                                    100, 100, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }
@@ -96,12 +96,12 @@ int main(int argc, char** argv) {
 
     g_standIn.hookLibrary = ::LoadLibraryA("VodovEriz.dll");
     if (g_standIn.hookLibrary != nullptr) {
-        g_standIn.start = reinterpret_cast<notebook::KeyboardHookStartFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(g_standIn.hookLibrary,
-                                                          "KeyboardHook_Start")));
-        g_standIn.stop = reinterpret_cast<notebook::KeyboardHookStopFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(g_standIn.hookLibrary,
-                                                          "KeyboardHook_Stop")));
+        g_standIn.start =
+            reinterpret_cast<notebook::KeyboardHookStartFn>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(g_standIn.hookLibrary, "KeyboardHook_Start")));
+        g_standIn.stop =
+            reinterpret_cast<notebook::KeyboardHookStopFn>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(g_standIn.hookLibrary, "KeyboardHook_Stop")));
     }
     const int hooked = g_standIn.start != nullptr ? g_standIn.start(window, kHookNotify) : 0;
     Print("hooked %lu\n", static_cast<unsigned long>(hooked));

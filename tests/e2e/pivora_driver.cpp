@@ -11,7 +11,8 @@
 //   pivoradriver close-class CLASS           posts WM_CLOSE to the window of CLASS
 //   pivoradriver launch-time CLASS MESSAGE SECONDS PROGRAM [ARGS]
 //                                            starts PROGRAM and prints the microseconds until a
-//                                            window of CLASS exists, then sends that window
+//                                            window of CLASS exists and answers a message (the
+//                                            program is ready), then sends that window
 //                                            MESSAGE (one that ends the program) and waits for
 //                                            the program to end
 //
@@ -121,8 +122,12 @@ int LaunchTime(int argc, wchar_t** argv) {
     }
     ::CloseHandle(process.hThread);
     const bool found = WaitUntil(seconds, [&] {
-        // Polled finely: this is the measurement.
-        return ::FindWindowW(windowClass, nullptr) != nullptr;
+        // Polled finely: this is the measurement. A window that answers a message has
+        // finished its initialisation and runs its message loop: the program is ready.
+        HWND window = ::FindWindowW(windowClass, nullptr);
+        DWORD_PTR result = 0;
+        return window != nullptr &&
+               ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
     });
     ::QueryPerformanceCounter(&now);
     if (found) {

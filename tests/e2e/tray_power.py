@@ -112,11 +112,26 @@ def main():
         expect_equal(len(stops), 1, "keyboard hook stopped")
         mark = power_change(t, ac=False, percent=80)
         expect_nothing_applied(t, mark, "unplugged while disconnected")
+        # A mode picked meanwhile is stored and shown, not applied.
+        other = t.mode(1)
+        mark = t.journal.mark()
+        t.drive("select", "1")
+        expect_equal(t.user_global().get("PwrSchemeDC"), 1, "PwrSchemeDC while disconnected")
+        expect_tip(t, "On Battery power", other, 80)
+        expect_nothing_applied(t, mark, "picked while disconnected")
+        t.drive("select", str(settings["PwrSchemeDC"]))
         mark = t.journal.mark()
         t.drive("session", "1")
         expect_equal(len(t.journal.since(mark, "VodovEriz", "KeyboardHook_Start")), 1,
                      "keyboard hook started again")
         expect_one_apply(t, mark, scheme, dc_mode, 0, "reconnected at 80 %")
+
+    with t.case("every power broadcast is answered TRUE, a suspend query too"):
+        mark = t.journal.mark()
+        for event in ("0", "2", "4"):  # query suspend, query suspend failed, suspend
+            expect_equal(t.drive("send", "0x218", event).strip(), "1", f"answer to {event}")
+        t.drive("session", "99")
+        expect_nothing_applied(t, mark, "suspend events")
 
     with t.case("resume re-applies after its delays, with the hook paused"):
         mark = t.journal.mark()

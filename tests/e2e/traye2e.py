@@ -427,6 +427,13 @@ class TrayE2E:
         return subprocess.run(["xdotool", *args], env=self.env, timeout=20,
                               capture_output=True, text=True, stdin=subprocess.DEVNULL)
 
+    def focus_desktop(self):
+        """X gives keys to the window with the input focus: the virtual desktop's, through
+        which Wine passes them to its own foreground window and keyboard hooks."""
+        desktop = self.xdotool("search", "--name", "Wine desktop").stdout.split()
+        expect(desktop, "no virtual desktop window")
+        self.xdotool("windowfocus", "--sync", desktop[0])
+
     # -- cases --------------------------------------------------------------------------
 
     def log(self, text):

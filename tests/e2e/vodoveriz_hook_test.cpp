@@ -64,9 +64,8 @@ protected:
     // keeps taking messages: a low-level hook runs only when its thread does. Returns what
     // reached the window with a message number of the hook's kind.
     std::vector<Posted> Press(DWORD vk) {
-        HANDLE worker = ::CreateThread(nullptr, 0, InjectKey,
-                                       reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(vk)), 0,
-                                       nullptr);
+        HANDLE worker = ::CreateThread(
+            nullptr, 0, InjectKey, reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(vk)), 0, nullptr);
         EXPECT_NE(worker, nullptr);
         std::vector<Posted> posted;
         const DWORD begin = ::GetTickCount();
