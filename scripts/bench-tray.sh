@@ -6,7 +6,9 @@
 #   scripts/bench-tray.sh [--full] [--idle-seconds S] [--applies N] [--rounds N] [--report FILE]
 #
 # The defaults make a quick run (a 60 s idle stretch, 1,000 applies); --full measures 5 minutes
-# of idling and 10,000 applies. The report goes to $SUITE_BUILD/bench/bench-report.md.
+# of idling and 10,000 applies, and shows first how the programs fare when the emulated power
+# library is loaded and freed at every operation. The report goes to
+# $SUITE_BUILD/bench/bench-report.md.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
@@ -15,7 +17,7 @@ report=$build/bench/bench-report.md
 args=()
 while [ $# -gt 0 ]; do
     case $1 in
-    --full) args+=(--idle-seconds 300 --applies 10000); shift ;;
+    --full) args+=(--idle-seconds 300 --applies 10000 --reload-soak 1500 --rounds 300); shift ;;
     --report) report=$2; shift 2 ;;
     *) args+=("$1"); shift ;;
     esac

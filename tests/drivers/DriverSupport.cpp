@@ -277,4 +277,35 @@ bool ReadProcessStats(DWORD pid, ProcessStats& stats) {
     return false;
 }
 
+bool KeepLibraryLoaded(DWORD pid, const char* library) {
+    HANDLE process = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                       PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                   FALSE, pid);
+    if (process == nullptr) {
+        return false;
+    }
+    bool loaded = false;
+    {
+        const SIZE_T size = std::strlen(library) + 1;
+        RemoteBuffer name(process, size);
+        // kernel32 lies at the same address in every process of a session, so the address of
+        // LoadLibraryA here is its address there.
+        const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
+                                                          "LoadLibraryA")));
+        if (name.Valid() && name.Write(0, library, size) && loadLibrary != nullptr) {
+            HANDLE thread =
+                ::CreateRemoteThread(process, nullptr, 0, loadLibrary, name.At(0), 0, nullptr);
+            if (thread != nullptr) {
+                DWORD module = 0;
+                loaded = ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0 &&
+                         ::GetExitCodeThread(thread, &module) && module != 0;
+                ::CloseHandle(thread);
+            }
+        }
+    }
+    ::CloseHandle(process);
+    return loaded;
+}
+
 } // namespace drivers

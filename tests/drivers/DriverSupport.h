@@ -58,4 +58,8 @@ struct ProcessStats {
 };
 bool ReadProcessStats(DWORD pid, ProcessStats& stats);
 
+// Loads a library into another process once more, from a thread started there, so that it
+// stays loaded however often that process loads and frees it. True when it was loaded.
+bool KeepLibraryLoaded(DWORD pid, const char* library);
+
 } // namespace drivers

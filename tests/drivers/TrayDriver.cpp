@@ -45,6 +45,8 @@ int Usage() {
         "                           print the local time it was seen (hh:mm:ss.mmm)\n"
         "  pid                      the window's process id\n"
         "  stats                    handles, memory and CPU time of the window's process\n"
+        "  keep-loaded LIBRARY      load the library once more in the window's process,\n"
+        "                           so that it stays loaded there\n"
         "  tooltip                  tips of the notification-area icons, one a line\n"
         "  boxes [S] [keep]         wait for message boxes, print caption|text|topmost,\n"
         "                           answer them unless keep\n"
@@ -327,6 +329,10 @@ int Run(const Options& options, const std::vector<std::string>& args) {
     }
     if (command == "stats") {
         return Stats(options);
+    }
+    if (command == "keep-loaded" && args.size() == 2) {
+        const DWORD pid = TrayProcess(options);
+        return pid != 0 && KeepLibraryLoaded(pid, arg(1, "")) ? 0 : 1;
     }
     if (command == "tooltip") {
         const auto tips = NotificationTips();

@@ -4,7 +4,6 @@ mode, a second copy, and the removal run "Close"."""
 
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from traye2e import (APP_DIR, MACHINE_POWERCFG, TERVANE_USER, USER_SCHEMES,  # noqa: E402

@@ -4,6 +4,7 @@ battery bands, charging, a disconnected console and a resume, each checked in th
 journal and in the Windows scheme's policy records."""
 
 import os
+import re
 import sys
 import time
 
@@ -150,6 +151,18 @@ def main():
 
     with t.case("the tooltip names the source, the mode and the charge"):
         expect_tip(t, "On Battery power", dc_mode, 80)
+
+    with t.case("the log file keeps a dated trace line for every apply"):
+        t.stop_tray()
+        dated = re.compile(r"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d - (.*)$")
+        messages = [m.group(1) for m in map(dated.match, t.log_lines()) if m]
+        brightness = [e for e in t.journal.since(0, "Zelnor", "ControlMethodEx")
+                      if words(e["args"]).get("method") == "BCME"]
+        expect(brightness, "no brightness calls at all")
+        expect_equal(messages.count("TvPMTray: Set brightness level."), len(brightness),
+                     "brightness trace lines against brightness calls")
+        expect(messages.count("Set active scheme.") > len(brightness),
+               "the applies skipped while disconnected are not traced")
 
     return t.finish()
 
