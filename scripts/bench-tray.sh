@@ -3,7 +3,8 @@
 # apply round trip, the idle cost with five linked modes, and a soak of many applies. The
 # figures go to a report; nothing fails on a figure.
 #
-#   scripts/bench-tray.sh [--full] [--idle-seconds S] [--applies N] [--rounds N] [--report FILE]
+#   scripts/bench-tray.sh [--full] [--idle-seconds S] [--applies N] [--rounds N]
+#                         [--stages round-trip,soak,idle] [--report FILE]
 #
 # The defaults make a quick run (a 60 s idle stretch, 1,000 applies); --full measures 5 minutes
 # of idling and 10,000 applies, and shows first how the programs fare when the emulated power

@@ -37,6 +37,8 @@ def add_arguments(parser):
     parser.add_argument("--reload-soak", type=int, default=0,
                         help="applies of a soak with the power library loaded and freed at "
                         "every operation, as the programs do (0: none)")
+    parser.add_argument("--stages", default="round-trip,soak,idle",
+                        help="which benchmarks to run, comma-separated")
     parser.add_argument("--report", required=True)
 
 
@@ -103,9 +105,11 @@ def cpu_over(t, classes, seconds):
 
 
 def bench_idle(t, seconds, report):
+    lifetime = int(seconds) * 2 + 300
     foreground = t.start_program(os.path.join(t.options.drivers, "linkedapp.exe"),
-                                 "Foreground", str(int(seconds) * 2 + 120))
-    idle = t.start_program(os.path.join(t.options.drivers, "benchbaseline.exe"), "timer")
+                                 "Foreground", str(lifetime), seconds=lifetime)
+    idle = t.start_program(os.path.join(t.options.drivers, "benchbaseline.exe"), "timer",
+                           seconds=lifetime)
     t.drive("--class", IDLE_BASELINE, "wait-window", "30")
     classes = ("TvPMClass", IDLE_BASELINE)
     time.sleep(3)
@@ -237,12 +241,16 @@ def main():
               f"{os.getloadavg()[0]:.1f}.\n"]
     t.create_prefix()
     restart(t, o)
-    with t.case("apply round trip"):
-        bench_round_trip(t, o.rounds, report)
-    with t.case("soak"):
-        bench_soak(t, o, report)
-    with t.case("idle cost"):
-        bench_idle(t, o.idle_seconds, report)
+    stages = o.stages.split(",")
+    if "round-trip" in stages:
+        with t.case("apply round trip"):
+            bench_round_trip(t, o.rounds, report)
+    if "soak" in stages:
+        with t.case("soak"):
+            bench_soak(t, o, report)
+    if "idle" in stages:
+        with t.case("idle cost"):
+            bench_idle(t, o.idle_seconds, report)
     t.drive("--class", BASELINE, "exit", check=False)
     with open(o.report, "w") as f:
         f.write("\n".join(report) + "\n")

@@ -11,10 +11,12 @@ case where that makes sense. The exit status is 0 only when every case passed.
 """
 
 import argparse
+import atexit
 import contextlib
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -181,6 +183,7 @@ class TrayE2E:
                                             "NotebookJournal.txt"))
         self.log_path = os.path.join(self.prefix, "drive_c", "DebugLog.txt")
         self.tray = None
+        self.server_kept = False
         self.results = []
         self.started = time.monotonic()
 
@@ -228,6 +231,11 @@ class TrayE2E:
         quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL, timeout=60)
         subprocess.run(["wineserver", "-p"], env=self.env, **quiet)
+        # A persistent server outlives the script unless stopped: stop it however we end.
+        if not self.server_kept:
+            self.server_kept = True
+            atexit.register(self.kill_server)
+            signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
         subprocess.run(["wine", "cmd", "/c", "exit"], env=self.env, **quiet)
 
     def host_path(self, windows_path):
