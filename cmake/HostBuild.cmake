@@ -7,13 +7,15 @@ add_link_options(${SUITE_SANITIZE})
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# The Windows tree writes the list of its Wine tests; CTest here runs them with the rest, so
-# one run gives one summary.
-set(SUITE_WIN_BUILD "" CACHE PATH "Windows build tree whose Wine tests this tree runs")
-if(SUITE_WIN_BUILD)
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
-                 "${SUITE_WIN_BUILD}/wine-tests.cmake")
-endif()
+# Each Windows tree writes the list of its Wine tests and of its build checks; CTest here runs
+# them with the rest, so one run gives one summary. Which architectures' Wine tests run is
+# decided when CTest starts (scripts/test-archs: what the machine executes, SUITE_TEST_ARCH).
+set(SUITE_WIN_BUILD_X86 "" CACHE PATH "x86 Windows build tree whose tests this tree runs")
+set(SUITE_WIN_BUILD_X64 "" CACHE PATH "x64 Windows build tree whose tests this tree runs")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/WindowsTests.cmake.in
+               ${CMAKE_BINARY_DIR}/windows-tests.cmake @ONLY)
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+             "${CMAKE_BINARY_DIR}/windows-tests.cmake")
 
 # Fuzz targets need clang's libFuzzer; they are built only when the compiler is clang.
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

@@ -1,4 +1,8 @@
-# Windows tree: genuine 32-bit programs with the C++ and GCC run-time linked in.
+# Windows tree: genuine Windows programs for one architecture (x86 or x64, from the toolchain
+# file), with the C++ and GCC run-time linked in.
+if(NOT SUITE_ARCH MATCHES "^(x86|x64)$")
+    message(FATAL_ERROR "Use cmake/toolchain-x86.cmake or cmake/toolchain-x64.cmake")
+endif()
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX
                         WIN32_LEAN_AND_MEAN STRICT)
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -6,6 +10,12 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(SUITE_SESSION_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine session of the test run")
 set(SUITE_WINE_EXEC "${PROJECT_SOURCE_DIR}/scripts/wine-exec")
 set(SUITE_WINE_SESSION "${PROJECT_SOURCE_DIR}/scripts/wine-session")
+# The architecture as manifests name it.
+if(SUITE_ARCH STREQUAL "x86")
+    set(SUITE_MANIFEST_ARCH x86)
+else()
+    set(SUITE_MANIFEST_ARCH amd64)
+endif()
 
 # GoogleTest cross-built from the sources Debian installs.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -16,6 +26,7 @@ add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FR
 # DLLs of the emulated notebook that every test session installs into system32.
 define_property(GLOBAL PROPERTY SUITE_NOTEBOOK_DLLS BRIEF_DOCS "emulated notebook DLLs")
 define_property(GLOBAL PROPERTY SUITE_WINE_TESTS BRIEF_DOCS "Wine test lines")
+define_property(GLOBAL PROPERTY SUITE_BUILD_CHECKS BRIEF_DOCS "checks that need no Wine")
 
 function(suite_notebook_dll target)
     set_property(GLOBAL APPEND PROPERTY SUITE_NOTEBOOK_DLLS "$<TARGET_FILE:${target}>")
@@ -62,12 +73,14 @@ function(suite_wine_test)
     else()
         set(cmd "${env}[==[${SUITE_WINE_EXEC}]==]${options} [==[${SUITE_SESSION_DIR}]==] ${T_TIMEOUT} [==[${program}]==]${args}")
     endif()
-    # Tests share one prefix and its registry, so they take turns.
+    # Tests of one architecture share one prefix and its registry, so they take turns; the
+    # other architecture's session is separate and runs beside them.
+    set(test "${T_LABEL}.${SUITE_ARCH}.${T_NAME}")
     string(CONCAT line
-        "add_test(${T_LABEL}.${T_NAME} ${cmd})\n"
-        "set_tests_properties(${T_LABEL}.${T_NAME} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${outer} "
-        "FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix "
-        "WORKING_DIRECTORY [==[${CMAKE_BINARY_DIR}]==])\n")
+        "add_test(${test} ${cmd})\n"
+        "set_tests_properties(${test} PROPERTIES LABELS \"${T_LABEL};${SUITE_ARCH}\" "
+        "TIMEOUT ${outer} FIXTURES_REQUIRED wine-${SUITE_ARCH} "
+        "RESOURCE_LOCK wineprefix-${SUITE_ARCH} WORKING_DIRECTORY [==[${CMAKE_BINARY_DIR}]==])\n")
     set_property(GLOBAL APPEND_STRING PROPERTY SUITE_WINE_TESTS "${line}")
 endfunction()
 
@@ -82,12 +95,15 @@ function(suite_write_wine_tests)
     set(dir "[==[${SUITE_SESSION_DIR}]==]")
     list(JOIN dlls "\n" dll_lines)
     file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/notebook-dlls.txt" CONTENT "${dll_lines}\n")
+    set(a ${SUITE_ARCH})
     file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/wine-tests.cmake" CONTENT
-"add_test(wine.session.start ${session} start ${dir}${dll_args})
-set_tests_properties(wine.session.start PROPERTIES LABELS \"wine;e2e\" TIMEOUT 300 FIXTURES_SETUP wine)
-add_test(wine.session.stop ${session} stop ${dir})
-set_tests_properties(wine.session.stop PROPERTIES LABELS \"wine;e2e\" TIMEOUT 60 FIXTURES_CLEANUP wine)
+"add_test(wine.${a}.session.start ${session} start --arch ${a} ${dir}${dll_args})
+set_tests_properties(wine.${a}.session.start PROPERTIES LABELS \"wine;e2e;${a}\" TIMEOUT 300 FIXTURES_SETUP wine-${a})
+add_test(wine.${a}.session.stop ${session} stop ${dir})
+set_tests_properties(wine.${a}.session.stop PROPERTIES LABELS \"wine;e2e;${a}\" TIMEOUT 60 FIXTURES_CLEANUP wine-${a})
 ${tests}")
+    get_property(checks GLOBAL PROPERTY SUITE_BUILD_CHECKS)
+    file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/build-checks.cmake" CONTENT "${checks}")
 endfunction()
 
 # Windows GoogleTest program run under Wine.
@@ -106,11 +122,13 @@ function(suite_wine_gtest name)
     suite_wine_test(NAME ${name} COMMAND ${name} --gtest_color=no ${filter} TIMEOUT ${T_TIMEOUT})
 endfunction()
 
-# The exact export table of a deliverable or of a library of the emulated notebook.
+# The exact export table of a deliverable or of a library of the emulated notebook, read with
+# this architecture's objdump. It needs no Wine, so it runs wherever the tree was built.
 function(suite_check_exports target)
+    set(test "unit.${SUITE_ARCH}.exports.${target}")
     string(CONCAT line
-        "add_test(unit.exports.${target} [==[${PROJECT_SOURCE_DIR}/scripts/check-exports]==] "
+        "add_test(${test} [==[${PROJECT_SOURCE_DIR}/scripts/check-exports]==] ${SUITE_OBJDUMP} "
         "[==[$<TARGET_FILE:${target}>]==] ${ARGN})\n"
-        "set_tests_properties(unit.exports.${target} PROPERTIES LABELS unit TIMEOUT 30)\n")
-    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_WINE_TESTS "${line}")
+        "set_tests_properties(${test} PROPERTIES LABELS \"unit;${SUITE_ARCH}\" TIMEOUT 30)\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_BUILD_CHECKS "${line}")
 endfunction()

@@ -17,9 +17,11 @@ struct DeviceListTraits {
 };
 using DeviceList = framework::UniqueHandle<DeviceListTraits>;
 
-// The detail record's size field holds the size of its fixed part, 5 bytes on 32-bit Windows.
-constexpr DWORD kDetailSizeField = 5;
-static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == kDetailSizeField);
+// The detail record's size field holds the size of its fixed part: 5 bytes on 32-bit Windows,
+// 8 on 64-bit Windows, where set-up refuses any other value.
+constexpr DWORD kDetailSizeField = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+static_assert(sizeof(void*) != 4 || kDetailSizeField == 5);
+static_assert(sizeof(void*) != 8 || kDetailSizeField == 8);
 
 // A device path is far shorter; a larger answer is not trusted with an allocation.
 constexpr DWORD kMaxDetailSize = 64 * 1024;

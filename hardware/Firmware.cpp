@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 
-#include "NotebookInterfaces.h"
 
 namespace hardware {
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "FirmwareLogic.h"
+#include "NotebookInterfaces.h"
 #include "NotebookPolicy.h"
 #include "framework/Trace.h"
 
@@ -18,8 +19,8 @@ namespace hardware {
 inline constexpr std::size_t kTraceBufferSize = framework::kTraceLineSize;
 static_assert(kTraceBufferSize == 1040);
 
-using ControlMethodFn = int(__cdecl*)(std::uint32_t code);
-using ControlMethodExFn = int(__cdecl*)(std::uint32_t code, std::uint32_t argument);
+using notebook::ControlMethodExFn;
+using notebook::ControlMethodFn;
 using TraceFn = void(WINAPI*)(const char* text);
 
 // The firmware as the suite reaches it: the control-method library's two entry points and the

@@ -7,7 +7,7 @@ PolicyLibrary::PolicyLibrary(const char* name) : module_(::LoadLibraryA(name)) {
         lastError_ = ::GetLastError();
         return;
     }
-    getKvPolicy_ = framework::ProcAddress<GetKvPolicyFn>(module_.Get(), "GetKvPolicy");
+    getKvPolicy_ = framework::ProcAddress<notebook::GetKvPolicyFn>(module_.Get(), "GetKvPolicy");
     if (getKvPolicy_ == nullptr) {
         lastError_ = ::GetLastError();
     }

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include "../framework/UniqueHandle.h"
+#include "NotebookInterfaces.h"
 #include "NotebookPolicy.h"
 
 namespace hardware {
 
 inline constexpr char kPolicyLibraryName[] = "Sarnesh.dll";
+static_assert(notebook::kPolicySize == kNotebookPolicySize);
 
 class PolicyLibrary {
 public:
@@ -26,12 +28,9 @@ public:
     const NotebookPolicy& Policy() const { return policy_; }
 
 private:
-    // One argument, the record's address; the caller removes it: a plain C call.
-    using GetKvPolicyFn = int(__cdecl*)(void* record);
-
     NotebookPolicy policy_;
     framework::UniqueModule module_;
-    GetKvPolicyFn getKvPolicy_ = nullptr;
+    notebook::GetKvPolicyFn getKvPolicy_ = nullptr;
     DWORD lastError_ = 0;
 };
 

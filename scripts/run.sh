@@ -5,20 +5,36 @@
 # until you press Enter; without one it runs on a private X server, takes screenshots into
 # build/run/ and stops. The prefix in build/run keeps its registry between runs.
 #
+# The x86 programs run where this machine executes 32-bit programs, else the x64 ones;
+# SUITE_RUN_ARCH=x86|x64 chooses. Each architecture keeps its own prefix (build/run-x86,
+# build/run-x64).
+#
 # While it runs, change the battery from another terminal:
-#   scripts/fakebat set build/run/power_supply --ac off --percent 40
+#   scripts/fakebat set build/run-x86/power_supply --ac off --percent 40
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
-S=$build/run
+# shellcheck source=lib/arch.sh
+. "$root/scripts/lib/arch.sh"
+arch=$(suite_run_arch)
+S=$build/run-$arch
+win=$build/win-$arch
 interactive=0
 [ -n "${DISPLAY:-}" ] && interactive=1
 
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" >/dev/null
+if [ -n "${SUITE_RUN_ARCH:-}" ]; then
+    echo "== Running the $arch programs (SUITE_RUN_ARCH=$arch)"
+elif [ "$arch" = x86 ]; then
+    echo "== Running the x86 programs (this machine executes 32-bit programs)"
+else
+    echo "== Running the x64 programs (this machine cannot execute 32-bit programs)"
+fi
+suite_loader_runs "$arch" || { echo "run: Wine's $arch loader does not start here" >&2; exit 1; }
 
-mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$build/win" 2>&1)
-"$root/scripts/wine-session" open "$S" "${dlls[@]}"
+mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
+"$root/scripts/wine-session" open --arch "$arch" "$S" "${dlls[@]}"
 trap '"$root/scripts/wine-session" stop "$S"' EXIT
 # shellcheck disable=SC1091
 . "$S/env"
@@ -27,8 +43,8 @@ trap '"$root/scripts/wine-session" stop "$S"' EXIT
 # put them; the notebook's own libraries are in system32.
 app="$S/prefix/drive_c/Program Files/Power Management"
 mkdir -p "$app"
-cp -f "$build/win/installer/Tobrinel.dll" "$build/win/tray/Halvik.exe" \
-    "$build/win/switcher/Pivora.exe" "$app/"
+cp -f "$win/installer/Tobrinel.dll" "$win/tray/Halvik.exe" \
+    "$win/switcher/Pivora.exe" "$app/"
 winapp='C:\Program Files\Power Management'
 # The switcher works on the power-scheme interface of later Windows versions.
 wine reg add 'HKCU\Software\Wine\AppDefaults\Pivora.exe' /v Version /d win7 /f >/dev/null 2>&1
@@ -44,7 +60,7 @@ screenshot() {
 }
 
 echo "== Installing the factory modes (Initial), then what the store holds"
-run "$build/win/tools/storedump.exe" --initial "$winapp\\Tobrinel.dll"
+run "$win/tools/storedump.exe" --initial "$winapp\\Tobrinel.dll"
 
 echo "== Starting the tray program and the switcher"
 : >"$S/programs.log"
@@ -66,4 +82,4 @@ else
 fi
 
 # An orderly end of the tray (not "Close", which would uninstall the suite).
-run "$build/win/tests/drivers/traydriver.exe" exit >/dev/null 2>&1 || true
+run "$win/tests/drivers/traydriver.exe" exit >/dev/null 2>&1 || true

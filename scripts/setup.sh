@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, only when something is missing.
+# Installs what the build and the tests need, only when something is missing. Both Windows
+# architectures are always built; 32-bit Wine is installed only where 32-bit programs run.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib/arch.sh
+. "$here/lib/arch.sh"
 
 need=()
 have() { command -v "$1" >/dev/null 2>&1; }
 
-have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
-have wine || need+=(wine)
-[ -e /usr/lib/wine/wineserver32 ] || need+=(wine32:i386)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have i686-w64-mingw32-dlltool || need+=(binutils-mingw-w64-i686)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have x86_64-w64-mingw32-dlltool || need+=(binutils-mingw-w64-x86-64)
+have wineserver || need+=(wine)
+[ -x "$(suite_wine_loader x64)" ] || need+=(wine64)
+i386=0
+if suite_can_exec_32bit; then
+    [ -x "$(suite_wine_loader x86)" ] || { need+=(wine32:i386); i386=1; }
+fi
 have Xvfb || need+=(xvfb)
 have import || need+=(imagemagick)
 have xdotool || need+=(xdotool)
@@ -15,6 +26,7 @@ have xwininfo || need+=(x11-utils)
 have clang++ || need+=(clang)
 have cmake || need+=(cmake)
 have unshare || need+=(util-linux)
+have python3 || need+=(python3)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 \
@@ -31,7 +43,7 @@ else
     SUDO=
 fi
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ $i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
 $SUDO apt-get update -q

@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both trees and runs every test (unit, wine, e2e) with CTest.
-#   scripts/test.sh [ctest arguments, e.g. -L unit or -R store]
+# Installs what is missing, builds all trees and runs every test (unit, wine, e2e) with CTest.
+# The Wine and end-to-end tests run on each Windows architecture this machine executes (x86
+# and x64, or x64 alone); SUITE_TEST_ARCH=x86|x64|both forces the choice.
+#   scripts/test.sh [ctest arguments, e.g. -L unit, -L x64 or -R store]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
 
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
+# CTest makes the same choice when it reads its tests; this is what it says about it.
+note=$("$root/scripts/test-archs" | sed -n '2,$p') || true
+note="architectures: ${note}"
+echo "$note"
 cd "$build/host"
-exec ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@"
+# The choice is said again just before CTest's summary line, where a reader looks.
+ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@" |
+    awk -v note="$note" '/tests passed, .* tests failed out of/ && !said { print note; said = 1 }
+                         { print; fflush() }
+                         END { if (!said) print note }'

@@ -12,6 +12,8 @@ namespace {
 
 constexpr DWORD kArrayBytes = sizeof(std::uint32_t) * kColumns;
 constexpr DWORD kAlarmBytes = sizeof(BatteryAlarm);
+// Stored records: the same bytes whichever architecture wrote them.
+static_assert(kArrayBytes == 16 && kAlarmBytes == 24);
 
 struct WordValue {
     const char* name;

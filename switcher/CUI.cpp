@@ -21,7 +21,7 @@ constexpr DWORD kPrivilegeBufferSize = 4096;
 // How often a copy that closed the running one looks whether it has ended.
 constexpr DWORD kExitPollMs = 10;
 
-static_assert(sizeof(WNDCLASSEXW) == 48, "the 32-bit class record");
+static_assert(sizeof(void*) != 4 || sizeof(WNDCLASSEXW) == 48, "the 32-bit class record");
 
 } // namespace
 

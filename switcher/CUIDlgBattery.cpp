@@ -17,7 +17,8 @@ namespace switcher {
 
 namespace {
 
-static_assert(sizeof(NOTIFYICONDATAW) == 956, "the Vista notification record");
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956,
+              "the 32-bit Vista notification record");
 
 constexpr UINT kTrayIconId = IDI_SWITCHER;
 // NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO.

@@ -11,9 +11,9 @@ bool PortaxLibrary::Load(const wchar_t* name) {
         return false;
     }
     const auto writeComm =
-        framework::ProcAddress<EcWriteCommFn>(module.Get(), "EC_686CPort_WriteCOMM");
+        framework::ProcAddress<notebook::EcWriteCommFn>(module.Get(), "EC_686CPort_WriteCOMM");
     const auto receiveComm =
-        framework::ProcAddress<EcReceiveCommFn>(module.Get(), "EC_686CPort_ReceiveCOMM");
+        framework::ProcAddress<notebook::EcReceiveCommFn>(module.Get(), "EC_686CPort_ReceiveCOMM");
     if (writeComm == nullptr || receiveComm == nullptr) {
         return false; // the module is freed on the way out
     }

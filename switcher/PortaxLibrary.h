@@ -34,8 +34,8 @@ public:
 
 private:
     framework::UniqueModule module_;
-    EcWriteCommFn writeComm_ = nullptr;
-    EcReceiveCommFn receiveComm_ = nullptr;
+    notebook::EcWriteCommFn writeComm_ = nullptr;
+    notebook::EcReceiveCommFn receiveComm_ = nullptr;
 };
 
 } // namespace switcher

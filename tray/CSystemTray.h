@@ -1,4 +1,4 @@
-// The tray program's notification-area icon. It keeps the first-generation (88-byte) notify
+// The tray program's notification-area icon. It keeps the first-generation notify
 // record the shell is given, owns the icon it shows, and has a hidden pop-up window of its own
 // that puts the icon back when the taskbar's work area changes after an add that failed.
 #pragma once
@@ -14,8 +14,11 @@
 
 namespace tray {
 
-inline constexpr DWORD kNotifyRecordSize = 88;
-static_assert(NOTIFYICONDATAA_V1_SIZE == kNotifyRecordSize);
+// The first-generation record: 88 bytes on 32-bit Windows, the same fields (and so 104 bytes)
+// on 64-bit Windows, whose shell takes no other size for it.
+inline constexpr DWORD kNotifyRecordSize = NOTIFYICONDATAA_V1_SIZE;
+static_assert(sizeof(void*) != 4 || kNotifyRecordSize == 88);
+static_assert(sizeof(void*) != 8 || kNotifyRecordSize == 104);
 
 inline constexpr UINT kCreationFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 static_assert(kCreationFlags == 7);

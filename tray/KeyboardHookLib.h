@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "NotebookInterfaces.h"
 #include "framework/UniqueHandle.h"
 
 namespace tray {
@@ -30,9 +31,8 @@ public:
     bool Stop();
 
 private:
-    // Both entry points are plain C calls: the caller removes the arguments.
-    using StartFn = int(__cdecl*)(HWND window, UINT message);
-    using StopFn = int(__cdecl*)();
+    using StartFn = notebook::KeyboardHookStartFn;
+    using StopFn = notebook::KeyboardHookStopFn;
 
     framework::UniqueModule module_;
     StartFn start_ = nullptr;

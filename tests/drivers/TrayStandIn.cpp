@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // The first-generation record, as the tray program uses it: 88 bytes, a 64-byte tip.
+    // The first-generation record, as the tray program uses it: 88 bytes on x86, a 64-byte tip.
     g_standIn.icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
     g_standIn.icon.hWnd = window;
     g_standIn.icon.uID = kIconId;

@@ -270,13 +270,6 @@ class TrayE2E:
         if percent is not None:
             args += ["--percent", str(percent)]
         self.fakebat("set", *args)
-        if percent is not None and percent < 100:
-            # Wine works the percentage out of whole milliwatt-hours and truncates, so a charge
-            # of exactly N % can read N - 1 %; half a percent more reads N.
-            with open(os.path.join(self.battery, "BAT0", "charge_full")) as f:
-                full = int(f.read())
-            with open(os.path.join(self.battery, "BAT0", "charge_now"), "w") as f:
-                f.write(f"{full * (2 * percent + 1) // 200}\n")
 
     def battery_exec(self):
         return [os.path.join(self.scripts, "fakebat"), "exec", self.battery, "--"]

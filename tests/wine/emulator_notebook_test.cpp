@@ -87,7 +87,7 @@ protected:
     }
 
     framework::UniqueModule module_{::LoadLibraryA("Sarnesh.dll")};
-    GetKvPolicyFn getPolicy_ = framework::ProcAddress<GetKvPolicyFn>(module_.Get(), "GetKvPolicy");
+    notebook::GetKvPolicyFn getPolicy_ = framework::ProcAddress<notebook::GetKvPolicyFn>(module_.Get(), "GetKvPolicy");
 };
 
 TEST_F(PolicyLibraryTest, DefaultProfileFillsTheRecord) {

@@ -15,9 +15,9 @@ protected:
     void SetUp() override {
         ResetMachineState();
         ASSERT_TRUE(module_) << "PORTAX.DLL not found";
-        write_ = framework::ProcAddress<EcWriteCommFn>(module_.Get(), "EC_686CPort_WriteCOMM");
+        write_ = framework::ProcAddress<notebook::EcWriteCommFn>(module_.Get(), "EC_686CPort_WriteCOMM");
         receive_ =
-            framework::ProcAddress<EcReceiveCommFn>(module_.Get(), "EC_686CPort_ReceiveCOMM");
+            framework::ProcAddress<notebook::EcReceiveCommFn>(module_.Get(), "EC_686CPort_ReceiveCOMM");
         ASSERT_NE(write_, nullptr);
         ASSERT_NE(receive_, nullptr);
     }
@@ -33,8 +33,8 @@ protected:
     }
 
     framework::UniqueModule module_{::LoadLibraryW(L"PORTAX.DLL")};
-    EcWriteCommFn write_ = nullptr;
-    EcReceiveCommFn receive_ = nullptr;
+    notebook::EcWriteCommFn write_ = nullptr;
+    notebook::EcReceiveCommFn receive_ = nullptr;
 };
 
 TEST_F(PortaxTest, BatteryRegistersComeFromTheMachineState) {

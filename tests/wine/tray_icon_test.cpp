@@ -98,7 +98,7 @@ TEST_F(TrayIcon, CreationAddsTheFirstGenerationRecordWithATipOf63Bytes) {
     ASSERT_EQ(shell.calls.size(), 1u);
     const ShellCall& add = shell.calls[0];
     EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.size, 88u);
+    EXPECT_EQ(add.size, sizeof(void*) == 4 ? 88u : 104u);
     EXPECT_EQ(add.window, Owner());
     EXPECT_EQ(add.id, 128u);
     EXPECT_EQ(add.flags, 7u);

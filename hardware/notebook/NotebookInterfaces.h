@@ -1,6 +1,11 @@
-// The entry points of the notebook's own libraries, as the suite calls them. Every one of them
-// is cdecl: the caller removes the arguments.
+// The contract between the suite and the notebook's own libraries: the entry points as the
+// suite calls them and the firmware's method codes. Every entry point is cdecl (the caller
+// removes the arguments) and exported by its undecorated name (the .def files beside this
+// header). The suite's import library for Zelnor.dll is made from Zelnor.def; the emulated
+// notebook implements the same contract.
 #pragma once
+
+#include <windows.h>
 
 #include <cstddef>
 
@@ -9,21 +14,25 @@ extern "C" {
 // Zelnor.dll: firmware control methods by four-character code. The suite links against it.
 int __cdecl ControlMethod(unsigned code);
 int __cdecl ControlMethodEx(unsigned code, unsigned argument);
-
-typedef int(__cdecl* ControlMethodFn)(unsigned code);
-typedef int(__cdecl* ControlMethodExFn)(unsigned code, unsigned argument);
-
-// Sarnesh.dll, loaded by name: fills the notebook policy record; non-zero means success.
-typedef int(__cdecl* GetKvPolicyFn)(void* policy);
-
-// PORTAX.DLL, loaded by name: raw embedded-controller commands with data bytes.
-typedef int(__cdecl* EcWriteCommFn)(unsigned command, unsigned count, const unsigned char* data);
-typedef int(__cdecl* EcReceiveCommFn)(unsigned command, unsigned inputCount,
-                                      const unsigned char* input, unsigned outputCount,
-                                      unsigned char* output);
 }
 
 namespace notebook {
+
+using ControlMethodFn = int(__cdecl*)(unsigned code);
+using ControlMethodExFn = int(__cdecl*)(unsigned code, unsigned argument);
+
+// Sarnesh.dll, loaded by name: fills the notebook policy record; non-zero means success.
+using GetKvPolicyFn = int(__cdecl*)(void* policy);
+
+// PORTAX.DLL, loaded by name: raw embedded-controller commands with data bytes.
+using EcWriteCommFn = int(__cdecl*)(unsigned command, unsigned count, const unsigned char* data);
+using EcReceiveCommFn = int(__cdecl*)(unsigned command, unsigned inputCount,
+                                      const unsigned char* input, unsigned outputCount,
+                                      unsigned char* output);
+
+// VodovEriz.dll, loaded by name: the hot-key hook, posting `message` to `window` on Fn.
+using KeyboardHookStartFn = int(__cdecl*)(HWND window, UINT message);
+using KeyboardHookStopFn = int(__cdecl*)();
 
 inline constexpr std::size_t kPolicySize = 448;
 
