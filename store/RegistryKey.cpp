@@ -117,22 +117,21 @@ bool RegistryKey::DeleteKey(const std::string& path) {
     return Record(::RegDeleteKeyA(key_ ? key_.Get() : root_, path.c_str()));
 }
 
-void DeleteKeyTree(HKEY root, const std::string& path) {
+bool DeleteKeyTree(HKEY root, const std::string& path) {
     RegistryKey key(root);
     if (key.Open(path)) {
         char name[kSubkeyNameSize];
-        // Always take subkey 0: the one before it has just been removed.
+        // Always take subkey 0: the one before it has just been removed. The delete's own
+        // result decides, not a look afterwards: a child that refuses to be opened would look
+        // gone while it is still listed, and the loop would never end.
         while (key.EnumSubkey(0, name)) {
-            const std::string child = path + "\\" + name;
-            DeleteKeyTree(root, child);
-            RegistryKey probe(root);
-            if (probe.Exists(child)) {
-                return; // it could not be removed; enumerating again would find it forever
+            if (!DeleteKeyTree(root, path + "\\" + name)) {
+                return false;
             }
         }
         key.Close();
     }
-    key.DeleteKey(path);
+    return key.DeleteKey(path);
 }
 
 } // namespace store

@@ -63,6 +63,7 @@ private:
 };
 
 // Removes a key and everything below it; stops at the first subkey that cannot be removed.
-void DeleteKeyTree(HKEY root, const std::string& path);
+// True when the key is gone.
+bool DeleteKeyTree(HKEY root, const std::string& path);
 
 } // namespace store

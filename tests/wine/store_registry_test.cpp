@@ -219,6 +219,72 @@ TEST_F(Store, DeleteSchemeRemovesNestedSubkeys) {
     s.DeleteScheme(HKEY_CURRENT_USER, 2); // already gone: nothing to do, nothing breaks
 }
 
+namespace {
+
+// A key that is listed under its parent but refuses every access: an empty access list.
+void LockKey(const std::string& path) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    ACL acl;
+    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void UnlockKey(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE); // no list: everyone may do anything
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    RegCloseKey(key);
+}
+
+DWORD WINAPI DeleteModesTree(void*) {
+    return DeleteKeyTree(HKEY_CURRENT_USER, kUserModes + "\\2") ? 1 : 0;
+}
+
+} // namespace
+
+TEST_F(Store, DeletionStopsAtASubkeyThatRefusesAccess) {
+    SampleMode().SaveScheme(HKEY_CURRENT_USER, 2);
+    // Locked and with a subkey of its own: it can be neither listed nor removed.
+    const std::string locked = kUserModes + "\\2\\Locked";
+    const DWORD one = 1;
+    Put(HKEY_CURRENT_USER, locked + "\\Inner", "X", REG_DWORD, &one, 4);
+    LockKey(locked);
+    HKEY probe = nullptr;
+    ASSERT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, locked.c_str(), 0, KEY_QUERY_VALUE, &probe),
+              ERROR_SUCCESS)
+        << "the key must refuse access for this test to mean anything";
+
+    // A deletion that looped for ever on the locked key would keep this thread running.
+    HANDLE thread = CreateThread(nullptr, 0, &DeleteModesTree, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    const DWORD waited = WaitForSingleObject(thread, 5000);
+    DWORD removed = 2;
+    GetExitCodeThread(thread, &removed);
+    if (waited != WAIT_OBJECT_0) {
+        TerminateThread(thread, 3);
+    }
+    CloseHandle(thread);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the deletion did not stop";
+    EXPECT_EQ(removed, 0u);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserModes + "\\2"));
+
+    UnlockKey(locked);
+    EXPECT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, kUserModes + "\\2"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserModes + "\\2"));
+}
+
 TEST_F(Store, CopyFromTakesContentButNotTheEditFlags) {
     SchemeStore source = SampleMode();
     source.mode.id = 4;
