@@ -47,8 +47,13 @@ if ! "$root/scripts/build.sh" >"$build/bench-build.log" 2>&1; then
     echo "bench-tray: the build failed (see $build/bench-build.log); using the programs built before" >&2
 fi
 
+session=
+stop_session() { [ -z "$session" ] || "$root/scripts/wine-session" stop "$session"; }
+trap stop_session EXIT
+
 bench_arch() { # arch
-    local arch=$1 win=$build/win-$1 session=$build/bench/session-$1
+    local arch=$1 win=$build/win-$1
+    session=$build/bench/session-$1
     for f in tray/Halvik.exe installer/Tobrinel.dll tests/drivers/traydriver.exe \
         tests/drivers/benchbaseline.exe tests/drivers/linkedapp.exe; do
         [ -f "$win/$f" ] || { echo "bench-tray: $win/$f is missing" >&2; return 1; }
@@ -56,14 +61,13 @@ bench_arch() { # arch
     mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
     mkdir -p "$build/bench"
     "$root/scripts/wine-session" start --arch "$arch" "$session" "${dlls[@]}"
-    trap '"$root/scripts/wine-session" stop "$session"' EXIT
     echo "bench-tray: $arch"
     python3 "$root/tests/e2e/bench_tray.py" "$session" \
         --halvik "$win/tray/Halvik.exe" --tobrinel "$win/installer/Tobrinel.dll" \
         --drivers "$win/tests/drivers" --work "$build/bench/run-$arch" --root "$root" \
         --report "${report:-$build/bench/bench-report-$arch.md}" "${args[@]}"
-    "$root/scripts/wine-session" stop "$session"
-    trap - EXIT
+    stop_session
+    session=
 }
 
 for arch in "$@"; do

@@ -43,8 +43,12 @@ def add_arguments(parser):
 
 
 def stats(t, window_class):
-    line = t.drive("--class", window_class, "stats").split()
-    return {k: int(v) for k, v in (item.split("=") for item in line)}
+    out = t.drive("--class", window_class, "stats")
+    # Wine may write lines of its own into the output; the driver's line is the one of fields.
+    lines = [l for l in out.splitlines() if l.startswith("handles=")]
+    if not lines:
+        raise RuntimeError(f"no statistics from the driver: {out!r}")
+    return {k: int(v) for k, v in (item.split("=", 1) for item in lines[-1].split())}
 
 
 def round_trips(t, window_class, count):
