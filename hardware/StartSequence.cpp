@@ -10,7 +10,9 @@ std::unique_ptr<SiblingLibraries> RunStartSequence(NotebookPolicy& policyCopy,
         return nullptr;
     }
 
-    InstallerLibrary installer(options.installerLibrary);
+    InstallerLibrary installer = options.installer != nullptr
+                                     ? std::move(*options.installer)
+                                     : InstallerLibrary(options.installerLibrary);
     if (!installer.Loaded()) {
         ShowSystemErrorWith(options.messageBox, installer.LastError(), kUtilityCaption,
                             kLoadErrorStyle);

@@ -26,6 +26,9 @@ struct StartOptions {
     // keyboard library. It shows its own box through the one it is given and answers false
     // to stop the start. Empty: no check.
     std::function<bool(const MessageBoxFn& box)> firstCheck;
+    // The installer library when the caller loaded it itself before its first check (the tray
+    // loads it before it reads its command line); it is taken over. Null: loaded here.
+    InstallerLibrary* installer = nullptr;
     const char* installerLibrary = kInstallerLibraryName;
     const char* policyLibrary = kPolicyLibraryName;
     MessageBoxFn messageBox = ShowMessageBox;

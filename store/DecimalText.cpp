@@ -35,4 +35,11 @@ std::optional<int> ParseDecimal(const char* text) {
     return static_cast<int>(value);
 }
 
+std::optional<int> ParseKeyId(const char* name) {
+    if (name == nullptr || name[0] < '0' || name[0] > '9' || (name[0] == '0' && name[1] != 0)) {
+        return std::nullopt;
+    }
+    return ParseDecimal(name);
+}
+
 } // namespace store

@@ -1,5 +1,6 @@
 #include "SchemeStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -181,6 +182,23 @@ void SchemeStore::CopyFrom(const SchemeStore& other) {
     imageIndex = other.imageIndex;
     mode = other.mode; // the id travels with the mode
     global = other.global;
+}
+
+std::vector<int> SchemeStore::StoredModeIds(HKEY root, int lastId) const {
+    std::vector<int> ids;
+    RegistryKey modes(root);
+    if (!modes.Open(ModesPath(root), KEY_ENUMERATE_SUB_KEYS)) {
+        return ids;
+    }
+    char name[kSubkeyNameSize];
+    for (DWORD i = 0; modes.EnumSubkey(i, name); ++i) {
+        const auto id = ParseKeyId(name);
+        if (id && *id <= lastId) {
+            ids.push_back(*id);
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 int SchemeStore::ReadLastId() {

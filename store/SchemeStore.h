@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "../framework/Object.h"
 #include "GlobalPowerSettings.h"
@@ -33,6 +34,10 @@ public:
     void SaveScheme(HKEY root, int id);
     void DeleteScheme(HKEY root, int id);
     void CopyFrom(const SchemeStore& other);
+
+    // The ids of the modes stored in a hive up to `lastId`, ascending. The keys that exist
+    // are walked, so a huge or damaged LastID costs nothing.
+    std::vector<int> StoredModeIds(HKEY root, int lastId) const;
 
     // The suite's own LastID under HKEY_CURRENT_USER; -1 when it is missing or damaged.
     int ReadLastId();

@@ -77,8 +77,9 @@ void CMainFrame::RebuildLinkedSchemes() {
     linkedTimer_ = 0;
     linkedSchemes_.clear();
     store::SchemeStore reader;
-    // LastID is read again at every step: the applet may be saving while we read.
-    for (int id = 0; id <= LastSchemeIdToRead(reader.ReadLastId()); ++id) {
+    // Every mode up to LastID that exists, beyond the ids the menu can carry: a linked program
+    // switches in whatever its mode's id.
+    for (const int id : reader.StoredModeIds(HKEY_CURRENT_USER, reader.ReadLastId())) {
         auto scheme = std::make_unique<store::SchemeStore>();
         if (scheme->LoadScheme(HKEY_CURRENT_USER, id)) {
             linkedSchemes_.push_back(std::move(scheme));

@@ -51,30 +51,19 @@ bool CTrayApp::InitInstance() {
         notStartedCode_ = 0;
         return false;
     }
-    if (!hardware::RequireLibraryLoaded(keyboardHook_.Loaded(), keyboardHook_.LoadError(),
-                                        hardware::ShowMessageBox)) {
+    // The start shared with the applet: the keyboard library first, then both sibling
+    // libraries, the policy record and "Initial". Every start installs what is missing, also
+    // one that finds the tray already running.
+    hardware::StartOptions options;
+    options.firstCheck = [this](const hardware::MessageBoxFn& box) {
+        return hardware::RequireLibraryLoaded(keyboardHook_.Loaded(), keyboardHook_.LoadError(),
+                                              box);
+    };
+    options.installer = &installer;
+    const auto libraries = hardware::RunStartSequence(policy_, options);
+    if (!libraries) {
         return false;
     }
-    if (!installer.Loaded()) {
-        hardware::ShowSystemErrorWith(hardware::ShowMessageBox, installer.LastError(),
-                                      hardware::kUtilityCaption, hardware::kLoadErrorStyle);
-        return false;
-    }
-    hardware::PolicyLibrary policyLibrary;
-    if (!policyLibrary.Loaded()) {
-        hardware::ShowSystemErrorWith(hardware::ShowMessageBox, policyLibrary.LastError(),
-                                      hardware::kUtilityCaption, hardware::kLoadErrorStyle);
-        return false;
-    }
-    if (policyLibrary.LoadPolicy() == 0) {
-        hardware::ShowMessageBox(hardware::kPolicyLoadFailText, hardware::kPowerManagementCaption,
-                                 hardware::kRefusalStyle);
-        return false;
-    }
-    policy_ = policyLibrary.Policy();
-
-    // Every start installs what is missing, also one that finds the tray already running.
-    installer.CallInitial();
     if (::FindWindowA(kFrameClassName, nullptr) != nullptr) {
         TraceMessage("TvPMTray: already running.\n");
         notStartedCode_ = 0;

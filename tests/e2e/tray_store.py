@@ -189,12 +189,18 @@ def main():
                     os.path.join(linked_dir, "LinkedApp.exe"))
         shutil.copy(os.path.join(t.options.drivers, "linkedapp.exe"),
                     os.path.join(linked_dir, "Other.exe"))
-        linked_key = TERVANE_USER + r"\PowerPolicy\4"
+        # A copy of mode 4 under an id beyond any the menu can carry: linked modes have no
+        # such limit.
+        linked_id = 1200
+        linked_key = TERVANE_USER + rf"\PowerPolicy\{linked_id}"
+        for name, (kind, data) in t.reg_values(TERVANE_USER + r"\PowerPolicy\4").items():
+            t.reg_add(linked_key, name, kind, data)
+        t.reg_add(TERVANE_USER + r"\PowerPolicy", "LastID", "REG_DWORD", linked_id)
         t.reg_add(linked_key, "ACPlug_IN", "REG_DWORD", 1)
         # Letter case differs from the module's path: it must not matter.
         t.reg_add(linked_key, "LinkedProgram", "REG_SZ", r"c:\LINKED APPS\linkedapp.EXE")
         t.drive("scheme-changed")
-        linked, stored = t.mode(4), t.mode(3)
+        linked, stored = t.mode(linked_id), t.mode(3)
 
         mark = t.journal.mark()
         watcher = watch_foreground(t, "Linked")

@@ -53,6 +53,16 @@ TEST(BatteryBands, BandEdges) {
     EXPECT_EQ(ColumnForPercent(-1), -1);
 }
 
+TEST(DecimalText, KeyIdsAreCanonicalNonNegativeNumbers) {
+    EXPECT_EQ(ParseKeyId("0"), 0);
+    EXPECT_EQ(ParseKeyId("1500"), 1500);
+    EXPECT_EQ(ParseKeyId("2147483647"), INT_MAX);
+    for (const char* name : {"", "007", "-1", "+3", " 4", "4 ", "x", "12a", "2147483648"}) {
+        EXPECT_FALSE(ParseKeyId(name)) << '"' << name << '"';
+    }
+    EXPECT_FALSE(ParseKeyId(nullptr));
+}
+
 TEST(DecimalText, AcceptsOnlyWholeNumbers) {
     EXPECT_EQ(ParseDecimal("0"), 0);
     EXPECT_EQ(ParseDecimal("42"), 42);

@@ -170,10 +170,14 @@ TEST(Reminder, NeverAndUnknownFlags) {
     EXPECT_EQ(DecideReminder(0xFFFFFFFF, 7, 7), ReminderStep::Reset);
 }
 
-TEST(Reminder, AFailedCycleReadingShowsNothingAndResetsNothing) {
+TEST(Reminder, AFailedCycleReadingShowsNothingButResetsWhereTheRulesSay) {
     EXPECT_EQ(DecideReminder(kRemindEvery50, 0, -1), ReminderStep::Nothing);
-    EXPECT_EQ(DecideReminder(kRemindAtNext, 120, -1), ReminderStep::Nothing);
-    EXPECT_EQ(DecideReminder(4, 0, -1), ReminderStep::Nothing);
+    EXPECT_EQ(DecideReminder(kRemindNever, 0, -1), ReminderStep::Nothing);
+    // -1 is more than 50 below a NextCycle of 120, not below one of 49.
+    EXPECT_EQ(DecideReminder(kRemindAtNext, 120, -1), ReminderStep::Reset);
+    EXPECT_EQ(DecideReminder(kRemindAtNext, 49, -1), ReminderStep::Nothing);
+    EXPECT_EQ(DecideReminder(kRemindAtNext, 0xFFFFFFFF, -1), ReminderStep::Reset);
+    EXPECT_EQ(DecideReminder(4, 0, -1), ReminderStep::Reset);
 }
 
 TEST(Reminder, AnswersStoreTheNextCycleModulo250) {

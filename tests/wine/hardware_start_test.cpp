@@ -171,3 +171,35 @@ TEST_F(StartTest, FirstCheckRunsBeforeAnyLibraryAndCanStopTheStart) {
     EXPECT_FALSE(RunStartSequence(copy, options));
     EXPECT_EQ(boxes, std::vector<std::string>{LoadErrorBox()});
 }
+
+// The tray's start: the installer loaded before the command line is read, the keyboard
+// library's check after it, and the one loaded installer the one whose "Initial" runs.
+TEST_F(StartTest, AnInstallerLoadedByTheCallerIsTakenOver) {
+    InstallerLibrary preloaded(kGoodStub);
+    ASSERT_TRUE(preloaded.Loaded());
+    options.installer = &preloaded;
+    options.installerLibrary = kMissing; // not looked at when the caller's library is given
+    options.firstCheck = [](const MessageBoxFn& box) {
+        return RequireLibraryLoaded(false, ERROR_MOD_NOT_FOUND, box);
+    };
+    EXPECT_FALSE(RunStartSequence(copy, options));
+    EXPECT_EQ(boxes, std::vector<std::string>{LoadErrorBox()});
+    EXPECT_EQ(InitialCalls(), 0);
+
+    boxes.clear();
+    options.firstCheck = nullptr;
+    auto libraries = RunStartSequence(copy, options);
+    ASSERT_TRUE(libraries);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(InitialCalls(), 1);
+    EXPECT_FALSE(preloaded.Loaded());
+    EXPECT_TRUE(libraries->installer.Loaded());
+
+    // A caller whose own load failed gets that load's error, not a second attempt.
+    InstallerLibrary missing(kMissing);
+    options.installer = &missing;
+    options.installerLibrary = kGoodStub;
+    boxes.clear();
+    EXPECT_FALSE(RunStartSequence(copy, options));
+    EXPECT_EQ(boxes, std::vector<std::string>{LoadErrorBox()});
+}

@@ -1,10 +1,11 @@
 // Our libraries loaded and freed many times in one process, as the tray loads the power library
-// at every apply: nothing of the process runs out (TLS indexes above all, which the static
-// thread run-time used to keep one of per load) and the library still answers at the end.
+// at every apply: nothing of the process runs out (TLS indexes and handles, which the static
+// run-time used to keep some of per load) and the library still answers at the end.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "NotebookInterfaces.h"
@@ -21,16 +22,25 @@ DWORD NextFreeTlsIndex() {
     return index;
 }
 
+// The value of the next handle the process gets: it grows when handles are kept.
+std::uintptr_t NextHandleValue() {
+    const HANDLE event = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ::CloseHandle(event);
+    return reinterpret_cast<std::uintptr_t>(event);
+}
+
 void ReloadMany(const std::string& name) {
     // The first load may start a system library for good (user32 keeps an index of its own).
     ::FreeLibrary(::LoadLibraryA(name.c_str()));
     const DWORD before = NextFreeTlsIndex();
+    const std::uintptr_t handleBefore = NextHandleValue();
     for (int i = 0; i < kLoads; ++i) {
         HMODULE module = ::LoadLibraryA(name.c_str());
         ASSERT_NE(module, nullptr) << name << " load " << i << " error " << ::GetLastError();
         ::FreeLibrary(module);
     }
     EXPECT_EQ(NextFreeTlsIndex(), before) << name;
+    EXPECT_EQ(NextHandleValue(), handleBefore) << name;
 }
 
 TEST(LibraryReload, NotebookLibrariesGiveBackWhatTheyTake) {

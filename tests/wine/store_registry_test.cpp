@@ -285,6 +285,22 @@ TEST_F(Store, DeletionStopsAtASubkeyThatRefusesAccess) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserModes + "\\2"));
 }
 
+TEST_F(Store, StoredModeIdsWalkTheKeysUpToLastId) {
+    for (int id : {1500, 0, 5}) {
+        SampleMode().SaveScheme(HKEY_CURRENT_USER, id);
+    }
+    const DWORD one = 1;
+    for (const char* stray : {"\\007", "\\x", "\\-1"}) {
+        Put(HKEY_CURRENT_USER, kUserModes + stray, "X", REG_DWORD, &one, 4);
+    }
+    SchemeStore s;
+    EXPECT_EQ(s.StoredModeIds(HKEY_CURRENT_USER, 2000), (std::vector<int>{0, 5, 1500}));
+    EXPECT_EQ(s.StoredModeIds(HKEY_CURRENT_USER, 1499), (std::vector<int>{0, 5}));
+    EXPECT_EQ(s.StoredModeIds(HKEY_CURRENT_USER, 2147483647), (std::vector<int>{0, 5, 1500}));
+    EXPECT_TRUE(s.StoredModeIds(HKEY_CURRENT_USER, -1).empty());
+    EXPECT_TRUE(s.StoredModeIds(HKEY_LOCAL_MACHINE, 2000).empty());
+}
+
 TEST_F(Store, CopyFromTakesContentButNotTheEditFlags) {
     SchemeStore source = SampleMode();
     source.mode.id = 4;

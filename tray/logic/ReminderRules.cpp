@@ -26,9 +26,6 @@ bool NeedsReconditioning(std::string_view chemistry) {
 }
 
 ReminderStep DecideReminder(std::uint32_t msgFlg, std::uint32_t nextCycle, int cycle) {
-    if (cycle < 0) {
-        return ReminderStep::Nothing;
-    }
     const std::int64_t c = cycle;
     const std::int64_t next = nextCycle;
     switch (msgFlg) {

@@ -25,8 +25,8 @@ struct SchemeMenuItem {
 // id no command can carry.
 std::vector<SchemeMenuItem> SchemeMenuItems(std::span<const SchemeEntry> schemes, int acStatus);
 
-// The last id to read for a menu or the linked programs: the stored LastID, but never beyond
-// the last id a scheme command can name, so a damaged LastID cannot keep the tray busy.
+// The last id to read for the menu: the stored LastID, but never beyond the last id a scheme
+// command can name, so a damaged LastID cannot keep the tray busy.
 int LastSchemeIdToRead(int lastId);
 
 // The scheme id of a scheme command, or nothing for any other command.
