@@ -1,6 +1,8 @@
 // Bounded formatting and the command-line tail, without Windows.
 #include <gtest/gtest.h>
 
+#include "framework/TextList.h"
+
 #include <cstring>
 #include <cwchar>
 #include <span>
@@ -81,3 +83,11 @@ TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
 }
 
 } // namespace
+
+TEST(SplitList, EmptyPiecesCountAndAnEmptyTextHasNone) {
+    using framework::SplitList;
+    EXPECT_TRUE(SplitList("").empty());
+    EXPECT_EQ(SplitList("a,,b"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitList("x\n", '\n'), (std::vector<std::string>{"x", ""}));
+    EXPECT_EQ(SplitList("Max performance mode,Silent mode").size(), 2U);
+}
