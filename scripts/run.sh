@@ -30,6 +30,9 @@ mkdir -p "$app"
 cp -f "$build/win/installer/Tobrinel.dll" "$build/win/tray/Halvik.exe" \
     "$build/win/switcher/Pivora.exe" "$app/"
 winapp='C:\Program Files\Power Management'
+# The Control Panel finds applets in system32, and the applet its installer library there.
+cp -f "$build/win/applet/Vumo.cpl" "$build/win/installer/Tobrinel.dll" \
+    "$S/prefix/drive_c/windows/system32/"
 # The switcher works on the power-scheme interface of later Windows versions.
 wine reg add 'HKCU\Software\Wine\AppDefaults\Pivora.exe' /v Version /d win7 /f >/dev/null 2>&1
 
@@ -56,6 +59,8 @@ sleep 5
 if [ $interactive = 1 ]; then
     echo "   The suite runs in the window \"shell - Wine desktop\"."
     echo "   Click the battery icon for the modes; press F12 for the switcher."
+    echo "   The applet (control.exe Vumo.cpl) opens there too."
+    start_in_desktop control.exe Vumo.cpl
     read -r -p "   Press Enter to stop. " _ || true
 else
     screenshot desktop.png
@@ -63,6 +68,24 @@ else
     xdotool key F12 2>/dev/null || true
     sleep 2
     screenshot switcher.png
+    xdotool key Escape 2>/dev/null || true
+fi
+
+if [ $interactive = 0 ]; then
+    echo "== Opening the applet (control.exe Vumo.cpl)"
+    start_in_desktop control.exe Vumo.cpl
+    sleep 6
+    # The focus starts on the tab control: the arrow keys go from page to page, and Escape
+    # there cancels the dialog.
+    screenshot applet-alarm.png
+    xdotool key Right 2>/dev/null || true
+    sleep 1
+    screenshot applet-advanced.png
+    xdotool key Right 2>/dev/null || true
+    sleep 1
+    screenshot applet-battery.png
+    xdotool key Escape 2>/dev/null || true
+    sleep 1
 fi
 
 # An orderly end of the tray (not "Close", which would uninstall the suite).
