@@ -27,8 +27,7 @@ void CopyText(char (&field)[N], const std::string& text) {
 
 CCPApplet::CCPApplet(CControlPanelApp& app, DialogFactory dialogClass, bool dynamic,
                      UINT resourceId)
-    : app_(app), dialogClass_(std::move(dialogClass)), dynamic_(dynamic),
-      resourceId_(resourceId) {}
+    : app_(app), dialogClass_(std::move(dialogClass)), dynamic_(dynamic), resourceId_(resourceId) {}
 
 bool CCPApplet::OnRun(HWND parent, const char*) {
     std::unique_ptr<framework::Dialog> dialog = dialogClass_ ? dialogClass_() : nullptr;
@@ -59,9 +58,9 @@ LONG_PTR CCPApplet::OnNewInquire(NEWCPLINFOA* info) {
     info->dwFlags = 0;
     info->dwHelpContext = 0;
     info->lData = reinterpret_cast<LONG_PTR>(this);
-    info->hIcon = static_cast<HICON>(::LoadImageA(framework::ModuleInstance(),
-                                                  MAKEINTRESOURCEA(resourceId_), IMAGE_ICON, 0, 0,
-                                                  LR_DEFAULTSIZE));
+    info->hIcon =
+        static_cast<HICON>(::LoadImageA(framework::ModuleInstance(), MAKEINTRESOURCEA(resourceId_),
+                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     const CplTexts texts = SplitCplTexts(framework::LoadText(resourceId_));
     CopyText(info->szName, texts.name);
     CopyText(info->szInfo, texts.info);

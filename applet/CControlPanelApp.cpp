@@ -43,10 +43,9 @@ LONG_PTR CControlPanelApp::OnCplMsg(HWND hwndCPl, UINT message, LPARAM lParam1, 
     case CplStep::Init: {
         // The dialogs use tabs, track bars, progress bars, extended combo boxes, list views
         // and tooltips.
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                                            ICC_PROGRESS_CLASS |
-                                                            ICC_USEREX_CLASSES |
-                                                            ICC_LISTVIEW_CLASSES};
+        INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                      ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                          ICC_USEREX_CLASSES | ICC_LISTVIEW_CLASSES};
         ::InitCommonControlsEx(&controls);
         value = OnInit() ? 1 : 0;
         break;

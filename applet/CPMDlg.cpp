@@ -34,9 +34,8 @@ static_assert(kReserveHiberFile == SystemReserveHiberFile);
 
 HICON LoadAppletIcon(int sizeMetric) {
     const int size = ::GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(::LoadImageA(framework::ModuleInstance(),
-                                           MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, size, size,
-                                           0));
+    return static_cast<HICON>(::LoadImageA(
+        framework::ModuleInstance(), MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, size, size, 0));
 }
 
 // Reserves or releases the hibernation file; true when the power manager did it.

@@ -7,8 +7,7 @@ namespace framework {
 std::wstring LoadTextW(UINT id) {
     // With a zero size LoadStringW hands out a pointer into the resource itself.
     const wchar_t* text = nullptr;
-    const int length =
-        ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    const int length = ::LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || text == nullptr) {
         return {};
     }
@@ -20,8 +19,8 @@ std::string LoadText(UINT id) {
     // ANSI code page; the buffer grows until the text fits.
     std::string text(256, '\0');
     for (;;) {
-        const int length = ::LoadStringA(ModuleInstance(), id, text.data(),
-                                         static_cast<int>(text.size()));
+        const int length =
+            ::LoadStringA(ModuleInstance(), id, text.data(), static_cast<int>(text.size()));
         if (length <= 0) {
             return {};
         }

@@ -84,8 +84,8 @@ void ActionComboBox::AddHibernateIfMissing() {
     }
     const auto texts = framework::SplitList(framework::LoadText(IDS_ACTION_LIST));
     const std::string text = texts.size() > 2 ? texts[2] : std::string();
-    Insert(static_cast<int>(HibernateInsertIndex(static_cast<std::size_t>(Count()))),
-           text.c_str(), store::kActionHibernate);
+    Insert(static_cast<int>(HibernateInsertIndex(static_cast<std::size_t>(Count()))), text.c_str(),
+           store::kActionHibernate);
 }
 
 } // namespace applet

@@ -210,8 +210,8 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at) {
         popup.clrBackground = kHelpBackground;
         popup.rcMargins = RECT{kHelpMargin, kHelpMargin, kHelpMargin, kHelpMargin};
         popup.pszFont = nullptr;
-        if (htmlHelp(owner, nullptr, HH_DISPLAY_TEXT_POPUP,
-                     reinterpret_cast<DWORD_PTR>(&popup)) != nullptr) {
+        if (htmlHelp(owner, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) !=
+            nullptr) {
             return true;
         }
     }

@@ -34,7 +34,8 @@ bool HoverButton::LoadIconImage(UINT id, IconImage& image) {
     // An icon's hotspot is its centre, so twice the hotspot is its size.
     ICONINFO info{};
     if (::GetIconInfo(image.icon.Get(), &info)) {
-        image.size = SIZE{static_cast<LONG>(info.xHotspot * 2), static_cast<LONG>(info.yHotspot * 2)};
+        image.size =
+            SIZE{static_cast<LONG>(info.xHotspot * 2), static_cast<LONG>(info.yHotspot * 2)};
         if (info.hbmMask != nullptr) {
             ::DeleteObject(info.hbmMask);
         }
@@ -54,10 +55,10 @@ bool HoverButton::SetIcons(UINT normalId, UINT hoverId) {
 
 bool HoverButton::SetTooltip(UINT stringId, bool active) {
     if (tooltip_ == nullptr) {
-        tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                     WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
-                                     framework::ModuleInstance(), nullptr);
+        tooltip_ =
+            ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(),
+                              nullptr, framework::ModuleInstance(), nullptr);
         if (tooltip_ == nullptr) {
             return false;
         }
@@ -70,7 +71,8 @@ bool HoverButton::SetTooltip(UINT stringId, bool active) {
     tool.uId = reinterpret_cast<UINT_PTR>(Hwnd());
     tool.lpszText = text.data();
     ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    const bool added = ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    const bool added =
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
     ::SendMessageA(tooltip_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
     return added;
 }
@@ -98,8 +100,8 @@ void HoverButton::SetCursor(UINT resourceId) {
     cursor_.Reset();
     if (resourceId != 0) {
         cursor_.Reset(static_cast<HCURSOR>(::LoadImageA(framework::ModuleInstance(),
-                                                        MAKEINTRESOURCEA(resourceId),
-                                                        IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+                                                        MAKEINTRESOURCEA(resourceId), IMAGE_CURSOR,
+                                                        0, 0, LR_DEFAULTSIZE)));
     }
 }
 

@@ -25,9 +25,9 @@ bool IconStatic::Take(HICON icon) {
 
 bool IconStatic::SetIcon(UINT resourceId) {
     Take(nullptr);
-    return Take(static_cast<HICON>(::LoadImageA(framework::ModuleInstance(),
-                                                MAKEINTRESOURCEA(resourceId), IMAGE_ICON, 0, 0,
-                                                LR_DEFAULTSIZE)));
+    return Take(
+        static_cast<HICON>(::LoadImageA(framework::ModuleInstance(), MAKEINTRESOURCEA(resourceId),
+                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
 }
 
 bool IconStatic::SetIconFromFile(const std::string& file, int index) {
@@ -36,8 +36,8 @@ bool IconStatic::SetIconFromFile(const std::string& file, int index) {
     if (index == -1) {
         return false;
     }
-    HICON icon = ::ExtractIconA(framework::ModuleInstance(), file.c_str(),
-                                static_cast<UINT>(index));
+    HICON icon =
+        ::ExtractIconA(framework::ModuleInstance(), file.c_str(), static_cast<UINT>(index));
     // 1 means "not an icon file", which is no icon either.
     if (icon == reinterpret_cast<HICON>(1)) {
         icon = nullptr;
@@ -51,8 +51,7 @@ bool IconStatic::SetIconFromReference(const std::string& reference) {
         Take(nullptr);
         return false;
     }
-    return SetIconFromFile(reference.substr(0, comma),
-                           std::atoi(reference.c_str() + comma + 1));
+    return SetIconFromFile(reference.substr(0, comma), std::atoi(reference.c_str() + comma + 1));
 }
 
 void IconStatic::Show(bool shown) {

@@ -171,8 +171,8 @@ void TextProgressCtrl::PaintText(HDC dc, const RECT& client, const RECT& filled)
         return;
     }
     const auto font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
-    framework::SelectedObject selectedFont(dc, font != nullptr ? static_cast<HGDIOBJ>(font)
-                                                               : ::GetStockObject(DEFAULT_GUI_FONT));
+    framework::SelectedObject selectedFont(
+        dc, font != nullptr ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTA logFont{};
     const bool rotated = font != nullptr && ::GetObjectA(font, sizeof(logFont), &logFont) != 0 &&
                          logFont.lfEscapement == 900;

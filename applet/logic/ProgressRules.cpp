@@ -22,9 +22,9 @@ int BandCount(Colour first, Colour second, int barLength, bool lowColourDevice) 
     if (lowColourDevice) {
         return 1;
     }
-    const int difference = std::max({std::abs(Red(first) - Red(second)),
-                                     std::abs(Green(first) - Green(second)),
-                                     std::abs(Blue(first) - Blue(second))});
+    const int difference =
+        std::max({std::abs(Red(first) - Red(second)), std::abs(Green(first) - Green(second)),
+                  std::abs(Blue(first) - Blue(second))});
     return std::max(1, std::min(difference, barLength));
 }
 

@@ -12,9 +12,15 @@ using Colour = std::uint32_t; // 0x00BBGGRR, as the platform keeps colours
 inline Colour MakeColour(int r, int g, int b) {
     return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-inline int Red(Colour c) { return static_cast<int>(c & 0xFF); }
-inline int Green(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline int Blue(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline int Red(Colour c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline int Green(Colour c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline int Blue(Colour c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Pixels of `length` that the position fills; an empty or reversed range fills nothing.
 int FilledLength(int lower, int upper, int position, int length);

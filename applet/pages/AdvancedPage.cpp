@@ -45,7 +45,8 @@ bool CheckHibernateDiskSpace() {
         return false;
     }
     const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    const auto getFree = framework::ProcAddress<GetDiskFreeSpaceExFn>(kernel, "GetDiskFreeSpaceExA");
+    const auto getFree =
+        framework::ProcAddress<GetDiskFreeSpaceExFn>(kernel, "GetDiskFreeSpaceExA");
     ULARGE_INTEGER available{};
     if (getFree == nullptr || !getFree(root.c_str(), &available, nullptr, nullptr)) {
         return false;
@@ -132,7 +133,8 @@ void AdvancedPage::Save() {
         ::IsDlgButtonChecked(Hwnd(), IDC_ADV_TRAY_ICON) == BST_CHECKED ? 1 : 0;
     settings_->PasswordLogonEnable =
         ::IsDlgButtonChecked(Hwnd(), IDC_ADV_PASSWORD) == BST_CHECKED ? 1 : 0;
-    settings_->HibernateEnable = ::IsDlgButtonChecked(Hwnd(), IDC_ADV_HIBERNATE) == BST_CHECKED ? 1 : 0;
+    settings_->HibernateEnable =
+        ::IsDlgButtonChecked(Hwnd(), IDC_ADV_HIBERNATE) == BST_CHECKED ? 1 : 0;
     settings_->CoolingMethod = CoolingValue(static_cast<int>(cooling_.Send(CB_GETCURSEL)));
 }
 
@@ -208,7 +210,8 @@ bool AdvancedPage::OnCommand(UINT id, UINT code, HWND control) {
 
 bool AdvancedPage::PreTranslateMessage(MSG& message) {
     // Escape and Enter would close the main dialog; on this page they do nothing.
-    if (message.message == WM_KEYDOWN && (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
         return true;
     }
     return Dialog::PreTranslateMessage(message);

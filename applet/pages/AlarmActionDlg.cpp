@@ -35,7 +35,8 @@ bool AlarmActionDlg::OnInitDialog() {
 
 bool AlarmActionDlg::OnCommand(UINT id, UINT code, HWND control) {
     if (id == IDC_ACTION_ENABLE && code == BN_CLICKED) {
-        ::EnableWindow(combo_.Hwnd(), ::IsDlgButtonChecked(Hwnd(), IDC_ACTION_ENABLE) == BST_CHECKED);
+        ::EnableWindow(combo_.Hwnd(),
+                       ::IsDlgButtonChecked(Hwnd(), IDC_ACTION_ENABLE) == BST_CHECKED);
         return true;
     }
     return Dialog::OnCommand(id, code, control);
@@ -45,8 +46,9 @@ void AlarmActionDlg::OnOK() {
     action_ = ::IsDlgButtonChecked(Hwnd(), IDC_ACTION_ENABLE) == BST_CHECKED
                   ? combo_.SelectedAction(store::kActionNone)
                   : store::kActionNone;
-    notify_ = (::IsDlgButtonChecked(Hwnd(), IDC_ACTION_SOUND) == BST_CHECKED ? kNotifySound : 0) |
-              (::IsDlgButtonChecked(Hwnd(), IDC_ACTION_MESSAGE) == BST_CHECKED ? kNotifyMessage : 0);
+    notify_ =
+        (::IsDlgButtonChecked(Hwnd(), IDC_ACTION_SOUND) == BST_CHECKED ? kNotifySound : 0) |
+        (::IsDlgButtonChecked(Hwnd(), IDC_ACTION_MESSAGE) == BST_CHECKED ? kNotifyMessage : 0);
     Dialog::OnOK();
 }
 

@@ -130,9 +130,9 @@ void AlarmPage::OnToggle(AlarmRole clicked) {
     const bool on = ::IsDlgButtonChecked(Hwnd(), alarm.onBox) == BST_CHECKED;
     EnableGroup(alarm, on);
     const AlarmLevels before{low_.slider.Value(), critical_.slider.Value()};
-    const AlarmLevels after = LevelsAfterToggle(
-        clicked, ::IsDlgButtonChecked(Hwnd(), low_.onBox) == BST_CHECKED,
-        ::IsDlgButtonChecked(Hwnd(), critical_.onBox) == BST_CHECKED, before);
+    const AlarmLevels after =
+        LevelsAfterToggle(clicked, ::IsDlgButtonChecked(Hwnd(), low_.onBox) == BST_CHECKED,
+                          ::IsDlgButtonChecked(Hwnd(), critical_.onBox) == BST_CHECKED, before);
     if (after.low != before.low) {
         low_.slider.SetValue(after.low);
     }

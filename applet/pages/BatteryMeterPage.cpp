@@ -35,10 +35,9 @@ BatteryReading ReadBattery(int index, const hardware::BatteryDevice& device) {
 }
 
 std::string BatteryStateWords(std::uint32_t powerState) {
-    const BatteryWords words{framework::LoadText(IDS_STATE_ON_LINE),
-                             framework::LoadText(IDS_STATE_DISCHARGING),
-                             framework::LoadText(IDS_STATE_CHARGING),
-                             framework::LoadText(IDS_STATE_CRITICAL)};
+    const BatteryWords words{
+        framework::LoadText(IDS_STATE_ON_LINE), framework::LoadText(IDS_STATE_DISCHARGING),
+        framework::LoadText(IDS_STATE_CHARGING), framework::LoadText(IDS_STATE_CRITICAL)};
     return BatteryStateText(powerState, words);
 }
 

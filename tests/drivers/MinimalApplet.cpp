@@ -24,8 +24,8 @@ struct alignas(4) EmptyTemplate {
 
 } // namespace
 
-extern "C" __declspec(dllexport) LONG APIENTRY CPlApplet(HWND hwndCPl, UINT message, LPARAM,
-                                                         LPARAM lParam2) {
+extern "C" __declspec(dllexport) LONG APIENTRY
+    CPlApplet(HWND hwndCPl, UINT message, LPARAM, LPARAM lParam2) {
     switch (message) {
     case CPL_INIT:
     case CPL_GETCOUNT:
@@ -43,8 +43,8 @@ extern "C" __declspec(dllexport) LONG APIENTRY CPlApplet(HWND hwndCPl, UINT mess
         dialog.header.style = DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
         dialog.header.cx = 300;
         dialog.header.cy = 252;
-        ::DialogBoxIndirectParamA(::GetModuleHandleA("MinimalApplet.cpl"), &dialog.header,
-                                  hwndCPl, &EmptyDialog, 0);
+        ::DialogBoxIndirectParamA(::GetModuleHandleA("MinimalApplet.cpl"), &dialog.header, hwndCPl,
+                                  &EmptyDialog, 0);
         return 0;
     }
     case 10: // CPL_STARTWPARMSW: not handled, so the shell double-clicks

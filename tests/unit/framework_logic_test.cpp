@@ -1,7 +1,5 @@
-// Bounded formatting and the command-line tail, without Windows.
+// Bounded formatting, the command-line tail and list splitting, without Windows.
 #include <gtest/gtest.h>
-
-#include "framework/TextList.h"
 
 #include <cstring>
 #include <cwchar>
@@ -9,6 +7,7 @@
 
 #include "framework/BoundedFormat.h"
 #include "framework/CommandLine.h"
+#include "framework/TextList.h"
 
 using namespace framework;
 
