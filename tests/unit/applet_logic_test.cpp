@@ -8,6 +8,7 @@
 #include "applet/logic/HelpIds.h"
 #include "applet/logic/HibernateRules.h"
 #include "applet/logic/ProgressRules.h"
+#include "applet/logic/TextCut.h"
 
 namespace applet {
 namespace {
@@ -161,6 +162,23 @@ TEST(HelpIds, SharedStrings) {
     EXPECT_EQ(AlarmPageHelpId(1203), 1203);
     EXPECT_EQ(ModesPageHelpId(1130), 1126);
     EXPECT_EQ(ModesPageHelpId(1141), 1141);
+}
+
+} // namespace
+} // namespace applet
+
+namespace applet {
+namespace {
+
+TEST(TextCut, NamesAreCutWithoutSplittingADoubleByteCharacter) {
+    const auto none = [](unsigned char) { return false; };
+    EXPECT_EQ(CutToBytes(std::string(40, 'a'), kModeNameLimit, none).size(), 30U);
+    EXPECT_EQ(CutToBytes("short", kModeNameLimit, none), "short");
+    // 0x82 starts a double-byte character (as in code page 932).
+    const auto lead = [](unsigned char c) { return c == 0x82; };
+    const std::string text = std::string(29, 'a') + "\x82\xA0" + "b";
+    EXPECT_EQ(CutToBytes(text, kModeNameLimit, lead), std::string(29, 'a'));
+    EXPECT_EQ(CutToBytes(text, 31, lead), std::string(29, 'a') + "\x82\xA0");
 }
 
 } // namespace

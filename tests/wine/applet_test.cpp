@@ -22,7 +22,9 @@
 #include "applet/controls/AlarmSlider.h"
 #include "applet/controls/HoverButton.h"
 #include "applet/controls/IconStatic.h"
+#include "applet/controls/HelpPopup.h"
 #include "applet/controls/LabeledSlider.h"
+#include "applet/controls/SchemeListCtrl.h"
 #include "applet/controls/TextProgressCtrl.h"
 #include "applet/pages/AdvancedPage.h"
 #include "applet/pages/AlarmPage.h"
@@ -30,6 +32,7 @@
 #include "applet/res/resource.h"
 #include "framework/WindowText.h"
 #include "hardware/BatteryQueries.h"
+#include "store/PolicyRecords.h"
 #include "store/RegistryKey.h"
 #include "store/SchemeStore.h"
 
@@ -47,6 +50,18 @@ struct Box {
     bool policyLoaded = false;
 };
 
+// Removes what the installer's "Initial" wrote at an opening: both trees of the store and the
+// Windows scheme, so that the tests that share the prefix find it as they left it.
+void Uninstall() {
+    store::DeleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\TERVANE");
+    store::DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\TERVANE");
+    for (int scheme; (scheme = store::FindSystemScheme()) >= 0;) {
+        store::DeleteKeyTree(HKEY_CURRENT_USER, store::UserPolicyPath(scheme));
+        store::DeleteKeyTree(HKEY_LOCAL_MACHINE, store::MachinePolicyPath(scheme));
+        store::DeleteKeyTree(HKEY_LOCAL_MACHINE, store::ProcessorPolicyPath(scheme));
+    }
+}
+
 // The applet's application object for the test process: the main dialog becomes its main
 // window, so the pages' messages reach it as they do in the Control Panel.
 CControlPanelApp gApp;
@@ -55,9 +70,12 @@ class AppletTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetMachineState();
-        store::DeleteKeyTree(HKEY_CURRENT_USER, store::kBasePath);
-        store::DeleteKeyTree(HKEY_LOCAL_MACHINE, store::kBasePath);
+        Uninstall();
         boxes.clear();
+    }
+    void TearDown() override {
+        Uninstall();
+        ResetMachineState();
     }
 
     hardware::StartOptions Options() {
@@ -439,6 +457,81 @@ TEST_F(ControlsTest, IconStaticFromBrokenAndGoodReferences) {
     EXPECT_FALSE(icon.SetIconFromReference("Z:\\no\\such.dll,0"));
     EXPECT_FALSE(icon.SetIconFromReference("VoVOZI.dll,-1"));
     EXPECT_TRUE(icon.SetIconFromReference("VoVOZI.dll,0"));
+}
+
+TEST_F(ControlsTest, SchemeListChecksActLikeRadioButtonsAndNamesAreCut) {
+    // A parent with an object of its own, so that the list's notifications are reflected.
+    framework::Window host;
+    framework::CreateOptions options;
+    options.style = WS_CHILD | WS_VISIBLE;
+    options.parent = parent_;
+    options.width = 300;
+    options.height = 200;
+    ASSERT_TRUE(host.Create("STATIC", "", options));
+    const HWND listWindow =
+        ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS,
+                          0, 0, 280, 150, host.Hwnd(), nullptr, nullptr, nullptr);
+    const HWND deleteButton = Child("BUTTON", 0, 10);
+    SchemeListCtrl list;
+    ASSERT_TRUE(list.Subclass(listWindow));
+    ListView_SetExtendedListViewStyle(listWindow, LVS_EX_CHECKBOXES);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 200;
+    ListView_InsertColumn(listWindow, 0, &column);
+    ModeList modes;
+    for (int id = 0; id < 3; ++id) {
+        auto mode = std::make_unique<store::SchemeStore>();
+        mode->modeId = 10 + id;
+        lstrcpynA(mode->mode.NamePolicy, "Mode", sizeof mode->mode.NamePolicy);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = id;
+        item.pszText = mode->mode.NamePolicy;
+        item.lParam = mode->modeId;
+        ::SendMessageA(listWindow, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        modes.push_back(std::move(mode));
+    }
+    list.Bind(&modes, deleteButton, 1, true);
+
+    ListView_SetCheckState(listWindow, 2, TRUE);
+    EXPECT_EQ(list.CheckedRow(), 2);
+    EXPECT_TRUE(::IsWindowEnabled(deleteButton));
+    ListView_SetCheckState(listWindow, 0, TRUE);
+    EXPECT_EQ(list.CheckedRow(), 0);
+    EXPECT_FALSE(ListView_GetCheckState(listWindow, 2)) << "only one row checked";
+    EXPECT_FALSE(::IsWindowEnabled(deleteButton)) << "a protected row";
+    ListView_SetCheckState(listWindow, 0, FALSE);
+    EXPECT_TRUE(ListView_GetCheckState(listWindow, 0)) << "never no row checked";
+    EXPECT_EQ(list.ModeOfRow(1), modes[1].get());
+
+    std::string typed(45, 'n');
+    NMLVDISPINFOA edit{};
+    edit.hdr.hwndFrom = listWindow;
+    edit.hdr.code = LVN_ENDLABELEDITA;
+    edit.item.iItem = 1;
+    edit.item.pszText = typed.data();
+    host.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&edit));
+    EXPECT_EQ(std::string(modes[1]->mode.NamePolicy), std::string(30, 'n'));
+    EXPECT_EQ(modes[1]->modified, 1);
+    char shown[64] = {};
+    ListView_GetItemText(listWindow, 1, 0, shown, sizeof shown);
+    EXPECT_EQ(std::string(shown), std::string(30, 'n'));
+    edit.item.pszText = nullptr;
+    edit.item.iItem = 2;
+    host.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&edit));
+    EXPECT_EQ(modes[2]->modified, 0) << "a cancelled edit changes nothing";
+}
+
+TEST_F(ControlsTest, HelpShowsOnlyStringsTheAppletHas) {
+    EXPECT_FALSE(ShowHelpText(parent_, 4242, POINT{50, 50}));
+    EXPECT_EQ(HelpPopupWindow(), nullptr);
+    EXPECT_TRUE(ShowHelpText(parent_, IDC_ADV_HIBERNATE, POINT{50, 50}));
+    if (const HWND popup = HelpPopupWindow()) {
+        // Our own popup (where the system's help engine cannot show one): it goes at a click.
+        ::SendMessageA(popup, WM_LBUTTONDOWN, 0, 0);
+        EXPECT_FALSE(::IsWindow(popup));
+    }
 }
 
 // Batteries for the meter page: index -> (power state, capacity of 4000).
