@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EmulatorTestSupport.h"
@@ -27,6 +28,7 @@
 #include "applet/controls/SchemeListCtrl.h"
 #include "applet/controls/TextProgressCtrl.h"
 #include "applet/pages/AdvancedPage.h"
+#include "applet/pages/AlarmActionDlg.h"
 #include "applet/pages/AlarmPage.h"
 #include "applet/pages/BatteryMeterPage.h"
 #include "applet/res/resource.h"
@@ -327,6 +329,62 @@ TEST_F(AppletTest, NoLidAndNoSleepButtonHideTheirLists) {
         EXPECT_TRUE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_POWER_BUTTON)));
         d.Pages().Select(0);
     });
+}
+
+// Runs a modal dialog and `inside` once it is up; the test's code then ends it.
+std::function<void()> gInside;
+
+void CALLBACK RunInside(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (auto inside = std::exchange(gInside, nullptr)) {
+        inside();
+    }
+}
+
+INT_PTR RunModal(framework::Dialog& dialog, std::function<void()> inside) {
+    gInside = std::move(inside);
+    ::SetTimer(nullptr, 0, 50, &RunInside);
+    return dialog.DoModal();
+}
+
+TEST(AlarmActionDialog, NeverOffersNoneAndClearingTheBoxMeansNoAction) {
+    AlarmActionDlg dialog(3, 2, true);
+    const INT_PTR result = RunModal(dialog, [&] {
+        auto* combo = static_cast<ActionComboBox*>(
+            framework::Window::FromHandle(dialog.Item(IDC_ACTION_COMBO)));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->Count(), 3);
+        EXPECT_EQ(combo->FindAction(0), -1);
+        EXPECT_EQ(combo->SelectedAction(), 3U);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_SOUND), BST_CHECKED);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_MESSAGE), BST_UNCHECKED);
+        EXPECT_FALSE(::IsWindowVisible(dialog.Item(IDC_ACTION_FORCE)));
+        ::SendMessageA(dialog.Item(IDC_ACTION_ENABLE), BM_CLICK, 0, 0);
+        EXPECT_FALSE(::IsWindowEnabled(combo->Hwnd()));
+        ::SendMessageA(dialog.Item(IDC_ACTION_MESSAGE), BM_CLICK, 0, 0);
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.Action(), 0U);
+    EXPECT_EQ(dialog.Notify(), 3U);
+}
+
+TEST(AlarmActionDialog, WithoutHibernationNoActionLeavesTheListOffAndCancelKeepsAll) {
+    AlarmActionDlg dialog(0, 0, false);
+    const INT_PTR result = RunModal(dialog, [&] {
+        auto* combo = static_cast<ActionComboBox*>(
+            framework::Window::FromHandle(dialog.Item(IDC_ACTION_COMBO)));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->Count(), 2);
+        EXPECT_EQ(combo->FindAction(3), -1);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_ENABLE), BST_UNCHECKED);
+        EXPECT_FALSE(::IsWindowEnabled(combo->Hwnd()));
+        ::SendMessageA(dialog.Item(IDC_ACTION_SOUND), BM_CLICK, 0, 0);
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(dialog.Action(), 0U);
+    EXPECT_EQ(dialog.Notify(), 0U);
 }
 
 // A window to put single controls on.
