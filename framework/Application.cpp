@@ -84,6 +84,10 @@ bool Application::PreTranslateMessage(MSG& message) {
     return Window::RoutePreTranslate(message);
 }
 
+void Application::OnMainWindowGone() {
+    ::PostQuitMessage(0);
+}
+
 bool Application::OnCommand(UINT) {
     return false;
 }

@@ -42,9 +42,12 @@ public:
     HINSTANCE Instance() const { return instance_; }
     TextKind Kind() const { return kind_; }
     int ExitCode() const { return exitCode_; }
-    // When the main window is destroyed the message loop ends.
+    // When the main window is destroyed, OnMainWindowGone decides what follows.
     Window* MainWindow() const { return mainWindow_; }
     void SetMainWindow(Window* window) { mainWindow_ = window; }
+    // Default: a program ends with its main window (WM_QUIT with code 0). A library hosted in
+    // someone else's process overrides it: that process's loop is not ours to end.
+    virtual void OnMainWindowGone();
 
     // The command line after the program name, as WinMain gets it; free to be cut up in place.
     char* CommandLineA() { return commandLineA_.data(); }

@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include "framework/Application.h"
 #include "framework/Contain.h"
 #include "framework/Module.h"
 #include "framework/Trace.h"
@@ -11,18 +12,90 @@ INT_PTR Dialog::DoModal(HWND parent) {
         Trace("framework: dialog %u is already open\n", templateId_);
         return -1;
     }
+    // A modal dialog belongs to the top-level window of its parent, which it disables while
+    // it runs, as the system's modal dialogs do.
+    const HWND owner = parent != nullptr ? ::GetAncestor(parent, GA_ROOT) : nullptr;
     modal_ = true;
-    const LPARAM self = reinterpret_cast<LPARAM>(this);
-    const INT_PTR result = kind_ == TextKind::Wide
-                               ? ::DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(templateId_),
-                                                   parent, &DialogProc, self)
-                               : ::DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(templateId_),
-                                                   parent, &DialogProc, self);
-    if (result == -1) {
+    ended_ = false;
+    result_ = -1;
+    const HWND hwnd = CreateFromTemplate(owner);
+    if (hwnd == nullptr) {
         Trace("framework: dialog %u failed, error %lu\n", templateId_, ::GetLastError());
+        modal_ = false;
+        return -1;
+    }
+    const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner) != FALSE;
+    if (disableOwner) {
+        ::EnableWindow(owner, FALSE);
+    }
+    if (!ended_ && ::IsWindow(hwnd)) {
+        ::ShowWindow(hwnd, SW_SHOW);
+        RunModalLoop();
+    }
+    // The owner is enabled again before the dialog goes, so that the activation returns to it.
+    if (disableOwner) {
+        ::EnableWindow(owner, TRUE);
+    }
+    if (::IsWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
     }
     modal_ = false;
-    return result;
+    return result_;
+}
+
+void Dialog::RunModalLoop() {
+    // Our own loop rather than the system's, so that PreTranslateMessage of the application
+    // and of every window object sees the messages of the dialog and of its child pages.
+    Application* app = Application::Current();
+    const bool wide = kind_ == TextKind::Wide;
+    MSG message{};
+    // A dialog destroyed from outside (its object detached) ends the loop as well.
+    while (!ended_ && Hwnd() != nullptr) {
+        const BOOL got =
+            wide ? ::GetMessageW(&message, nullptr, 0, 0) : ::GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The thread is ending: the dialog closes and the quit goes on to the outer loop.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            result_ = IDCANCEL;
+            return;
+        }
+        if (got == -1) {
+            Trace("framework: GetMessage failed, error %lu\n", ::GetLastError());
+            result_ = -1;
+            return;
+        }
+        const bool consumed = CallContained("framework: PreTranslateMessage", false, [&] {
+            return app != nullptr ? app->PreTranslateMessage(message)
+                                  : Window::RoutePreTranslate(message);
+        });
+        if (consumed) {
+            continue;
+        }
+        ::TranslateMessage(&message);
+        if (wide) {
+            ::DispatchMessageW(&message);
+        } else {
+            ::DispatchMessageA(&message);
+        }
+    }
+}
+
+HWND Dialog::CreateFromTemplate(HWND parent) {
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    return kind_ == TextKind::Wide
+               ? ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(templateId_), parent,
+                                      &DialogProc, self)
+               : ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(templateId_), parent,
+                                      &DialogProc, self);
+}
+
+bool Dialog::Create(UINT templateId, HWND parent) {
+    if (Hwnd() != nullptr) {
+        Trace("framework: dialog %u is already open\n", templateId_);
+        return false;
+    }
+    templateId_ = templateId;
+    return Create(parent);
 }
 
 bool Dialog::Create(HWND parent) {
@@ -31,12 +104,7 @@ bool Dialog::Create(HWND parent) {
         return false;
     }
     modal_ = false;
-    const LPARAM self = reinterpret_cast<LPARAM>(this);
-    const HWND hwnd = kind_ == TextKind::Wide
-                          ? ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(templateId_),
-                                                 parent, &DialogProc, self)
-                          : ::CreateDialogParamA(ModuleInstance(), MAKEINTRESOURCEA(templateId_),
-                                                 parent, &DialogProc, self);
+    const HWND hwnd = CreateFromTemplate(parent);
     if (hwnd == nullptr) {
         Trace("framework: dialog %u failed, error %lu\n", templateId_, ::GetLastError());
         return false;
@@ -50,7 +118,10 @@ void Dialog::End(INT_PTR result) {
         return;
     }
     if (modal_) {
-        ::EndDialog(Hwnd(), result);
+        // The loop of DoModal sees the mark after the current message and closes the window.
+        result_ = result;
+        ended_ = true;
+        ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
     } else {
         ::DestroyWindow(Hwnd());
     }
@@ -121,11 +192,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* dialog = reinterpret_cast<Dialog*>(lParam);
     if (!dialog->Attach(hwnd, true)) {
         // Without its object nothing would ever end the dialog.
-        if (dialog->modal_) {
-            ::EndDialog(hwnd, -1);
-        } else {
-            ::DestroyWindow(hwnd);
-        }
+        ::DestroyWindow(hwnd);
         return FALSE;
     }
     return dialog->Dispatch(message, wParam, lParam);

@@ -1,5 +1,6 @@
-// A dialog from a template in this module's resources, modal (DoModal, the system's modal loop)
-// or modeless (Create; its keyboard handling runs in PreTranslateMessage of our loop). A page of
+// A dialog from a template in this module's resources, modal (DoModal, which runs the
+// framework's own loop so that PreTranslateMessage sees the dialog's messages) or modeless
+// (Create; its keyboard handling runs in PreTranslateMessage of our loop). A page of
 // a tab control is a modeless dialog with a DS_CONTROL | WS_CHILD template and the main dialog
 // as parent. Controls are taken over by id with SubclassDlgItem, usually in OnInitDialog.
 #pragma once
@@ -18,8 +19,10 @@ public:
     Dialog(UINT templateId, TextKind kind) : templateId_(templateId), kind_(kind) {}
 
     // The code given to End, or -1 when the dialog could not be made.
-    INT_PTR DoModal(HWND parent = nullptr);
+    virtual INT_PTR DoModal(HWND parent = nullptr);
     bool Create(HWND parent = nullptr);
+    // From another template of the same dialog class (a page host names the template).
+    bool Create(UINT templateId, HWND parent);
     // A modal dialog returns `result` from DoModal; a modeless one is destroyed.
     void End(INT_PTR result);
 
@@ -44,10 +47,14 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateFromTemplate(HWND parent);
+    void RunModalLoop();
 
     UINT templateId_;
     TextKind kind_;
     bool modal_ = false;
+    bool ended_ = false;
+    INT_PTR result_ = -1;
 };
 
 } // namespace framework

@@ -1,15 +1,64 @@
 #include "framework/Trace.h"
 
-#include <windows.h>
-
+#include <algorithm>
 #include <span>
+#include <vector>
+
+#include "framework/CriticalSection.h"
 
 namespace framework {
+
+namespace {
+
+// Traces may come from hook and worker threads as well as from the window thread.
+class SinkList {
+public:
+    void Add(TraceSink& sink) {
+        CriticalSectionLock lock(section_);
+        if (std::find(sinks_.begin(), sinks_.end(), &sink) == sinks_.end()) {
+            sinks_.push_back(&sink);
+        }
+    }
+    void Remove(TraceSink& sink) {
+        CriticalSectionLock lock(section_);
+        std::erase(sinks_, &sink);
+    }
+    void Write(const char* line) {
+        CriticalSectionLock lock(section_);
+        for (TraceSink* sink : sinks_) {
+            sink->WriteTrace(line);
+        }
+    }
+
+private:
+    CriticalSection section_;
+    std::vector<TraceSink*> sinks_;
+};
+
+SinkList gSinks;
+
+} // namespace
+
+void AddTraceSink(TraceSink& sink) {
+    gSinks.Add(sink);
+}
+
+void RemoveTraceSink(TraceSink& sink) {
+    gSinks.Remove(sink);
+}
+
+void WINAPI TraceText(const char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    ::OutputDebugStringA(text);
+    gSinks.Write(text);
+}
 
 void TraceV(const char* format, va_list args) {
     char line[kTraceLineSize];
     FormatIntoV(std::span<char>(line), format, args);
-    ::OutputDebugStringA(line);
+    TraceText(line);
 }
 
 void TraceV(const wchar_t* format, va_list args) {

@@ -158,6 +158,11 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
+    case WM_HELP:
+        if (lParam != 0 && OnHelp(*reinterpret_cast<const HELPINFO*>(lParam))) {
+            return TRUE;
+        }
+        break;
     case WM_INITMENUPOPUP:
         // The high word is set for the window menu, whose commands are the system's.
         if (HIWORD(lParam) == 0) {
@@ -192,6 +197,10 @@ bool Window::OnNotify(const NMHDR&, LRESULT&) {
 
 void Window::OnTimer(UINT_PTR) {}
 
+bool Window::OnHelp(const HELPINFO&) {
+    return false;
+}
+
 bool Window::OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_COMMAND:
@@ -205,9 +214,32 @@ bool Window::OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_MEASUREITEM:
         result = TRUE;
         return MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        result = 0;
+        return OnReflectedScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        const HBRUSH brush = OnReflectedColor(message, reinterpret_cast<HDC>(wParam));
+        result = reinterpret_cast<LRESULT>(brush);
+        return brush != nullptr;
+    }
     default:
         return false;
     }
+}
+
+bool Window::OnReflectedScroll(UINT, int) {
+    return false;
+}
+
+HBRUSH Window::OnReflectedColor(UINT, HDC) {
+    return nullptr;
 }
 
 bool Window::OnReflectedCommand(UINT) {
@@ -330,8 +362,9 @@ void Window::Detached() noexcept {
     Application* app = Application::Current();
     if (app != nullptr && app->MainWindow() == this) {
         app->SetMainWindow(nullptr);
-        // The program ends with its main window.
-        ::PostQuitMessage(0);
+        // Whether the thread's loop ends with its main window is the application's choice: a
+        // library hosted in another process must leave that process's loop running.
+        app->OnMainWindowGone();
     }
 }
 

@@ -74,12 +74,19 @@ protected:
     virtual bool OnCommand(UINT id, UINT code, HWND control);
     virtual bool OnNotify(const NMHDR& header, LRESULT& result);
     virtual void OnTimer(UINT_PTR id);
+    // WM_HELP (F1 or the caption's question mark); true answers it.
+    virtual bool OnHelp(const HELPINFO& help);
 
     // A notification the parent received from this window (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM,
     // WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*). True keeps it from the parent;
-    // `result` is then what the parent answers. The default hands the first four on below.
+    // `result` is then what the parent answers. The default hands them on below.
     virtual bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     virtual bool OnReflectedCommand(UINT code);
+    // A track bar's or scroll bar's WM_HSCROLL / WM_VSCROLL: the scroll code and the position
+    // the message carries (meaningful for SB_THUMBTRACK and SB_THUMBPOSITION).
+    virtual bool OnReflectedScroll(UINT code, int position);
+    // WM_CTLCOLOR*: the brush to paint the control with, or null to leave it to the parent.
+    virtual HBRUSH OnReflectedColor(UINT message, HDC dc);
     virtual bool OnReflectedNotify(const NMHDR& header, LRESULT& result);
     virtual bool DrawItem(const DRAWITEMSTRUCT& item);
     virtual bool MeasureItem(MEASUREITEMSTRUCT& item);

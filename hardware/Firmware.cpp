@@ -61,14 +61,7 @@ void FirmwarePort::Trace(const char* format, ...) const {
 }
 
 FirmwarePort ZelnorPort() {
-    return FirmwarePort{&ControlMethod, &ControlMethodEx, &::OutputDebugStringA};
-}
-
-void DebugPrint(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    framework::TraceV(format, args);
-    va_end(args);
+    return FirmwarePort{&ControlMethod, &ControlMethodEx, &framework::TraceText};
 }
 
 void SetProcessorClock(std::uint32_t value, const FirmwarePort& port) {

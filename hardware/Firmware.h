@@ -35,12 +35,8 @@ struct FirmwarePort {
     void Trace(const char* format, ...) const FRAMEWORK_PRINTF(2, 3);
 };
 
-// Zelnor.dll's ControlMethod and ControlMethodEx, and OutputDebugStringA.
+// Zelnor.dll's ControlMethod and ControlMethodEx, and the suite's trace facility.
 FirmwarePort ZelnorPort();
-
-// The firmware code's debugger output: the suite's one trace facility (a 1,040-byte buffer,
-// then OutputDebugStringA).
-void DebugPrint(const char* format, ...) FRAMEWORK_PRINTF(1, 2);
 
 void SetProcessorClock(std::uint32_t value, const FirmwarePort& port = ZelnorPort());
 void SetProcessorThrottle(std::uint32_t value, const FirmwarePort& port = ZelnorPort());

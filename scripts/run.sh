@@ -3,7 +3,7 @@
 #
 # With a display ($DISPLAY set) the suite runs in a Wine virtual desktop window with a taskbar
 # until you press Enter; without one it runs on a private X server, takes screenshots into
-# build/run/ and stops. The prefix in build/run keeps its registry between runs.
+# build/run-ARCH/ and stops. The prefix there keeps its registry between runs.
 #
 # The x86 programs run where this machine executes 32-bit programs, else the x64 ones;
 # SUITE_RUN_ARCH=x86|x64 chooses. Each architecture keeps its own prefix (build/run-x86,
@@ -46,6 +46,9 @@ mkdir -p "$app"
 cp -f "$win/installer/Tobrinel.dll" "$win/tray/Halvik.exe" \
     "$win/switcher/Pivora.exe" "$app/"
 winapp='C:\Program Files\Power Management'
+# The Control Panel finds applets in system32, and the applet its installer library there.
+cp -f "$win/applet/Vumo.cpl" "$win/installer/Tobrinel.dll" \
+    "$S/prefix/drive_c/windows/system32/"
 # The switcher works on the power-scheme interface of later Windows versions.
 wine reg add 'HKCU\Software\Wine\AppDefaults\Pivora.exe' /v Version /d win7 /f >/dev/null 2>&1
 
@@ -72,6 +75,8 @@ sleep 5
 if [ $interactive = 1 ]; then
     echo "   The suite runs in the window \"shell - Wine desktop\"."
     echo "   Click the battery icon for the modes; press F12 for the switcher."
+    echo "   The applet (control.exe Vumo.cpl) opens there too."
+    start_in_desktop control.exe Vumo.cpl
     read -r -p "   Press Enter to stop. " _ || true
 else
     screenshot desktop.png
@@ -79,6 +84,24 @@ else
     xdotool key F12 2>/dev/null || true
     sleep 2
     screenshot switcher.png
+    xdotool key Escape 2>/dev/null || true
+fi
+
+if [ $interactive = 0 ]; then
+    echo "== Opening the applet (control.exe Vumo.cpl)"
+    start_in_desktop control.exe Vumo.cpl
+    sleep 6
+    # The focus starts on the tab control: the arrow keys go from page to page, and Escape
+    # there cancels the dialog.
+    screenshot applet-alarm.png
+    xdotool key Right 2>/dev/null || true
+    sleep 1
+    screenshot applet-advanced.png
+    xdotool key Right 2>/dev/null || true
+    sleep 1
+    screenshot applet-battery.png
+    xdotool key Escape 2>/dev/null || true
+    sleep 1
 fi
 
 # An orderly end of the tray (not "Close", which would uninstall the suite).

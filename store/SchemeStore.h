@@ -58,6 +58,8 @@ public:
     GlobalPowerSettings global;
     PowerSaveMode mode;
     int imageIndex = 0;
+    // The applet's working copies: the mode's number and its edit state.
+    int modeId = -1;
     int modified = 0;
     int deleted = 0;
     std::string basePath = kBasePath;

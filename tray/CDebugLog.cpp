@@ -5,6 +5,18 @@
 
 namespace tray {
 
+CDebugLog::CDebugLog(framework::UniqueFile file) : file_(std::move(file)) {
+    framework::AddTraceSink(*this);
+}
+
+CDebugLog::~CDebugLog() {
+    framework::RemoveTraceSink(*this);
+}
+
+void CDebugLog::WriteTrace(const char* line) {
+    WriteLine("%s", line);
+}
+
 CDebugLog* CDebugLog::Acquire(const char* path) {
     if (!instance_) {
         // Appended to, never truncated; others may read it while we write.

@@ -1,5 +1,6 @@
 // The tray's log file: one shared instance, held by whoever needs it and closed when the last
-// holder lets go. Every line starts with the local date and time.
+// holder lets go. Every line starts with the local date and time. While it is open it is a sink
+// of the trace facility, so every trace line of the program is logged too.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "framework/BoundedFormat.h"
+#include "framework/Trace.h"
 #include "framework/UniqueHandle.h"
 
 namespace tray {
@@ -18,7 +20,7 @@ inline constexpr char kDebugLogPath[] = "C:\\DebugLog.txt";
 // Both the message and the whole line, terminator included.
 inline constexpr std::size_t kLogLineSize = 780;
 
-class CDebugLog {
+class CDebugLog : public framework::TraceSink {
 public:
     // The shared instance, created on the first acquire; null when the file cannot be opened
     // (no holder is counted then). A later acquire while it exists ignores `path`.
@@ -29,13 +31,15 @@ public:
     static CDebugLog* Current();
     static int Holders();
 
-    ~CDebugLog() = default;
+    ~CDebugLog() override;
     CDebugLog(const CDebugLog&) = delete;
     CDebugLog& operator=(const CDebugLog&) = delete;
 
     // "YYYY/MM/DD hh:mm:ss - message"; no line end is added (messages carry their own).
     void WriteLine(const char* format, ...) FRAMEWORK_PRINTF(2, 3);
     void WriteLineV(const char* format, va_list args);
+
+    void WriteTrace(const char* line) override;
 
     // Acquires for its lifetime.
     class Holder {
@@ -56,7 +60,7 @@ public:
     };
 
 private:
-    explicit CDebugLog(framework::UniqueFile file) : file_(std::move(file)) {}
+    explicit CDebugLog(framework::UniqueFile file);
 
     framework::UniqueFile file_;
 

@@ -2,7 +2,7 @@
 
 #include "ResourceText.h"
 #include "SessionNotifyLib.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "TimeoutTables.h"
 #include "VersionClass.h"
 #include "WindowsVersion.h"
@@ -29,7 +29,7 @@ bool HidesSystemMeter(int osClass) {
 
 hardware::FirmwarePort TrayFirmwarePort() {
     hardware::FirmwarePort port = hardware::ZelnorPort();
-    port.trace = &TraceText;
+    port.trace = &framework::TraceText;
     return port;
 }
 
@@ -38,13 +38,13 @@ hardware::FirmwarePort TrayFirmwarePort() {
 CMainFrame::CMainFrame(const hardware::NotebookPolicy& policy, KeyboardHookLib& keyboardHook)
     : firmware_(TrayFirmwarePort()), osClass_(store::WindowsVersionClass()), policy_(policy),
       keyboardHook_(keyboardHook) {
-    TraceMessage("TvPMTray: Halvik starts (process %lu, Windows class %d).\n",
+    framework::Trace("TvPMTray: Halvik starts (process %lu, Windows class %d).\n",
                  ::GetCurrentProcessId(), osClass_);
 }
 
 CMainFrame::~CMainFrame() {
     linkedSchemes_.clear();
-    TraceMessage("TvPMTray: Halvik exits.\n");
+    framework::Trace("TvPMTray: Halvik exits.\n");
 }
 
 bool CMainFrame::CreateFrame(const char* title) {
@@ -95,7 +95,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CMainFrame::OnCreate() {
     if (!tray_.Create(Hwnd(), WM_TRAY_NOTIFY, "", CSystemTray::LoadIconResource(IDI_READ_ONLY),
                       kTrayIconId)) {
-        TraceMessage("TvPMTray: the tray icon cannot be added.\n");
+        framework::Trace("TvPMTray: the tray icon cannot be added.\n");
         return -1;
     }
     store::PowerApi api;
@@ -128,13 +128,13 @@ LRESULT CMainFrame::OnCreate() {
         SessionNotifyLib sessions;
         sessions.Register(Hwnd());
     }
-    TraceMessage("TvPMTray: AC %d, battery %d%%, Windows scheme %d%s.\n", acStatus_,
+    framework::Trace("TvPMTray: AC %d, battery %d%%, Windows scheme %d%s.\n", acStatus_,
                  batteryPercent_, windowsSchemeId_, readOnly_ ? ", read-only" : "");
 
     OnSchemeChanged();
 
-    TraceMessage("\nTvPMTray: SpeedStep Support: %d\n", speedStep_);
-    TraceMessage("\nTvPMTray: SpeedStep Support: %d\n", static_cast<int>(policy_.SpeedStepWord()));
+    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", speedStep_);
+    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", static_cast<int>(policy_.SpeedStepWord()));
     return 0;
 }
 
@@ -254,7 +254,7 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::OrderlyExit() {
-    TraceMessage("TvPMTray: orderly exit.\n");
+    framework::Trace("TvPMTray: orderly exit.\n");
     keyboardHook_.Stop();
     if (osClass_ == store::kWindowsXp) {
         SessionNotifyLib sessions;

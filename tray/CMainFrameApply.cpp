@@ -6,7 +6,7 @@
 #include "PolicyRules.h"
 #include "PowerStatus.h"
 #include "TimeoutTables.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "VersionClass.h"
 #include "logic/PowerDecision.h"
 #include "logic/SchemeMenu.h"
@@ -43,7 +43,7 @@ void CMainFrame::OnPowerStatusChange() {
     case PowerStep::TooltipOnly:
         return;
     case PowerStep::Apply:
-        TraceMessage("TvPMTray: power status AC %d, battery %d%%: apply.\n", acStatus_,
+        framework::Trace("TvPMTray: power status AC %d, battery %d%%: apply.\n", acStatus_,
                      batteryPercent_);
         lastAcStatus_ = decision.lastAcStatus;
         lastBatteryColumn_ = decision.lastColumn;
@@ -54,7 +54,7 @@ void CMainFrame::OnPowerStatusChange() {
 }
 
 void CMainFrame::OnSchemeChanged() {
-    TraceMessage("TvPMTray: Receive the scheme change notification.\n");
+    framework::Trace("TvPMTray: Receive the scheme change notification.\n");
     if (readOnly_) {
         UpdateTooltip();
         UpdateIcon();
@@ -99,7 +99,7 @@ void CMainFrame::SelectScheme(int id) {
         work.global.PwrSchemeDC = static_cast<std::uint32_t>(id);
     }
     work.SaveGlobal(HKEY_CURRENT_USER);
-    TraceMessage("TvPMTray: scheme %d selected for %s.\n", id,
+    framework::Trace("TvPMTray: scheme %d selected for %s.\n", id,
                  acStatus_ == 1 ? "AC power" : "battery power");
     UpdateTooltip();
     UpdateIcon();
@@ -108,7 +108,7 @@ void CMainFrame::SelectScheme(int id) {
 
 void CMainFrame::OnResume() {
     ::KillTimer(Hwnd(), TIMER_RESUME);
-    TraceMessage("TvPMTray: resume.\n");
+    framework::Trace("TvPMTray: resume.\n");
     keyboardHook_.Stop();
     ::Sleep(kResumeSettle);
     OnPowerStatusChange();
@@ -126,27 +126,27 @@ void CMainFrame::OnResume() {
 }
 
 void CMainFrame::ApplyScheme() {
-    TraceMessage("Set active scheme.\n");
+    framework::Trace("Set active scheme.\n");
     store::PowerApi api;
     if (consoleDisconnected_) {
-        TraceMessage("TvPMTray: console disconnected, nothing applied.\n");
+        framework::Trace("TvPMTray: console disconnected, nothing applied.\n");
         return;
     }
     store::SchemeStore work;
     work.LoadGlobal(HKEY_CURRENT_USER);
     const int scheme = SchemeInForce();
     if (!work.LoadScheme(HKEY_CURRENT_USER, scheme)) {
-        TraceMessage("TvPMTray: scheme %d cannot be read; its cleared values are applied.\n",
+        framework::Trace("TvPMTray: scheme %d cannot be read; its cleared values are applied.\n",
                      scheme);
     }
 
     store::ApplyGlobalSettings(work.global, osClass_,
                                [&] { ApplyGlobalSideEffects(work.global, api); });
-    TraceMessage("Set power policy.\n");
+    framework::Trace("Set power policy.\n");
 
     // A battery mode with no battery reading is applied as column 0 (see ApplyMode).
     const int column = work.mode.ACPlug_IN == 1 ? 0 : store::BatteryColumn();
-    TraceMessage("TvPMTray: apply scheme %d column %d to Windows scheme %d.\n", scheme,
+    framework::Trace("TvPMTray: apply scheme %d column %d to Windows scheme %d.\n", scheme,
                  store::ValidColumn(column), windowsSchemeId_);
     store::ApplyMode(work.mode, column, windowsSchemeId_,
                      [&](int used) { ApplyModeHardware(work, used, api); });
@@ -170,7 +170,7 @@ void CMainFrame::ApplyGlobalSideEffects(const store::GlobalPowerSettings& global
 
 void CMainFrame::ApplyModeHardware(const store::SchemeStore& work, int column,
                                    store::PowerApi& api) {
-    TraceMessage("TvPMTray: Set brightness level.\n");
+    framework::Trace("TvPMTray: Set brightness level.\n");
     hardware::CBrightnessLevel(firmware_).SetBrightnessLevel(work.mode.Brightnes[column]);
     if (policy_.ProcessorWord() == 0 || work.global.CoolingMethod == hardware::kCoolingSilent) {
         return;

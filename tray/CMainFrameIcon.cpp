@@ -6,7 +6,7 @@
 #include "CMainFrame.h"
 #include "PowerApi.h"
 #include "ResourceText.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "framework/CommandState.h"
 #include "framework/Menu.h"
 #include "framework/Module.h"
@@ -151,7 +151,7 @@ void CMainFrame::ShowCommandMenu() {
 
 void CMainFrame::OpenApplet() {
     const UINT result = ::WinExec(kAppletCommand, SW_SHOWNORMAL);
-    TraceMessage("TvPMTray: %s: %u.\n", kAppletCommand, result);
+    framework::Trace("TvPMTray: %s: %u.\n", kAppletCommand, result);
 }
 
 bool CMainFrame::OnCommand(UINT id, UINT, HWND control) {

@@ -4,7 +4,7 @@
 
 #include "CMainFrame.h"
 #include "ForegroundModules.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "logic/LinkedMatch.h"
 
 namespace tray {
@@ -32,7 +32,7 @@ void CMainFrame::CheckLinkedPrograms() {
 
     const LinkedSwitch change = DecideLinkedSwitch(match, current, stored);
     if (change.needed) {
-        TraceMessage("TvPMTray: linked program: scheme %d for %s.\n", change.id,
+        framework::Trace("TvPMTray: linked program: scheme %d for %s.\n", change.id,
                      side == 1 ? "AC power" : "battery power");
         SwitchScheme(side, change.id);
     }

@@ -3,7 +3,7 @@
 #include "BatteryQueries.h"
 #include "CBatteryLearningDlg.h"
 #include "CMainFrame.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "logic/ReminderRules.h"
 #include "logic/TrayIds.h"
 
@@ -23,7 +23,7 @@ void CMainFrame::CheckBatteryLearning() {
     }
     BATTERY_INFORMATION information{};
     if (hardware::QueryBatteryInformation(0, information) != hardware::BatteryQuery::Succeeded) {
-        TraceMessage("TvPMTray: battery check %d: no battery information.\n", learningCount_);
+        framework::Trace("TvPMTray: battery check %d: no battery information.\n", learningCount_);
         return;
     }
     if (!NeedsReconditioning(std::string_view(reinterpret_cast<const char*>(information.Chemistry),
@@ -43,7 +43,7 @@ void CMainFrame::RunReminder() {
     std::uint32_t nextCycle = 0;
     work.ReadReminder(msgFlg, nextCycle);
     const int cycle = hardware::ReadCycleCount(firmware_);
-    TraceMessage("TvPMTray: reminder MsgFlg %lu, NextCycle %lu, cycle %d.\n",
+    framework::Trace("TvPMTray: reminder MsgFlg %lu, NextCycle %lu, cycle %d.\n",
                  static_cast<unsigned long>(msgFlg), static_cast<unsigned long>(nextCycle), cycle);
     switch (DecideReminder(msgFlg, nextCycle, cycle)) {
     case ReminderStep::Show: {

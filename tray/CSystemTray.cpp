@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "framework/Module.h"
 
 namespace tray {
@@ -58,7 +58,7 @@ bool CSystemTray::Create(HWND owner, UINT callbackMessage, const char* tip,
         options.width = 0;
         options.height = 0;
         if (!RegisterWindowClass() || !framework::Window::Create(kWindowClass, "", options)) {
-            TraceMessage("TvPMTray: the tray icon's window cannot be created, error %lu.\n",
+            framework::Trace("TvPMTray: the tray icon's window cannot be created, error %lu.\n",
                          ::GetLastError());
             return false;
         }

@@ -11,7 +11,7 @@
 #include "RemovalRun.h"
 #include "ResourceText.h"
 #include "StartSequence.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "logic/CommandWord.h"
 #include "logic/TrayIds.h"
 #include "resource.h"
@@ -65,7 +65,7 @@ bool CTrayApp::InitInstance() {
         return false;
     }
     if (::FindWindowA(kFrameClassName, nullptr) != nullptr) {
-        TraceMessage("TvPMTray: already running.\n");
+        framework::Trace("TvPMTray: already running.\n");
         notStartedCode_ = 0;
         return false;
     }
@@ -75,7 +75,7 @@ bool CTrayApp::InitInstance() {
 
 bool CTrayApp::StartTray() {
     if (!RegisterFrameClass()) {
-        TraceMessage("TvPMTray: RegisterClass failed, error %lu.\n", ::GetLastError());
+        framework::Trace("TvPMTray: RegisterClass failed, error %lu.\n", ::GetLastError());
         return false;
     }
     auto frame = std::make_unique<CMainFrame>(policy_, keyboardHook_);

@@ -1,6 +1,6 @@
 #include "KeyboardHookLib.h"
 
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 
 namespace tray {
 
@@ -25,7 +25,7 @@ bool KeyboardHookLib::Start(HWND window, UINT message) {
     }
     running_ = start_(window, message) != 0;
     if (!running_) {
-        TraceMessage("TvPMTray: KeyboardHook_Start failed.\n");
+        framework::Trace("TvPMTray: KeyboardHook_Start failed.\n");
     }
     return running_;
 }

@@ -7,7 +7,7 @@
 #include "PowerApi.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 #include "logic/TrayIds.h"
 
 namespace tray {
@@ -38,7 +38,7 @@ void RunRemoval() {
         api.SetActivePwrScheme(static_cast<UINT>(std::atoi(first)), nullptr, nullptr);
     const int ours = store::FindSystemScheme();
     const bool deleted = api.DeletePwrScheme(static_cast<UINT>(ours));
-    TraceMessage("TvPMTray: Close: scheme %d %s, scheme %d %s.\n", std::atoi(first),
+    framework::Trace("TvPMTray: Close: scheme %d %s, scheme %d %s.\n", std::atoi(first),
                  activated ? "activated" : "not activated", ours,
                  deleted ? "deleted" : "not deleted");
 

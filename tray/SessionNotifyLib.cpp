@@ -1,6 +1,6 @@
 #include "SessionNotifyLib.h"
 
-#include "TraceMessage.h"
+#include "framework/Trace.h"
 
 namespace tray {
 
@@ -16,7 +16,7 @@ bool SessionNotifyLib::Register(HWND window) {
     const auto fn =
         framework::ProcAddress<RegisterFn>(module_.Get(), "WTSRegisterSessionNotification");
     if (fn == nullptr) {
-        TraceMessage("TvPMTray: no session notifications (wtsapi32.dll missing).\n");
+        framework::Trace("TvPMTray: no session notifications (wtsapi32.dll missing).\n");
         return false;
     }
     return fn(window, kThisSessionOnly) != FALSE;

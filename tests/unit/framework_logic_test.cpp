@@ -1,4 +1,4 @@
-// Bounded formatting and the command-line tail, without Windows.
+// Bounded formatting, the command-line tail and list splitting, without Windows.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 
 #include "framework/BoundedFormat.h"
 #include "framework/CommandLine.h"
+#include "framework/TextList.h"
 
 using namespace framework;
 
@@ -81,3 +82,11 @@ TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
 }
 
 } // namespace
+
+TEST(SplitList, EmptyPiecesCountAndAnEmptyTextHasNone) {
+    using framework::SplitList;
+    EXPECT_TRUE(SplitList("").empty());
+    EXPECT_EQ(SplitList("a,,b"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitList("x\n", '\n'), (std::vector<std::string>{"x", ""}));
+    EXPECT_EQ(SplitList("Max performance mode,Silent mode").size(), 2U);
+}

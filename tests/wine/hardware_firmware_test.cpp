@@ -176,7 +176,7 @@ TEST_F(FirmwareTest, LongTraceTextIsCutNotOverrun) {
     port.Trace("%s", longText.c_str());
     ASSERT_EQ(g_firmware.traces.size(), 1u);
     EXPECT_EQ(g_firmware.traces[0], std::string(kTraceBufferSize - 1, 'T'));
-    DebugPrint("%s%s\n", longText.c_str(), longText.c_str());
+    framework::Trace("%s%s\n", longText.c_str(), longText.c_str());
 }
 
 TEST_F(FirmwareTest, XpWritesTheProcessorPolicyThenSendsTheClock) {

@@ -11,7 +11,7 @@
 
 #include "tray/CDebugLog.h"
 #include "tray/KeyboardHookLib.h"
-#include "tray/TraceMessage.h"
+#include "framework/Trace.h"
 
 using tray::CDebugLog;
 using tray::KeyboardHookLib;
@@ -123,7 +123,7 @@ TEST_F(DebugLog, AFileThatCannotBeOpenedLeavesNoInstance) {
     {
         CDebugLog::Holder holder("Z:\\no\\such\\directory\\DebugLog.txt");
         EXPECT_FALSE(holder.Held());
-        tray::TraceMessage("TvPMTray: nowhere to log.\n");
+        framework::Trace("TvPMTray: nowhere to log.\n");
     }
     EXPECT_EQ(CDebugLog::Holders(), 0);
 }
@@ -143,11 +143,11 @@ TEST_F(DebugLog, TraceLinesReachTheLogWhileItIsHeld) {
     {
         CDebugLog::Holder holder(Path());
         ASSERT_TRUE(holder.Held());
-        tray::TraceMessage("TvPMTray: SpeedStep Support: %d\n", 128);
-        tray::TraceText("[Velmora][CBrightnessLevel] SetBrightnessLevel 0x1\n");
+        framework::Trace("TvPMTray: SpeedStep Support: %d\n", 128);
+        framework::TraceText("[Velmora][CBrightnessLevel] SetBrightnessLevel 0x1\n");
     }
     EXPECT_EQ(CDebugLog::Holders(), 0);
-    tray::TraceMessage("TvPMTray: after the log is gone.\n");
+    framework::Trace("TvPMTray: after the log is gone.\n");
     const std::string text = ReadAll(Path());
     EXPECT_NE(text.find(" - TvPMTray: SpeedStep Support: 128\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" - [Velmora][CBrightnessLevel] SetBrightnessLevel 0x1\r\n"),
@@ -155,10 +155,10 @@ TEST_F(DebugLog, TraceLinesReachTheLogWhileItIsHeld) {
     EXPECT_EQ(text.find("after the log"), std::string::npos);
 }
 
-TEST(TraceMessage, AHugeLineIsCutNotOverrun) {
+TEST(TraceFacility, AHugeLineIsCutNotOverrun) {
     const std::string huge(70000, 'y');
-    tray::TraceMessage("%s%s", huge.c_str(), huge.c_str());
-    tray::TraceText(nullptr);
+    framework::Trace("%s%s", huge.c_str(), huge.c_str());
+    framework::TraceText(nullptr);
 }
 
 namespace {

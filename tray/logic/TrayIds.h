@@ -4,15 +4,17 @@
 
 #include <cstdint>
 
+#include "store/SuiteMessages.h"
+
 namespace tray {
 
-inline constexpr char kFrameClassName[] = "TvPMClass";
+inline constexpr const char* kFrameClassName = store::kTrayWindowClass;
+using store::WM_SCHEME_CHANGED;
+using store::WM_TRAY_EXIT;
 
 // Private messages above WM_APP (0x8000).
-inline constexpr unsigned WM_HOOK_NOTIFY = 0x8032;    // handed to the keyboard hook only
-inline constexpr unsigned WM_TRAY_NOTIFY = 0x8064;    // mouse messages of the tray icon
-inline constexpr unsigned WM_SCHEME_CHANGED = 0x806E; // the applet has saved its settings
-inline constexpr unsigned WM_TRAY_EXIT = 0x8078;      // the "Close" run asks us to leave
+inline constexpr unsigned WM_HOOK_NOTIFY = 0x8032; // handed to the keyboard hook only
+inline constexpr unsigned WM_TRAY_NOTIFY = 0x8064; // mouse messages of the tray icon
 inline constexpr unsigned WM_REFRESH_POWER_OPTIONS = 0x8082;
 
 // Timers of the frame window.

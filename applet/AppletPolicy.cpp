@@ -1,0 +1,15 @@
+#include "AppletPolicy.h"
+
+namespace applet {
+
+namespace {
+
+hardware::NotebookPolicy gPolicy;
+
+} // namespace
+
+hardware::NotebookPolicy& AppletPolicy() {
+    return gPolicy;
+}
+
+} // namespace applet

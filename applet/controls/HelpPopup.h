@@ -1,0 +1,22 @@
+// The context-help popup of every page and dialog: one string of the applet shown as a plain
+// text popup (pale yellow, margins of 6) at the point of the help request. The system's help
+// engine shows it where it can; otherwise a popup window of our own with the same look.
+#pragma once
+
+#include <windows.h>
+
+namespace applet {
+
+inline constexpr COLORREF kHelpBackground = 0xD0FFFF;
+inline constexpr int kHelpMargin = 6;
+
+// False when the applet has no string `stringId` (then nothing is shown).
+bool ShowHelpText(HWND owner, UINT stringId, POINT at);
+
+// For a WM_HELP: the string picked for the control, at the mouse position of the request.
+bool ShowHelpFor(HWND owner, const HELPINFO& help, UINT stringId);
+
+// Our own popup, if one is up (tests look at it); it goes at the next click or key.
+HWND HelpPopupWindow();
+
+} // namespace applet

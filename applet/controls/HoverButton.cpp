@@ -1,0 +1,275 @@
+#include "HoverButton.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "applet/logic/ProgressRules.h"
+#include "framework/Module.h"
+#include "framework/WindowText.h"
+
+namespace applet {
+
+HoverButton::HoverButton()
+    : colours_{::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT),
+               ::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT)} {}
+
+HoverButton::~HoverButton() {
+    if (tooltip_ != nullptr) {
+        ::DestroyWindow(tooltip_);
+    }
+}
+
+bool HoverButton::LoadIconImage(UINT id, IconImage& image) {
+    image.icon.Reset();
+    image.size = SIZE{};
+    if (id == 0) {
+        return false;
+    }
+    image.icon.Reset(static_cast<HICON>(::LoadImageA(
+        framework::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    if (!image.icon) {
+        return false;
+    }
+    // An icon's hotspot is its centre, so twice the hotspot is its size.
+    ICONINFO info{};
+    if (::GetIconInfo(image.icon.Get(), &info)) {
+        image.size =
+            SIZE{static_cast<LONG>(info.xHotspot * 2), static_cast<LONG>(info.yHotspot * 2)};
+        if (info.hbmMask != nullptr) {
+            ::DeleteObject(info.hbmMask);
+        }
+        if (info.hbmColor != nullptr) {
+            ::DeleteObject(info.hbmColor);
+        }
+    }
+    return true;
+}
+
+bool HoverButton::SetIcons(UINT normalId, UINT hoverId) {
+    const bool loaded = LoadIconImage(normalId, normal_);
+    LoadIconImage(hoverId, hover_);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    return loaded;
+}
+
+bool HoverButton::SetTooltip(UINT stringId, bool active) {
+    if (tooltip_ == nullptr) {
+        tooltip_ =
+            ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(),
+                              nullptr, framework::ModuleInstance(), nullptr);
+        if (tooltip_ == nullptr) {
+            return false;
+        }
+    }
+    std::string text = framework::LoadText(stringId);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = ::GetParent(Hwnd());
+    tool.uId = reinterpret_cast<UINT_PTR>(Hwnd());
+    tool.lpszText = text.data();
+    ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    const bool added =
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    ::SendMessageA(tooltip_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+    return added;
+}
+
+int HoverButton::SetColour(int slot, COLORREF colour, bool repaint) {
+    if (slot < 0 || slot >= kColourSlots) {
+        return kBadColourSlot;
+    }
+    colours_[slot] = colour;
+    if (repaint) {
+        ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    }
+    return 0;
+}
+
+int HoverButton::GetColour(int slot, COLORREF& colour) const {
+    if (slot < 0 || slot >= kColourSlots) {
+        return kBadColourSlot;
+    }
+    colour = colours_[slot];
+    return 0;
+}
+
+void HoverButton::SetCursor(UINT resourceId) {
+    cursor_.Reset();
+    if (resourceId != 0) {
+        cursor_.Reset(static_cast<HCURSOR>(::LoadImageA(framework::ModuleInstance(),
+                                                        MAKEINTRESOURCEA(resourceId), IMAGE_CURSOR,
+                                                        0, 0, LR_DEFAULTSIZE)));
+    }
+}
+
+void HoverButton::SetFlat(bool flat) {
+    flat_ = flat;
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+void HoverButton::SetBorder(bool border) {
+    border_ = border;
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+void HoverButton::SetAlignment(int alignment) {
+    alignment_ = AlignmentAfter(alignment_, alignment);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+void HoverButton::OnMouseMove(POINT at) {
+    RECT client{};
+    ::GetClientRect(Hwnd(), &client);
+    const bool inside = ::PtInRect(&client, at) != FALSE;
+    if (inside && !hovered_) {
+        // Only while the button's window is active and nobody else tracks the mouse.
+        const HWND capture = ::GetCapture();
+        if (::GetActiveWindow() != ::GetAncestor(Hwnd(), GA_ROOT) ||
+            (capture != nullptr && capture != Hwnd())) {
+            return;
+        }
+        hovered_ = true;
+        ::SetCapture(Hwnd());
+        ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    } else if (!inside && hovered_) {
+        hovered_ = false;
+        ::InvalidateRect(Hwnd(), nullptr, TRUE);
+        // While the left button is down the button's own tracking keeps the capture.
+        if (::GetCapture() == Hwnd() && (::GetKeyState(VK_LBUTTON) & 0x8000) == 0) {
+            ::ReleaseCapture();
+        }
+    }
+}
+
+void HoverButton::ClearHover() {
+    if (!hovered_) {
+        return;
+    }
+    hovered_ = false;
+    if (::GetCapture() == Hwnd()) {
+        ::ReleaseCapture();
+    }
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+LRESULT HoverButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        OnMouseMove(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return result;
+    }
+    case WM_LBUTTONUP: {
+        // The button's click comes from its own release handling; the hover capture ends
+        // after it unless the mouse is still over the button.
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT client{};
+        ::GetClientRect(Hwnd(), &client);
+        if (hovered_ && ::PtInRect(&client, at) && ::GetCapture() != Hwnd()) {
+            ::SetCapture(Hwnd());
+        }
+        return result;
+    }
+    case WM_CAPTURECHANGED:
+        if (hovered_ && reinterpret_cast<HWND>(lParam) != Hwnd()) {
+            hovered_ = false;
+            ::InvalidateRect(Hwnd(), nullptr, TRUE);
+        }
+        return DefaultProc(message, wParam, lParam);
+    case WM_KILLFOCUS:
+    case WM_CANCELMODE:
+        if (flat_) {
+            ClearHover();
+        }
+        return DefaultProc(message, wParam, lParam);
+    case WM_ACTIVATE:
+        if (flat_ && LOWORD(wParam) == WA_INACTIVE) {
+            ClearHover();
+        }
+        return DefaultProc(message, wParam, lParam);
+    case WM_ENABLE:
+        if (flat_ && wParam == FALSE) {
+            ClearHover();
+        }
+        return DefaultProc(message, wParam, lParam);
+    case WM_SETCURSOR:
+        if (cursor_) {
+            ::SetCursor(cursor_.Get());
+            return TRUE;
+        }
+        return DefaultProc(message, wParam, lParam);
+    default:
+        return Window::WindowProc(message, wParam, lParam);
+    }
+}
+
+void HoverButton::DrawFrame(HDC dc, RECT& rect, bool pressed) const {
+    // Outer and inner lines: highlight and light on the lit sides, dark shadow and shadow on
+    // the others; swapped while pressed.
+    const int outerLit = pressed ? COLOR_3DDKSHADOW : COLOR_3DHILIGHT;
+    const int outerDark = pressed ? COLOR_3DHILIGHT : COLOR_3DDKSHADOW;
+    const int innerLit = pressed ? COLOR_BTNSHADOW : COLOR_3DLIGHT;
+    const int innerDark = pressed ? COLOR_3DLIGHT : COLOR_BTNSHADOW;
+    auto lines = [&](int lit, int dark) {
+        framework::UniqueBrush litBrush(::CreateSolidBrush(::GetSysColor(lit)));
+        framework::UniqueBrush darkBrush(::CreateSolidBrush(::GetSysColor(dark)));
+        RECT side{rect.left, rect.top, rect.right, rect.top + 1};
+        ::FillRect(dc, &side, litBrush.Get());
+        side = RECT{rect.left, rect.top, rect.left + 1, rect.bottom};
+        ::FillRect(dc, &side, litBrush.Get());
+        side = RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+        ::FillRect(dc, &side, darkBrush.Get());
+        side = RECT{rect.right - 1, rect.top, rect.right, rect.bottom};
+        ::FillRect(dc, &side, darkBrush.Get());
+        ::InflateRect(&rect, -1, -1);
+    };
+    lines(outerLit, outerDark);
+    lines(innerLit, innerDark);
+}
+
+bool HoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const bool focused = (item.itemState & ODS_FOCUS) != 0;
+    const bool lit = hovered_ || pressed;
+    framework::UniqueBrush background(
+        ::CreateSolidBrush(colours_[lit ? kHoverBackground : kBackground]));
+    ::FillRect(dc, &rect, background.Get());
+    if (border_ && (!flat_ || lit)) {
+        DrawFrame(dc, rect, pressed);
+    } else {
+        ::InflateRect(&rect, -2, -2);
+    }
+    const IconImage& image = hovered_ && hover_.icon ? hover_ : normal_;
+    if (image.icon) {
+        const int width = image.size.cx > 0 ? image.size.cx : ::GetSystemMetrics(SM_CXICON);
+        const int height = image.size.cy > 0 ? image.size.cy : ::GetSystemMetrics(SM_CYICON);
+        int x = rect.left + 1;
+        if (alignment_ == 1) {
+            x = (rect.left + rect.right - width) / 2;
+        } else if (alignment_ == 2) {
+            x = rect.right - width - 1;
+        }
+        int y = (rect.top + rect.bottom - height) / 2;
+        if (pressed) {
+            ++x;
+            ++y;
+        }
+        ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image.icon.Get()), 0, x, y,
+                     width, height, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+    }
+    if (focused) {
+        RECT focus = rect;
+        ::InflateRect(&focus, -1, -1);
+        ::DrawFocusRect(dc, &focus);
+    }
+    return true;
+}
+
+} // namespace applet

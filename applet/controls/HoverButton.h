@@ -1,0 +1,62 @@
+// An owner-drawn icon button that lights up while the mouse is over it: a flat button shows
+// its three-dimensional frame only while hovered or pressed. Optional hover icon, cursor and
+// tooltip; four colours (background and text while hovered or pressed, and otherwise).
+#pragma once
+
+#include <windows.h>
+
+#include "framework/UniqueHandle.h"
+#include "framework/Window.h"
+
+namespace applet {
+
+class HoverButton : public framework::Window {
+public:
+    enum ColourSlot { kHoverBackground = 0, kHoverText = 1, kBackground = 2, kText = 3 };
+
+    HoverButton();
+    ~HoverButton() override;
+
+    // Both loaded as icons (hover 0: none), then the button is redrawn.
+    bool SetIcons(UINT normalId, UINT hoverId = 0);
+    bool SetTooltip(UINT stringId, bool active = true);
+    // 0 on success; slot 4 or above is refused with 3.
+    int SetColour(int slot, COLORREF colour, bool repaint = true);
+    int GetColour(int slot, COLORREF& colour) const;
+    void SetCursor(UINT resourceId);
+    void SetFlat(bool flat);
+    void SetBorder(bool border);
+    // 0 left, 1 centre, 2 right of the icon; other values are ignored.
+    void SetAlignment(int alignment);
+
+    bool Hovered() const { return hovered_; }
+    int Alignment() const { return alignment_; }
+    HWND Tooltip() const { return tooltip_; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool DrawItem(const DRAWITEMSTRUCT& item) override;
+
+private:
+    struct IconImage {
+        framework::UniqueIcon icon;
+        SIZE size{};
+    };
+
+    static bool LoadIconImage(UINT id, IconImage& image);
+    void OnMouseMove(POINT at);
+    void ClearHover();
+    void DrawFrame(HDC dc, RECT& rect, bool pressed) const;
+
+    IconImage normal_;
+    IconImage hover_;
+    framework::UniqueHandle<framework::NullHandleTraits<HCURSOR, ::DestroyCursor>> cursor_;
+    HWND tooltip_ = nullptr;
+    bool hovered_ = false;
+    bool flat_ = true;
+    bool border_ = true;
+    int alignment_ = 1;
+    COLORREF colours_[4];
+};
+
+} // namespace applet

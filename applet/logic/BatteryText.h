@@ -1,0 +1,30 @@
+// Texts of the battery meter: the state words of a battery and the format of its bar.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace applet {
+
+// BATTERY_STATUS power-state bits.
+inline constexpr std::uint32_t kBatteryOnLine = 1;
+inline constexpr std::uint32_t kBatteryDischarging = 2;
+inline constexpr std::uint32_t kBatteryCharging = 4;
+inline constexpr std::uint32_t kBatteryCritical = 8;
+
+struct BatteryWords {
+    std::string onLine;      // "On Line"
+    std::string discharging; // "Discharging"
+    std::string charging;    // "Charging"
+    std::string critical;    // "Critical"
+};
+
+// The words of the set bits in the order on line, discharging, charging, critical, joined by
+// commas; empty when no bit is set.
+std::string BatteryStateText(std::uint32_t powerState, const BatteryWords& words);
+
+// The bar's format: the state text, a colon and the percentage, or the percentage alone.
+// The state text is escaped, so a '%' in a translation cannot act as a conversion.
+std::string BatteryBarFormat(const std::string& stateText);
+
+} // namespace applet

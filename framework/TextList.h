@@ -1,0 +1,15 @@
+// Lists the user chooses from are kept as one separated string in the string table and split
+// at run time.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace framework {
+
+// Every piece between separators, empty ones included ("a,,b" gives three); an empty text
+// gives no pieces at all.
+std::vector<std::string> SplitList(std::string_view text, char separator = ',');
+
+} // namespace framework

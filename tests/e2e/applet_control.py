@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""The applet as the Control Panel runs it: `control.exe Vumo.cpl` in a fresh prefix with the
+emulated notebook, driven by keys on the X keyboard, checked through the store in the
+registry, the emulator's journal, message boxes and screenshots of every page."""
+
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from traye2e import EMULATOR_KEY, TERVANE_USER, TrayE2E, expect, expect_equal  # noqa: E402
+
+DIALOG_CLASS = "#32770"
+GLOBAL = TERVANE_USER + r"\GlobalPowerPolicy"
+# The refusals of the start: no owner, caption "Power Management". The box asks to be topmost
+# (MB_TOPMOST, checked in the Wine tests); its window here does not carry the style.
+BOX = "Power Management|{}|topmost=0"
+# The "Alarm" tab of the main dialog, which is centred on the 800 x 600 desktop.
+ALARM_TAB = (178, 115)
+
+
+def add_arguments(parser):
+    parser.add_argument("--vumo", required=True)
+    parser.add_argument("--minimal", required=True)
+
+
+class AppletE2E(TrayE2E):
+    def install_applet(self):
+        # The Control Panel finds applets in system32; the applet finds its installer library
+        # on the system path.
+        shutil.copy(self.options.vumo, self.system32("Vumo.cpl"))
+        shutil.copy(self.options.tobrinel, self.system32("Tobrinel.dll"))
+        shutil.copy(self.options.minimal, self.system32("MinimalApplet.cpl"))
+
+    def open_applet(self, name="Vumo.cpl"):
+        self.control = self.start_program("explorer", "/desktop=shell", "control.exe", name,
+                                          seconds=300, battery=True)
+
+    def opening_seconds(self, name):
+        """From starting control.exe until the applet's dialog is there."""
+        started = time.monotonic()
+        self.open_applet(name)
+        self.dialog("wait-window", "40", seconds=60)
+        seconds = time.monotonic() - started
+        self.close_applet()
+        return seconds
+
+    def dialog(self, *args, seconds=40, check=True):
+        return self.drive("--class", DIALOG_CLASS, *args, seconds=seconds, check=check)
+
+    def wait_dialog(self):
+        self.dialog("wait-window", "40", seconds=60)
+        time.sleep(1.5)  # the pages paint after the window appears
+        self.focus_desktop()
+
+    def keys(self, *keys):
+        for key in keys:
+            self.xdotool("key", "--delay", "150", key)
+            time.sleep(0.5)
+
+    def click(self, x, y):
+        self.xdotool("mousemove", str(x), str(y), "click", "1")
+        time.sleep(0.7)
+
+    def dialog_open(self):
+        status, _ = self.wine(self.driver, "--class", DIALOG_CLASS, "wait-gone", "1")
+        return status != 0
+
+    def close_applet(self):
+        self.dialog("post", "0x0111", "2", "0", check=False)  # WM_COMMAND IDCANCEL
+        self.dialog("wait-gone", "20", check=False)
+        self.wait_exit(self.control, 30)
+
+
+def alarm_words(value):
+    data = bytes.fromhex(value[1])
+    return [int.from_bytes(data[i:i + 4], "little") for i in range(0, len(data), 4)]
+
+
+def main():
+    t = AppletE2E(__doc__, add_arguments)
+    t.create_prefix()
+    t.install_applet()
+    t.set_battery(ac=True, percent=80)
+
+    with t.case("opens on the first tab; every page looks finished (screenshots)"):
+        t.open_applet()
+        t.wait_dialog()
+        t.screenshot("page-alarm.png")
+        # The focus starts on the tab control: the arrow keys change the page.
+        t.keys("Right")
+        t.screenshot("page-advanced.png")
+        t.keys("Right")
+        t.screenshot("page-battery.png")
+        t.keys("Left", "Left")
+        t.screenshot("page-alarm-again.png")
+        t.close_applet()
+
+    with t.case("edits of the Alarm and Advanced pages, Apply: exactly those values, the tray "
+                "re-applies; Escape on the Advanced page does not close"):
+        t.start_tray()
+        before = t.reg_values(GLOBAL)
+        t.open_applet()
+        t.wait_dialog()
+        t.keys("Right", "alt+p", "alt+s")  # Advanced: password, tray icon
+        t.keys("Escape")
+        t.screenshot("advanced-after-escape.png")
+        expect(t.dialog_open(), "Escape on the Advanced page closed the dialog")
+        t.click(*ALARM_TAB)
+        t.keys("alt+l")                 # low battery alarm on/off
+        mark = t.journal.mark()
+        pressed = time.monotonic()
+        t.xdotool("key", "alt+a")       # Apply
+        applied = t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=15)
+        round_trip = time.monotonic() - pressed
+        expect(applied, "the tray did not re-apply after Apply")
+        with open(os.path.join(t.work, "bench-apply.txt"), "w") as f:
+            f.write(f"Apply with the tray running, key press until the tray's re-apply is in "
+                    f"the journal: {round_trip:.3f} s\n")
+        after = t.reg_values(GLOBAL)
+        changed = sorted(name for name in set(before) | set(after)
+                         if before.get(name) != after.get(name))
+        expect_equal(changed, ["LowAlarm", "PasswordLogonEnable", "SysTrayBatteryMeterEnable"],
+                     "values Apply changed")
+        expect_equal(alarm_words(after["LowAlarm"])[0] & 0xFF,
+                     1 - (alarm_words(before["LowAlarm"])[0] & 0xFF), "low alarm switch")
+        expect_equal(alarm_words(after["LowAlarm"])[1:], alarm_words(before["LowAlarm"])[1:],
+                     "the rest of the low alarm")
+        t.close_applet()
+        t.stop_tray()
+
+    with t.case("Cancel writes nothing"):
+        before = t.reg_query(TERVANE_USER)
+        t.open_applet()
+        t.wait_dialog()
+        t.keys("alt+l", "alt+c")       # both alarm switches, focus stays on the Alarm page
+        t.keys("Escape")               # Cancel
+        t.dialog("wait-gone", "20")
+        expect_equal(t.reg_query(TERVANE_USER), before, "store after Cancel")
+        t.wait_exit(t.control, 30)
+
+    with t.case("without the right to write schemes only the refusal, no sibling loaded"):
+        t.set_emulator("CanUserWritePwrScheme", 0)
+        try:
+            mark = t.journal.mark()
+            t.open_applet()
+            boxes = t.dialog("boxes", "30", seconds=60).strip().splitlines()
+            expect_equal(boxes, [BOX.format("You need administrator's rights to control power "
+                                            "scheme.")], "boxes")
+            expect_equal(t.journal.since(mark, "Sarnesh"), [], "policy library calls")
+            expect(t.wait_exit(t.control, 30) is not None, "control.exe did not end")
+        finally:
+            t.reg_delete(EMULATOR_KEY, "CanUserWritePwrScheme")
+
+    with t.case("a policy library that fails gives the policy box"):
+        t.reg_add(EMULATOR_KEY, "ModelProfile", "REG_SZ", "load-fails")
+        try:
+            t.open_applet()
+            boxes = t.dialog("boxes", "30", seconds=60).strip().splitlines()
+            expect_equal(boxes, [BOX.format("The policy of NoteBook load fail.")], "boxes")
+            t.wait_exit(t.control, 30)
+        finally:
+            t.reg_delete(EMULATOR_KEY, "ModelProfile")
+
+    with t.case("opening time against a minimal applet (benchmark, same run)"):
+        t.opening_seconds("Vumo.cpl")  # warms the prefix's caches for both
+        runs = {name: sorted(t.opening_seconds(name) for _ in range(5))
+                for name in ("MinimalApplet.cpl", "Vumo.cpl")}
+        median = {name: values[2] for name, values in runs.items()}
+        ratio = median["Vumo.cpl"] / median["MinimalApplet.cpl"]
+        report = (f"opening, median of 5 (control.exe start until the dialog exists): "
+                  f"minimal applet {median['MinimalApplet.cpl']:.3f} s, Vumo.cpl "
+                  f"{median['Vumo.cpl']:.3f} s, ratio {ratio:.2f}\n")
+        with open(os.path.join(t.work, "bench-opening.txt"), "w") as f:
+            f.write(report)
+        t.log(report.strip())
+
+    with t.case("without a battery the gauge reads Not Present (screenshot)"):
+        t.fakebat("init", "--ac", "on", "--no-battery")
+        t.open_applet()
+        t.wait_dialog()
+        t.screenshot("no-battery.png")
+        t.close_applet()
+
+    sys.exit(t.finish())
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,668 @@
+// The applet in-process under Wine: its entry point as the Control Panel drives it, the start
+// checks against the emulated notebook, the main dialog and its pages against the real
+// registry, and the custom controls on a window of their own.
+#include <windows.h>
+#include <commctrl.h>
+#include <cpl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "EmulatorTestSupport.h"
+#include "applet/AppletMessages.h"
+#include "applet/CControlPanelApp.h"
+#include "applet/CPMDlg.h"
+#include "applet/controls/ActionComboBox.h"
+#include "applet/controls/AlarmSlider.h"
+#include "applet/controls/HoverButton.h"
+#include "applet/controls/IconStatic.h"
+#include "applet/controls/HelpPopup.h"
+#include "applet/controls/LabeledSlider.h"
+#include "applet/controls/SchemeListCtrl.h"
+#include "applet/controls/TextProgressCtrl.h"
+#include "applet/pages/AdvancedPage.h"
+#include "applet/pages/AlarmActionDlg.h"
+#include "applet/pages/AlarmPage.h"
+#include "applet/pages/BatteryMeterPage.h"
+#include "applet/res/resource.h"
+#include "framework/WindowText.h"
+#include "hardware/BatteryQueries.h"
+#include "store/PolicyRecords.h"
+#include "store/RegistryKey.h"
+#include "store/SchemeStore.h"
+
+using namespace applet;
+using emulator_test::ResetMachineState;
+using emulator_test::SetStateWord;
+
+namespace {
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT style = 0;
+    bool installerLoaded = false;
+    bool policyLoaded = false;
+};
+
+// Removes what the installer's "Initial" wrote at an opening: both trees of the store and the
+// Windows scheme, so that the tests that share the prefix find it as they left it.
+void Uninstall() {
+    store::DeleteKeyTree(HKEY_CURRENT_USER, "SOFTWARE\\TERVANE");
+    store::DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\TERVANE");
+    for (int scheme; (scheme = store::FindSystemScheme()) >= 0;) {
+        store::DeleteKeyTree(HKEY_CURRENT_USER, store::UserPolicyPath(scheme));
+        store::DeleteKeyTree(HKEY_LOCAL_MACHINE, store::MachinePolicyPath(scheme));
+        store::DeleteKeyTree(HKEY_LOCAL_MACHINE, store::ProcessorPolicyPath(scheme));
+    }
+}
+
+// The applet's application object for the test process: the main dialog becomes its main
+// window, so the pages' messages reach it as they do in the Control Panel.
+CControlPanelApp gApp;
+
+class AppletTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetMachineState();
+        Uninstall();
+        boxes.clear();
+    }
+    void TearDown() override {
+        Uninstall();
+        ResetMachineState();
+    }
+
+    hardware::StartOptions Options() {
+        hardware::StartOptions options;
+        options.installerLibrary = TOBRINEL_PATH;
+        options.messageBox = [this](const char* text, const char* caption, UINT style) {
+            boxes.push_back(Box{text, caption, style, ::GetModuleHandleA("Tobrinel.dll") != nullptr,
+                                ::GetModuleHandleA("Sarnesh.dll") != nullptr});
+            return IDOK;
+        };
+        return options;
+    }
+
+    // Opens the main dialog, runs `inside` once it is up, and returns DoModal's result.
+    INT_PTR RunDialog(CPMDlg& dialog, const std::function<void(CPMDlg&)>& inside) {
+        dialog.SetStartOptions(Options());
+        current_ = &dialog;
+        inside_ = inside;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &AppletTest::Tick);
+        const INT_PTR result = dialog.DoModal();
+        ::KillTimer(nullptr, timer);
+        current_ = nullptr;
+        return result;
+    }
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        if (current_ == nullptr || current_->Hwnd() == nullptr || !inside_) {
+            return;
+        }
+        ::KillTimer(nullptr, timer);
+        auto inside = std::move(inside_);
+        inside_ = nullptr;
+        inside(*current_);
+        if (current_->Hwnd() != nullptr) {
+            ::PostMessageA(current_->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+
+    static void Pump() {
+        MSG message;
+        for (int i = 0; i < 20; ++i) {
+            while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (!gApp.PreTranslateMessage(message)) {
+                    ::TranslateMessage(&message);
+                    ::DispatchMessageA(&message);
+                }
+            }
+            ::Sleep(5);
+        }
+    }
+
+    static store::GlobalPowerSettings StoredGlobal() {
+        store::SchemeStore stored;
+        stored.LoadGlobal(HKEY_CURRENT_USER);
+        return stored.global;
+    }
+
+    std::vector<Box> boxes;
+    static inline CPMDlg* current_ = nullptr;
+    static inline std::function<void(CPMDlg&)> inside_;
+};
+
+TEST_F(AppletTest, EntryPointAnswersTheControlPanel) {
+    const HMODULE cpl = ::LoadLibraryA(VUMO_PATH);
+    ASSERT_NE(cpl, nullptr);
+    using CplFn = LONG(APIENTRY*)(HWND, UINT, LPARAM, LPARAM);
+    const auto entry = framework::ProcAddress<CplFn>(cpl, "CPlApplet");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry(nullptr, CPL_INIT, 0, 0), 1);
+    EXPECT_EQ(entry(nullptr, CPL_GETCOUNT, 0, 0), 1);
+
+    CPLINFO old;
+    std::memset(&old, 0xA5, sizeof old);
+    EXPECT_EQ(entry(nullptr, CPL_INQUIRE, 0, reinterpret_cast<LPARAM>(&old)), 1);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&old);
+    EXPECT_TRUE(std::all_of(bytes, bytes + sizeof old, [](unsigned char b) { return b == 0xA5; }))
+        << "nothing filled";
+
+    NEWCPLINFOA info;
+    std::memset(&info, 0xA5, sizeof info);
+    EXPECT_EQ(entry(nullptr, CPL_NEWINQUIRE, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    EXPECT_EQ(info.dwSize, sizeof(NEWCPLINFOA));
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(info.dwSize, 244U);
+    }
+    EXPECT_EQ(info.dwFlags, 0U);
+    EXPECT_EQ(info.dwHelpContext, 0U);
+    EXPECT_NE(info.hIcon, nullptr);
+    EXPECT_STREQ(info.szName, "Power Management");
+    EXPECT_STREQ(info.szInfo, "Configures Power Management Utility Settings.");
+    EXPECT_STREQ(info.szHelpFile, "");
+    ::DestroyIcon(info.hIcon);
+
+    EXPECT_EQ(entry(nullptr, CPL_SELECT, 0, 0), 0);
+    EXPECT_EQ(entry(nullptr, 10, 0, 0), 0) << "the wide start falls back to the double click";
+    EXPECT_EQ(entry(nullptr, 77, 0, 0), 1);
+    EXPECT_EQ(entry(nullptr, CPL_STOP, 5, 0), 0) << "an item that does not exist";
+    EXPECT_EQ(entry(nullptr, CPL_STOP, 0, 0), 0);
+    EXPECT_EQ(entry(nullptr, CPL_EXIT, 0, 0), 0);
+    ::FreeLibrary(cpl);
+}
+
+TEST_F(AppletTest, WithoutWriteRightsOnlyTheRefusalAndNoSiblingLoaded) {
+    SetStateWord("CanUserWritePwrScheme", 0);
+    CPMDlg dialog;
+    dialog.SetStartOptions(Options());
+    EXPECT_EQ(dialog.DoModal(), 0);
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].text, "You need administrator's rights to control power scheme.");
+    EXPECT_EQ(boxes[0].caption, "Power Management");
+    EXPECT_EQ(boxes[0].style, 0x40030U);
+    EXPECT_FALSE(boxes[0].installerLoaded);
+    EXPECT_FALSE(boxes[0].policyLoaded);
+}
+
+TEST_F(AppletTest, FailingPolicyKeepsTheInstallerUntilTheBoxIsClosed) {
+    emulator_test::PutText(HKEY_LOCAL_MACHINE, emulator::kStateKeyPath, "ModelProfile",
+                           "load-fails");
+    CPMDlg dialog;
+    dialog.SetStartOptions(Options());
+    EXPECT_EQ(dialog.DoModal(), 0);
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].text, "The policy of NoteBook load fail.");
+    EXPECT_EQ(boxes[0].style, 0x40030U);
+    EXPECT_TRUE(boxes[0].installerLoaded);
+    EXPECT_EQ(::GetModuleHandleA("Tobrinel.dll"), nullptr);
+    EXPECT_EQ(::GetModuleHandleA("Sarnesh.dll"), nullptr);
+}
+
+TEST_F(AppletTest, MissingInstallerShowsTheSystemTextInTheUtilityBox) {
+    CPMDlg dialog;
+    hardware::StartOptions options = Options();
+    options.installerLibrary = "NoSuchInstaller.dll";
+    dialog.SetStartOptions(options);
+    EXPECT_EQ(dialog.DoModal(), 0);
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].caption, "VELMORA Utility");
+    EXPECT_EQ(boxes[0].style, 0x40010U);
+    EXPECT_FALSE(boxes[0].text.empty());
+    EXPECT_FALSE(boxes[0].policyLoaded);
+}
+
+TEST_F(AppletTest, OpensOnTheFirstTabWithApplyOffAndCancelWritesNothing) {
+    CPMDlg dialog;
+    store::GlobalPowerSettings before{};
+    const INT_PTR result = RunDialog(dialog, [&](CPMDlg& d) {
+        before = StoredGlobal(); // "Initial" has installed the factory settings by now
+        EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_PM_APPLY)));
+        EXPECT_EQ(::SendMessageA(d.Item(IDC_PM_TABS), TCM_GETITEMCOUNT, 0, 0), 3);
+        EXPECT_EQ(::SendMessageA(d.Item(IDC_PM_TABS), TCM_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(d.Pages().Shown(), 0);
+        EXPECT_TRUE(::IsWindowVisible(d.Alarm()->Hwnd()));
+        EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Hwnd()));
+        EXPECT_EQ(gApp.MainWindow(), &d);
+        ::SendMessageA(d.Alarm()->Item(IDC_ALARM_LOW_ON), BM_CLICK, 0, 0);
+        EXPECT_TRUE(::IsWindowEnabled(d.Item(IDC_PM_APPLY))) << "an edit enables Apply";
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    const store::GlobalPowerSettings after = StoredGlobal();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    EXPECT_EQ(gApp.MainWindow(), nullptr);
+}
+
+TEST_F(AppletTest, ApplyWritesThePagesEditsAndDisablesApply) {
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        const store::GlobalPowerSettings before = StoredGlobal();
+        ::SendMessageA(d.Alarm()->Item(IDC_ALARM_LOW_ON), BM_CLICK, 0, 0);
+        ::SendMessageA(d.Advanced()->Item(IDC_ADV_PASSWORD), BM_CLICK, 0, 0);
+        ::SendMessageA(d.Item(IDC_PM_APPLY), BM_CLICK, 0, 0);
+        const store::GlobalPowerSettings after = StoredGlobal();
+        EXPECT_NE(after.LowAlarm.Enable & 0xFF, before.LowAlarm.Enable & 0xFF);
+        EXPECT_NE(after.PasswordLogonEnable, before.PasswordLogonEnable);
+        EXPECT_EQ(after.CriticalAlarm.Level, before.CriticalAlarm.Level);
+        EXPECT_EQ(after.LowAlarm.Flags, before.LowAlarm.Flags) << "fields the page does not edit";
+        EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_PM_APPLY)));
+    });
+}
+
+TEST_F(AppletTest, EscapeOnTheAdvancedPageDoesNotCloseTheDialog) {
+    CPMDlg dialog;
+    bool stillOpen = false;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        ASSERT_TRUE(d.Pages().Select(1));
+        const HWND box = d.Advanced()->Item(IDC_ADV_TRAY_ICON);
+        ::SetFocus(box);
+        ::PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+        Pump();
+        stillOpen = d.Hwnd() != nullptr && ::IsWindow(d.Hwnd());
+        ::SetFocus(d.Alarm()->Item(IDC_ALARM_LOW_ON));
+        d.Pages().Select(0);
+    });
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(AppletTest, NoHibernationTurnsButtonsAndAlarmsAwayFromIt) {
+    SetStateWord("CapS4", 0);
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        EXPECT_FALSE(d.HibernateSupported());
+        EXPECT_FALSE(d.HibernateEnabled());
+        EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_HIBERNATE)));
+        EXPECT_EQ(d.Alarm()->CriticalAction(), 2U) << "factory Hibernate reads Stand By";
+        const ActionComboBox* power = static_cast<ActionComboBox*>(
+            framework::Window::FromHandle(d.Advanced()->Item(IDC_ADV_POWER_BUTTON)));
+        ASSERT_NE(power, nullptr);
+        EXPECT_EQ(power->FindAction(3), -1);
+        EXPECT_NE(power->SelectedAction(), 3U);
+        d.Apply();
+        EXPECT_EQ(StoredGlobal().CriticalAlarm.Action, 2U);
+        EXPECT_EQ(StoredGlobal().HibernateEnable, 0U);
+    });
+}
+
+ActionComboBox* Combo(framework::Dialog& page, int id) {
+    return static_cast<ActionComboBox*>(framework::Window::FromHandle(page.Item(id)));
+}
+
+TEST_F(AppletTest, SwitchingHibernationOffResetsTheButtonsAndTellsThePages) {
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        AdvancedPage& page = *d.Advanced();
+        Combo(page, IDC_ADV_POWER_BUTTON)->SelectAction(2);
+        Combo(page, IDC_ADV_LID)->SelectAction(2);
+        page.SetHibernate(false);
+        EXPECT_EQ(Combo(page, IDC_ADV_POWER_BUTTON)->SelectedAction(), 6U);
+        EXPECT_EQ(Combo(page, IDC_ADV_LID)->SelectedAction(), 0U);
+        EXPECT_EQ(Combo(page, IDC_ADV_SLEEP_BUTTON)->SelectedAction(), 6U);
+        EXPECT_EQ(Combo(page, IDC_ADV_LID)->FindAction(3), -1);
+        EXPECT_EQ(Combo(page, IDC_ADV_LID)->FindAction(6), -1) << "the lid never offers Power OFF";
+        page.SetHibernate(true);
+        EXPECT_EQ(Combo(page, IDC_ADV_POWER_BUTTON)->FindAction(3), 1);
+        // The box tells the main dialog, which tells the Alarm page.
+        d.Send(WM_HIBERNATE_CHANGED, 0);
+        EXPECT_FALSE(d.HibernateEnabled());
+        EXPECT_NE(d.Alarm()->CriticalAction(), 3U);
+    });
+}
+
+TEST_F(AppletTest, NoLidAndNoSleepButtonHideTheirLists) {
+    SetStateWord("CapLid", 0);
+    SetStateWord("CapSleepButton", 0);
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        d.Pages().Select(1);
+        EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_LID)));
+        EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_LID_TEXT)));
+        EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_SLEEP_BUTTON)));
+        EXPECT_TRUE(::IsWindowVisible(d.Advanced()->Item(IDC_ADV_POWER_BUTTON)));
+        d.Pages().Select(0);
+    });
+}
+
+// Runs a modal dialog and `inside` once it is up; the test's code then ends it.
+std::function<void()> gInside;
+
+void CALLBACK RunInside(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (auto inside = std::exchange(gInside, nullptr)) {
+        inside();
+    }
+}
+
+INT_PTR RunModal(framework::Dialog& dialog, std::function<void()> inside) {
+    gInside = std::move(inside);
+    ::SetTimer(nullptr, 0, 50, &RunInside);
+    return dialog.DoModal();
+}
+
+TEST(AlarmActionDialog, NeverOffersNoneAndClearingTheBoxMeansNoAction) {
+    AlarmActionDlg dialog(3, 2, true);
+    const INT_PTR result = RunModal(dialog, [&] {
+        auto* combo = static_cast<ActionComboBox*>(
+            framework::Window::FromHandle(dialog.Item(IDC_ACTION_COMBO)));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->Count(), 3);
+        EXPECT_EQ(combo->FindAction(0), -1);
+        EXPECT_EQ(combo->SelectedAction(), 3U);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_SOUND), BST_CHECKED);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_MESSAGE), BST_UNCHECKED);
+        EXPECT_FALSE(::IsWindowVisible(dialog.Item(IDC_ACTION_FORCE)));
+        ::SendMessageA(dialog.Item(IDC_ACTION_ENABLE), BM_CLICK, 0, 0);
+        EXPECT_FALSE(::IsWindowEnabled(combo->Hwnd()));
+        ::SendMessageA(dialog.Item(IDC_ACTION_MESSAGE), BM_CLICK, 0, 0);
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.Action(), 0U);
+    EXPECT_EQ(dialog.Notify(), 3U);
+}
+
+TEST(AlarmActionDialog, WithoutHibernationNoActionLeavesTheListOffAndCancelKeepsAll) {
+    AlarmActionDlg dialog(0, 0, false);
+    const INT_PTR result = RunModal(dialog, [&] {
+        auto* combo = static_cast<ActionComboBox*>(
+            framework::Window::FromHandle(dialog.Item(IDC_ACTION_COMBO)));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->Count(), 2);
+        EXPECT_EQ(combo->FindAction(3), -1);
+        EXPECT_EQ(::IsDlgButtonChecked(dialog.Hwnd(), IDC_ACTION_ENABLE), BST_UNCHECKED);
+        EXPECT_FALSE(::IsWindowEnabled(combo->Hwnd()));
+        ::SendMessageA(dialog.Item(IDC_ACTION_SOUND), BM_CLICK, 0, 0);
+        ::SendMessageA(dialog.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(dialog.Action(), 0U);
+    EXPECT_EQ(dialog.Notify(), 0U);
+}
+
+// A window to put single controls on.
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent_ = ::CreateWindowExA(0, "STATIC", "controls", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                    nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(parent_, nullptr);
+    }
+    void TearDown() override { ::DestroyWindow(parent_); }
+
+    HWND Child(const char* cls, DWORD style, int id) {
+        return ::CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, 10, 10, 200, 30,
+                                 parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 nullptr, nullptr);
+    }
+
+    HWND parent_ = nullptr;
+};
+
+TEST_F(ControlsTest, TextProgressColoursAndText) {
+    TextProgressCtrl bar;
+    ASSERT_TRUE(bar.Subclass(Child(PROGRESS_CLASSA, 0, 1)));
+    EXPECT_EQ(bar.Send(PBM_SETBARCOLOR, 0, 0x00FF00), static_cast<LRESULT>(CLR_DEFAULT));
+    EXPECT_EQ(bar.FirstColour(), 0x00FF00U);
+    EXPECT_EQ(bar.SecondColour(), 0x00FF00U) << "wParam 0: one colour";
+    bar.Send(PBM_SETBARCOLOR, 0xFF0000, 0xFF00FF);
+    EXPECT_EQ(bar.SecondColour(), 0xFF0000U);
+    bar.Send(PBM_SETBKCOLOR, 0, 0x808080);
+    EXPECT_EQ(bar.BackgroundColour(), 0x808080U);
+    bar.Send(PBM_SETRANGE, 0, MAKELPARAM(0, 200));
+    EXPECT_EQ(bar.Send(PBM_SETPOS, 50), 0) << "answers the previous position";
+    bar.SetText("", 0x100);
+    EXPECT_EQ(bar.DrawnText(), "") << "no text: both mode bits cleared";
+    EXPECT_EQ(::GetWindowLongPtrA(bar.Hwnd(), GWL_STYLE) & 0x300, 0);
+    bar.SetText("Capacity %d%%", 0x100);
+    EXPECT_EQ(bar.DrawnText(), "Capacity 25%");
+    EXPECT_EQ(::GetWindowLongPtrA(bar.Hwnd(), GWL_STYLE) & 0x300, 0x100);
+    bar.SetText("Not Present", 0x300);
+    EXPECT_EQ(bar.DrawnText(), "Not Present");
+    ::UpdateWindow(bar.Hwnd()); // paints through both clip regions without failing
+}
+
+TEST_F(ControlsTest, HoverButtonRefusesBadSlotsAndAlignments) {
+    HoverButton button;
+    ASSERT_TRUE(button.Subclass(Child("BUTTON", BS_OWNERDRAW, 2)));
+    EXPECT_TRUE(button.SetIcons(IDI_ABOUT));
+    EXPECT_FALSE(button.SetIcons(4242)) << "a missing icon";
+    EXPECT_EQ(button.SetColour(4, 0x123456), 3);
+    COLORREF colour = 0;
+    EXPECT_EQ(button.GetColour(7, colour), 3);
+    EXPECT_EQ(button.SetColour(0, 0x123456), 0);
+    EXPECT_EQ(button.GetColour(0, colour), 0);
+    EXPECT_EQ(colour, 0x123456U);
+    button.SetAlignment(2);
+    button.SetAlignment(3);
+    EXPECT_EQ(button.Alignment(), 2);
+    EXPECT_TRUE(button.SetTooltip(IDS_ABOUT_TIP));
+    EXPECT_NE(button.Tooltip(), nullptr);
+    ::UpdateWindow(parent_);
+}
+
+TEST_F(ControlsTest, ActionComboRemovesAndRestoresHibernate) {
+    ActionComboBox combo;
+    ASSERT_TRUE(combo.Subclass(Child(WC_COMBOBOXEXA, CBS_DROPDOWNLIST, 3)));
+    combo.Fill();
+    EXPECT_EQ(combo.Count(), 4);
+    EXPECT_EQ(combo.ActionAt(3), 6U);
+    EXPECT_TRUE(combo.RemoveAction(0));
+    EXPECT_FALSE(combo.SelectAction(0));
+    EXPECT_TRUE(combo.RemoveAction(3));
+    combo.AddHibernateIfMissing();
+    EXPECT_EQ(combo.FindAction(3), 1) << "before the last item";
+    combo.AddHibernateIfMissing();
+    EXPECT_EQ(combo.Count(), 3);
+    EXPECT_TRUE(combo.SelectAction(6));
+    EXPECT_EQ(combo.SelectedAction(), 6U);
+}
+
+TEST_F(ControlsTest, LabeledSliderOutsideItsListShowsTheLastChoice) {
+    LabeledSlider slider;
+    ASSERT_TRUE(slider.Subclass(Child(TRACKBAR_CLASSA, TBS_VERT, 4)));
+    const HWND label = Child("STATIC", 0, 5);
+    slider.BindLabel(label);
+    ASSERT_TRUE(slider.LoadList(IDS_ACTION_LIST));
+    slider.SetValue(0);
+    EXPECT_EQ(slider.Value(), 4);
+    EXPECT_EQ(framework::WindowText(label), "Power OFF");
+    slider.SetValue(2);
+    EXPECT_EQ(framework::WindowText(label), "Stand By");
+    slider.MarkInEffect(true);
+    EXPECT_NE(::GetWindowLongPtrA(slider.Hwnd(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
+    EXPECT_EQ(::GetWindowLongPtrA(slider.Hwnd(), GWL_EXSTYLE) & WS_EX_STATICEDGE, 0);
+    slider.Show(false);
+    EXPECT_FALSE(::IsWindowVisible(label));
+}
+
+TEST_F(ControlsTest, ReleasedCriticalSliderGivesWayToTheLowLevel) {
+    AlarmSlider low;
+    AlarmSlider critical;
+    ASSERT_TRUE(low.Subclass(Child(TRACKBAR_CLASSA, 0, 6)));
+    ASSERT_TRUE(critical.Subclass(Child(TRACKBAR_CLASSA, 0, 7)));
+    const HWND label = Child("STATIC", 0, 8);
+    critical.BindLabel(label);
+    low.SetPartner(&critical, AlarmRole::Low);
+    critical.SetPartner(&low, AlarmRole::Critical);
+    for (AlarmSlider* s : {&low, &critical}) {
+        s->Send(TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+    }
+    low.SetValue(20);
+    critical.SetValue(60);
+    critical.Send(WM_KEYUP, VK_RIGHT, 0);
+    EXPECT_EQ(critical.Value(), 20);
+    EXPECT_EQ(framework::WindowText(label), "20%");
+    ::EnableWindow(low.Hwnd(), FALSE);
+    critical.SetValue(60);
+    critical.Send(WM_KEYUP, VK_RIGHT, 0);
+    EXPECT_EQ(critical.Value(), 60) << "the low alarm is off";
+}
+
+TEST_F(ControlsTest, IconStaticFromBrokenAndGoodReferences) {
+    IconStatic icon;
+    ASSERT_TRUE(icon.Subclass(Child("STATIC", SS_ICON, 9)));
+    EXPECT_TRUE(icon.SetIcon(IDI_BATTERY));
+    EXPECT_FALSE(icon.SetIconFromReference("no comma here"));
+    EXPECT_EQ(icon.Icon(), nullptr) << "the previous icon is gone";
+    EXPECT_FALSE(icon.SetIconFromReference("Z:\\no\\such.dll,0"));
+    EXPECT_FALSE(icon.SetIconFromReference("VoVOZI.dll,-1"));
+    EXPECT_TRUE(icon.SetIconFromReference("VoVOZI.dll,0"));
+}
+
+TEST_F(ControlsTest, SchemeListChecksActLikeRadioButtonsAndNamesAreCut) {
+    // A parent with an object of its own, so that the list's notifications are reflected.
+    framework::Window host;
+    framework::CreateOptions options;
+    options.style = WS_CHILD | WS_VISIBLE;
+    options.parent = parent_;
+    options.width = 300;
+    options.height = 200;
+    ASSERT_TRUE(host.Create("STATIC", "", options));
+    const HWND listWindow =
+        ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS,
+                          0, 0, 280, 150, host.Hwnd(), nullptr, nullptr, nullptr);
+    const HWND deleteButton = Child("BUTTON", 0, 10);
+    SchemeListCtrl list;
+    ASSERT_TRUE(list.Subclass(listWindow));
+    ListView_SetExtendedListViewStyle(listWindow, LVS_EX_CHECKBOXES);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 200;
+    ListView_InsertColumn(listWindow, 0, &column);
+    ModeList modes;
+    for (int id = 0; id < 3; ++id) {
+        auto mode = std::make_unique<store::SchemeStore>();
+        mode->modeId = 10 + id;
+        lstrcpynA(mode->mode.NamePolicy, "Mode", sizeof mode->mode.NamePolicy);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = id;
+        item.pszText = mode->mode.NamePolicy;
+        item.lParam = mode->modeId;
+        ::SendMessageA(listWindow, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        modes.push_back(std::move(mode));
+    }
+    list.Bind(&modes, deleteButton, 1, true);
+
+    ListView_SetCheckState(listWindow, 2, TRUE);
+    EXPECT_EQ(list.CheckedRow(), 2);
+    EXPECT_TRUE(::IsWindowEnabled(deleteButton));
+    ListView_SetCheckState(listWindow, 0, TRUE);
+    EXPECT_EQ(list.CheckedRow(), 0);
+    EXPECT_FALSE(ListView_GetCheckState(listWindow, 2)) << "only one row checked";
+    EXPECT_FALSE(::IsWindowEnabled(deleteButton)) << "a protected row";
+    ListView_SetCheckState(listWindow, 0, FALSE);
+    EXPECT_TRUE(ListView_GetCheckState(listWindow, 0)) << "never no row checked";
+    EXPECT_EQ(list.ModeOfRow(1), modes[1].get());
+
+    std::string typed(45, 'n');
+    NMLVDISPINFOA edit{};
+    edit.hdr.hwndFrom = listWindow;
+    edit.hdr.code = LVN_ENDLABELEDITA;
+    edit.item.iItem = 1;
+    edit.item.pszText = typed.data();
+    host.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&edit));
+    EXPECT_EQ(std::string(modes[1]->mode.NamePolicy), std::string(30, 'n'));
+    EXPECT_EQ(modes[1]->modified, 1);
+    char shown[64] = {};
+    ListView_GetItemText(listWindow, 1, 0, shown, sizeof shown);
+    EXPECT_EQ(std::string(shown), std::string(30, 'n'));
+    edit.item.pszText = nullptr;
+    edit.item.iItem = 2;
+    host.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&edit));
+    EXPECT_EQ(modes[2]->modified, 0) << "a cancelled edit changes nothing";
+}
+
+TEST_F(ControlsTest, HelpShowsOnlyStringsTheAppletHas) {
+    EXPECT_FALSE(ShowHelpText(parent_, 4242, POINT{50, 50}));
+    EXPECT_EQ(HelpPopupWindow(), nullptr);
+    EXPECT_TRUE(ShowHelpText(parent_, IDC_ADV_HIBERNATE, POINT{50, 50}));
+    if (const HWND popup = HelpPopupWindow()) {
+        // Our own popup (where the system's help engine cannot show one): it goes at a click.
+        ::SendMessageA(popup, WM_LBUTTONDOWN, 0, 0);
+        EXPECT_FALSE(::IsWindow(popup));
+    }
+}
+
+// Batteries for the meter page: index -> (power state, capacity of 4000).
+class FakeBatteries final : public hardware::BatteryDevice {
+public:
+    std::map<int, std::pair<ULONG, ULONG>> batteries;
+
+    framework::UniqueFile Open(int index) const override {
+        if (batteries.count(index) == 0) {
+            return {};
+        }
+        HANDLE handle = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        opened_[handle] = index;
+        return framework::UniqueFile(handle);
+    }
+
+    bool Control(HANDLE device, DWORD code, const void*, DWORD, void* output, DWORD outputSize,
+                 DWORD& returned) const override {
+        const auto& [state, capacity] = batteries.at(opened_.at(device));
+        returned = 0;
+        if (code == hardware::kQueryTagCode && outputSize >= sizeof(ULONG)) {
+            *static_cast<ULONG*>(output) = 1;
+            returned = sizeof(ULONG);
+        } else if (code == hardware::kQueryStatusCode && outputSize >= sizeof(BATTERY_STATUS)) {
+            BATTERY_STATUS status{};
+            status.PowerState = state;
+            status.Capacity = capacity;
+            std::memcpy(output, &status, sizeof status);
+            returned = sizeof status;
+        } else if (code == hardware::kQueryInformationCode &&
+                   outputSize >= sizeof(BATTERY_INFORMATION)) {
+            BATTERY_INFORMATION information{};
+            information.FullChargedCapacity = 4000;
+            std::memcpy(information.Chemistry, "LION", 4);
+            std::memcpy(output, &information, sizeof information);
+            returned = sizeof information;
+        }
+        return returned != 0;
+    }
+
+private:
+    mutable std::map<HANDLE, int> opened_;
+};
+
+std::string BarText(BatteryMeterPage& page, int id) {
+    auto* bar = static_cast<TextProgressCtrl*>(framework::Window::FromHandle(page.Item(id)));
+    return bar != nullptr ? bar->DrawnText() : "(no bar)";
+}
+
+TEST_F(ControlsTest, MeterPageShowsOneTwoOrNoBatteries) {
+    FakeBatteries device;
+    BatteryMeterPage page;
+    page.SetBatteryDevice(&device);
+    ASSERT_TRUE(page.Create(parent_));
+    EXPECT_EQ(BarText(page, IDC_METER_BAR1), "Not Present");
+    EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_BUTTON2)));
+
+    device.batteries[0] = {BATTERY_POWER_ON_LINE | BATTERY_CHARGING, 2000};
+    page.Refresh();
+    EXPECT_EQ(BarText(page, IDC_METER_BAR1), "On Line,Charging:50%");
+    EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_BAR2)));
+    EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_LABEL2)));
+
+    ::ShowWindow(parent_, SW_SHOW);
+    ::ShowWindow(page.Hwnd(), SW_SHOW);
+    device.batteries[1] = {0, 1000};
+    page.Refresh();
+    EXPECT_TRUE(::IsWindowVisible(page.Item(IDC_METER_BAR2)));
+    EXPECT_EQ(BarText(page, IDC_METER_BAR2), "25%") << "no state bits: the percentage alone";
+
+    device.batteries.erase(1);
+    page.Refresh();
+    EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_BAR2)));
+}
+
+} // namespace
