@@ -100,13 +100,20 @@ bool CSystemTray::SetTooltipText(const char* tip) {
 }
 
 bool CSystemTray::AddIcon() {
-    if (!removed_) {
-        RemoveIcon();
-    }
     if (!enabled_) {
         return false;
     }
     data_.uFlags = kCreationFlags;
+    // An icon the shell still shows takes the whole record by a modify; only when that fails
+    // (the shell has lost it, after a restart of the taskbar) is it removed and added again.
+    if (!removed_ && !hidden_ && Notify(NIM_MODIFY)) {
+        showPending_ = false;
+        return true;
+    }
+    if (!removed_) {
+        RemoveIcon();
+        data_.uFlags = kCreationFlags;
+    }
     if (!Notify(NIM_ADD)) {
         showPending_ = true;
         return false;

@@ -44,7 +44,8 @@ public:
     bool SetIcon(UINT resourceId);
     bool SetTooltipText(const char* tip);
 
-    // Adds the icon again (removing it first unless it is removed), with the creation flags.
+    // Shows the icon with the creation flags: an icon still shown is modified; one the shell no
+    // longer takes a modify for, or one removed, is removed (unless it is) and added again.
     bool AddIcon();
     bool RemoveIcon();
 

@@ -32,6 +32,7 @@ struct ShellCall {
 struct FakeShell {
     std::vector<ShellCall> calls;
     bool accept = true;
+    bool acceptModify = true; // false: as a shell that has lost the icon
 
     CSystemTray::NotifyFn Fn() {
         return [this](DWORD message, NOTIFYICONDATAA& record) {
@@ -46,7 +47,7 @@ struct FakeShell {
             // The first-generation record ends after a 64-byte tip; nothing beyond is read.
             call.tip.assign(record.szTip, strnlen(record.szTip, 64));
             calls.push_back(call);
-            return accept;
+            return accept && (acceptModify || message != NIM_MODIFY);
         };
     }
 };
@@ -162,12 +163,27 @@ TEST_F(TrayIcon, TipAndIconChangesModifyOnlyTheirOwnPart) {
     EXPECT_TRUE(IsLiveIcon(second));
 }
 
-TEST_F(TrayIcon, AddRemovesFirstAndRemoveHappensOnce) {
+TEST_F(TrayIcon, AddModifiesAShownIconAndRemoveHappensOnce) {
     CSystemTray icon(shell.Fn());
     ASSERT_TRUE(icon.Create(Owner(), kCallback, "tip", SomeIcon(), tray::kTrayIconId));
     shell.calls.clear();
 
+    // Shown: one modify with the whole record, as an add would have given it.
     EXPECT_TRUE(icon.AddIcon());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shell.calls[0].flags, 7u);
+    EXPECT_EQ(shell.calls[0].callback, kCallback);
+    EXPECT_EQ(shell.calls[0].tip, "tip");
+    EXPECT_FALSE(icon.Hidden());
+
+    // A shell that no longer knows the icon: removed and added again.
+    shell.acceptModify = false;
+    shell.calls.clear();
+    EXPECT_TRUE(icon.AddIcon());
+    ASSERT_EQ(shell.calls.size(), 3u);
+    EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+    shell.calls.erase(shell.calls.begin());
     ASSERT_EQ(shell.calls.size(), 2u);
     EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(shell.calls[0].flags, 0u);
