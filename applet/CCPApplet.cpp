@@ -1,9 +1,9 @@
 #include "CCPApplet.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "applet/logic/CplTable.h"
+#include "applet/logic/TextCut.h"
 #include "framework/Module.h"
 #include "framework/Trace.h"
 #include "framework/WindowText.h"
@@ -16,11 +16,13 @@ static_assert(sizeof(NEWCPLINFOA::szHelpFile) == kCplHelpFileSize);
 
 namespace {
 
+// The field's size in bytes of the system code page, never splitting a double-byte character.
 template <std::size_t N>
 void CopyText(char (&field)[N], const std::string& text) {
-    const std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
+    const std::string cut =
+        CutToBytes(text, N - 1, [](unsigned char c) { return ::IsDBCSLeadByte(c) != 0; });
+    std::memcpy(field, cut.data(), cut.size());
+    field[cut.size()] = '\0';
 }
 
 } // namespace

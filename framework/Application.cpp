@@ -63,12 +63,7 @@ int Application::Run() {
         if (GuardedPreTranslate(message)) {
             continue;
         }
-        ::TranslateMessage(&message);
-        if (wide) {
-            ::DispatchMessageW(&message);
-        } else {
-            ::DispatchMessageA(&message);
-        }
+        TranslateAndDispatch(message, wide);
     }
 }
 

@@ -71,12 +71,7 @@ void Dialog::RunModalLoop() {
         if (consumed) {
             continue;
         }
-        ::TranslateMessage(&message);
-        if (wide) {
-            ::DispatchMessageW(&message);
-        } else {
-            ::DispatchMessageA(&message);
-        }
+        TranslateAndDispatch(message, wide);
     }
 }
 

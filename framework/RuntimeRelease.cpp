@@ -6,7 +6,8 @@
 // out of TLS indexes after about a thousand loads and ends. The library's imports of the calls
 // that take them go through the trackers below (-Wl,--wrap, see WindowsBuild.cmake; the real
 // imports stay reachable under their __real_ names), and what is still held when the library
-// is freed is given back after the last of its destructors has run.
+// is freed is given back after the last of its destructors has run. So a library must not hand
+// an event or a duplicated handle to its caller to close: it would be closed again here.
 #include <windows.h>
 
 #include <cstdlib>

@@ -426,4 +426,13 @@ bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     return target->OnReflected(message, wParam, lParam, result);
 }
 
+void TranslateAndDispatch(const MSG& message, bool wide) {
+    ::TranslateMessage(&message);
+    if (wide) {
+        ::DispatchMessageW(&message);
+    } else {
+        ::DispatchMessageA(&message);
+    }
+}
+
 } // namespace framework

@@ -25,6 +25,9 @@ struct CreateOptions {
     HMENU menu = nullptr;  // or, for a child window, its control id
 };
 
+// One message of a loop on its way: translated, then dispatched as narrow or wide text.
+void TranslateAndDispatch(const MSG& message, bool wide);
+
 class Window {
 public:
     Window() = default;

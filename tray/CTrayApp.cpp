@@ -7,7 +7,6 @@
 #include "CAboutDlg.h"
 #include "InstallerLibrary.h"
 #include "MessageBoxes.h"
-#include "PolicyLibrary.h"
 #include "RemovalRun.h"
 #include "ResourceText.h"
 #include "StartSequence.h"
