@@ -73,6 +73,7 @@ using UniqueGdiObject = UniqueHandle<NullHandleTraits<HGDIOBJ, ::DeleteObject>>;
 using UniqueLocal = UniqueHandle<NullHandleTraits<HLOCAL, ::LocalFree>>;
 using UniqueGlobal = UniqueHandle<NullHandleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHook = UniqueHandle<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
+using UniqueWinEventHook = UniqueHandle<NullHandleTraits<HWINEVENTHOOK, ::UnhookWinEvent>>;
 // Typed GDI owners, so that a bitmap cannot be handed where a font is expected.
 using UniqueBitmap = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
 using UniqueBrush = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;

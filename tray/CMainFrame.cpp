@@ -21,7 +21,6 @@ constexpr DWORD kAddToTitle = 0x8000;
 constexpr char kSystemMeterClass[] = "SystemTray_Main";
 constexpr UINT kSystemMeterIconId = 1225;
 
-constexpr DWORD kPowerStatusSettle = 200;
 
 bool HidesSystemMeter(int osClass) {
     return osClass == store::kWindows2000 || osClass == store::kWindowsXp;
@@ -36,14 +35,14 @@ hardware::FirmwarePort TrayFirmwarePort() {
 } // namespace
 
 CMainFrame::CMainFrame(const hardware::NotebookPolicy& policy, KeyboardHookLib& keyboardHook)
-    : firmware_(TrayFirmwarePort()), osClass_(store::WindowsVersionClass()), policy_(policy),
-      keyboardHook_(keyboardHook) {
+    : policy_(policy), keyboardHook_(keyboardHook), osClass_(store::WindowsVersionClass()),
+      firmware_(TrayFirmwarePort()), view_(tray_), applier_(policy, firmware_, osClass_),
+      reminder_(firmware_) {
     framework::Trace("TvPMTray: Halvik starts (process %lu, Windows class %d).\n",
                  ::GetCurrentProcessId(), osClass_);
 }
 
 CMainFrame::~CMainFrame() {
-    linkedSchemes_.clear();
     framework::Trace("TvPMTray: Halvik exits.\n");
 }
 
@@ -65,9 +64,6 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION:
         return OnQueryEndSession(wParam, lParam);
-    case WM_TIMER:
-        OnTimerTick(wParam);
-        return DefaultProc(message, wParam, lParam);
     case WM_POWERBROADCAST:
         return OnPowerBroadcast(wParam);
     case WM_WTSSESSION_CHANGE:
@@ -87,6 +83,11 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_REFRESH_POWER_OPTIONS:
         OnRefreshRequest(wParam);
         return 0;
+    case WM_FOREGROUND_CHANGED:
+        if (linked_.Built()) {
+            CheckLinkedPrograms();
+        }
+        return 0;
     default:
         return framework::Window::WindowProc(message, wParam, lParam);
     }
@@ -98,42 +99,38 @@ LRESULT CMainFrame::OnCreate() {
         framework::Trace("TvPMTray: the tray icon cannot be added.\n");
         return -1;
     }
-    store::PowerApi api;
-    store::SchemeStore work;
-
     ReadPowerStatus();
     lastBatteryColumn_ = store::ColumnForPercent(batteryPercent_);
     lastAcStatus_ = acStatus_;
 
-    readOnly_ = !api.CanUserWritePwrScheme();
-    windowsSchemeId_ = store::FindSystemScheme();
+    readOnly_ = !store::PowerApi().CanUserWritePwrScheme();
+    applier_.Start();
+    store::SchemeStore work;
     work.LoadGlobal(HKEY_CURRENT_USER);
     keyboardHook_.Start(Hwnd(), WM_HOOK_NOTIFY);
 
     if (HidesSystemMeter(osClass_)) {
         HideSystemBatteryMeter();
-        ::SetTimer(Hwnd(), TIMER_HIDE_SYSTEM_METER, kHideSystemMeterPeriod, nullptr);
+        SetTimer(TIMER_HIDE_SYSTEM_METER, kHideSystemMeterPeriod);
     }
     // The reconditioning check looks at the battery a few times early in the session.
     if (!readOnly_) {
-        learningTimer_ =
-            ::SetTimer(Hwnd(), TIMER_BATTERY_LEARNING, kBatteryLearningPeriod, nullptr);
+        SetTimer(TIMER_BATTERY_LEARNING, kBatteryLearningPeriod);
     }
 
     acSchemeId_ = static_cast<int>(work.global.PwrSchemeAC);
     batterySchemeId_ = static_cast<int>(work.global.PwrSchemeDC);
-    speedStep_ = hardware::ReadSpeedStepSupport();
 
     if (osClass_ == store::kWindowsXp) {
         SessionNotifyLib sessions;
         sessions.Register(Hwnd());
     }
     framework::Trace("TvPMTray: AC %d, battery %d%%, Windows scheme %d%s.\n", acStatus_,
-                 batteryPercent_, windowsSchemeId_, readOnly_ ? ", read-only" : "");
+                     batteryPercent_, applier_.WindowsScheme(), readOnly_ ? ", read-only" : "");
 
     OnSchemeChanged();
 
-    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", speedStep_);
+    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", applier_.SpeedStep());
     framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", static_cast<int>(policy_.SpeedStepWord()));
     return 0;
 }
@@ -144,7 +141,7 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMEAUTOMATIC:
         // The machine needs a moment after waking before its readings are worth anything.
-        ::SetTimer(Hwnd(), TIMER_RESUME, kResumeDelay, nullptr);
+        SetTimer(TIMER_RESUME, kResumeDelay);
         break;
     case PBT_APMPOWERSTATUSCHANGE:
         OnPowerStatusChange();
@@ -179,11 +176,10 @@ void CMainFrame::OnRefreshRequest(WPARAM request) {
         return;
     }
     refreshPending_ = request;
-    refreshTimer_ =
-        ::SetTimer(Hwnd(), TIMER_REFRESH_POWER_OPTIONS, kRefreshPowerOptionsPeriod, nullptr);
+    SetTimer(TIMER_REFRESH_POWER_OPTIONS, kRefreshPowerOptionsPeriod);
 }
 
-void CMainFrame::OnTimerTick(UINT_PTR id) {
+void CMainFrame::OnTimer(UINT_PTR id) {
     switch (DecideTimer(id, refreshPending_)) {
     case TimerAction::RefreshPowerOptions:
         RefreshPowerOptions();
@@ -195,7 +191,9 @@ void CMainFrame::OnTimerTick(UINT_PTR id) {
         CheckLinkedPrograms();
         break;
     case TimerAction::CheckBatteryLearning:
-        CheckBatteryLearning();
+        if (!reminder_.Check(Hwnd(), readOnly_)) {
+            KillTimer(TIMER_BATTERY_LEARNING);
+        }
         break;
     case TimerAction::SingleClick:
         OnSingleClickTimer();
@@ -210,8 +208,7 @@ void CMainFrame::OnTimerTick(UINT_PTR id) {
 
 void CMainFrame::RefreshPowerOptions() {
     // Killed first: the work below may take longer than the timer's period.
-    ::KillTimer(Hwnd(), TIMER_REFRESH_POWER_OPTIONS);
-    refreshTimer_ = 0;
+    KillTimer(TIMER_REFRESH_POWER_OPTIONS);
     const std::string title =
         LoadResourceText(osClass_ == store::kWindowsMe ? IDS_POWER_OPTIONS_ME : IDS_POWER_OPTIONS);
     // Hiding and showing the window makes it read the power settings again.

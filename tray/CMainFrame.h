@@ -1,25 +1,24 @@
-// The tray program's hidden frame window (class "TvPMClass"). It owns everything that runs
-// after start-up: the tray icon, the timers, the answers to the messages other programs send,
-// and the apply of the mode in force to Windows and to the notebook's hardware.
+// The tray program's hidden frame window (class "TvPMClass"). It routes the messages other
+// programs, the shell and the system send to the pieces the tray is made of: applying a mode
+// (SchemeApplier), the programs linked to a mode (LinkedPrograms), the battery reconditioning
+// reminder (BatteryReminder) and what the icon shows (TrayIconView); it keeps the state they
+// share (power source, charge, the modes in force).
 //
-// The class is spread over several sources by concern: CMainFrame.cpp (creation, messages,
-// timers, exit), CMainFrameApply.cpp (power status, scheme changes, apply, resume),
-// CMainFrameLinked.cpp (programs linked to a mode), CMainFrameIcon.cpp (tooltip, icon, mouse,
-// menus) and CMainFrameReminder.cpp (battery reconditioning reminder).
+// Its sources: CMainFrame.cpp (creation, messages, timers, exit), CMainFrameApply.cpp (power
+// status, scheme changes, resume, linked switches) and CMainFrameIcon.cpp (mouse and menus).
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-#include <vector>
-
+#include "BatteryReminder.h"
 #include "CDebugLog.h"
 #include "CSystemTray.h"
 #include "Firmware.h"
 #include "KeyboardHookLib.h"
+#include "LinkedPrograms.h"
 #include "NotebookPolicy.h"
-#include "PowerApi.h"
-#include "SchemeStore.h"
+#include "SchemeApplier.h"
+#include "TrayIconView.h"
 #include "framework/Window.h"
 
 namespace tray {
@@ -38,6 +37,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnUpdateCommand(framework::CommandState& state) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     // CMainFrame.cpp
@@ -45,7 +45,6 @@ private:
     LRESULT OnPowerBroadcast(WPARAM event);
     void OnSessionChange(WPARAM event);
     void OnRefreshRequest(WPARAM request);
-    void OnTimerTick(UINT_PTR id);
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     void OnClose();
     void OrderlyExit();
@@ -59,52 +58,42 @@ private:
     void SelectScheme(int id);
     void OnResume();
     void ApplyScheme();
-    void ApplyGlobalSideEffects(const store::GlobalPowerSettings& global, store::PowerApi& api);
-    void ApplyModeHardware(const store::SchemeStore& work, int column, store::PowerApi& api);
     void RebuildLinkedSchemes();
-    int SchemeInForce() const;
-
-    // CMainFrameLinked.cpp
     void CheckLinkedPrograms();
     void SwitchScheme(int acSide, int id);
+    int SchemeInForce() const;
+    TrayViewState ViewState() const;
+    void UpdateView();
 
     // CMainFrameIcon.cpp
-    void UpdateTooltip();
-    void UpdateIcon();
     void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
     void OnSingleClickTimer();
     void ShowSchemeMenu();
     void ShowCommandMenu();
     void OpenApplet();
 
-    // CMainFrameReminder.cpp
-    void CheckBatteryLearning();
-    void RunReminder();
-
     // Held first and let go last, so that every line of the frame's life reaches the log.
     CDebugLog::Holder log_;
-    CSystemTray tray_;
-    int lastAcStatus_ = -1;
-    int acSchemeId_ = 0;
-    int batterySchemeId_ = 0;
-    UINT_PTR refreshTimer_ = 0;
-    int lastBatteryColumn_ = -1;
-    int windowsSchemeId_ = -1;
-    WPARAM refreshPending_ = 0;
-    bool readOnly_ = false;
-    int speedStep_ = 0;
-    hardware::FirmwarePort firmware_;
-    std::vector<std::unique_ptr<store::SchemeStore>> linkedSchemes_;
-    int learningCount_ = 0;
-    UINT_PTR learningTimer_ = 0;
-    UINT_PTR linkedTimer_ = 0;
-    bool consoleDisconnected_ = false;
-    bool doubleClickSeen_ = false;
-    int acStatus_ = -1;
-    int batteryPercent_ = -1;
-    int osClass_ = -1;
     const hardware::NotebookPolicy& policy_;
     KeyboardHookLib& keyboardHook_;
+    const int osClass_;
+    hardware::FirmwarePort firmware_;
+    CSystemTray tray_;
+    TrayIconView view_;
+    SchemeApplier applier_;
+    BatteryReminder reminder_;
+    LinkedPrograms linked_;
+
+    int acStatus_ = -1;
+    int batteryPercent_ = -1;
+    int lastAcStatus_ = -1;
+    int lastBatteryColumn_ = -1;
+    int acSchemeId_ = 0;
+    int batterySchemeId_ = 0;
+    WPARAM refreshPending_ = 0;
+    bool readOnly_ = false;
+    bool consoleDisconnected_ = false;
+    bool doubleClickSeen_ = false;
 };
 
 } // namespace tray

@@ -1,13 +1,9 @@
-// The apply of the mode in force, and the events that lead to it: a change of the power
-// status, the applet's "scheme changed", a scheme picked from the menu, a resume.
-#include "CBrightnessLevel.h"
+// The events that lead to an apply of the mode in force: a change of the power status, the
+// applet's "scheme changed", a scheme picked from the menu, a resume, a linked program in front.
 #include "CMainFrame.h"
-#include "PolicyApply.h"
-#include "PolicyRules.h"
 #include "PowerStatus.h"
 #include "TimeoutTables.h"
 #include "framework/Trace.h"
-#include "VersionClass.h"
 #include "logic/PowerDecision.h"
 #include "logic/SchemeMenu.h"
 #include "logic/TrayIds.h"
@@ -17,7 +13,6 @@ namespace tray {
 namespace {
 
 constexpr DWORD kResumeSettle = 2000;
-constexpr DWORD kPowerStatusSettle = 200;
 
 } // namespace
 
@@ -30,24 +25,30 @@ int CMainFrame::SchemeInForce() const {
     return tray::SchemeInForce(acStatus_, acSchemeId_, batterySchemeId_);
 }
 
+TrayViewState CMainFrame::ViewState() const {
+    return {readOnly_, acStatus_, batteryPercent_, SchemeInForce()};
+}
+
+void CMainFrame::UpdateView() { view_.Show(ViewState()); }
+
 void CMainFrame::OnPowerStatusChange() {
     ReadPowerStatus();
     const PowerDecision decision =
         DecidePowerStatus(readOnly_, acStatus_, store::ColumnForPercent(batteryPercent_),
                           lastAcStatus_, lastBatteryColumn_);
-    UpdateTooltip();
     switch (decision.step) {
     case PowerStep::TooltipAndIcon:
-        UpdateIcon();
+        UpdateView();
         return;
     case PowerStep::TooltipOnly:
+        view_.ShowTooltip(ViewState());
         return;
     case PowerStep::Apply:
         framework::Trace("TvPMTray: power status AC %d, battery %d%%: apply.\n", acStatus_,
-                     batteryPercent_);
+                         batteryPercent_);
         lastAcStatus_ = decision.lastAcStatus;
         lastBatteryColumn_ = decision.lastColumn;
-        UpdateIcon();
+        UpdateView();
         ApplyScheme();
         return;
     }
@@ -56,16 +57,14 @@ void CMainFrame::OnPowerStatusChange() {
 void CMainFrame::OnSchemeChanged() {
     framework::Trace("TvPMTray: Receive the scheme change notification.\n");
     if (readOnly_) {
-        UpdateTooltip();
-        UpdateIcon();
+        UpdateView();
         return;
     }
     store::SchemeStore work;
     work.LoadGlobal(HKEY_CURRENT_USER);
     acSchemeId_ = static_cast<int>(work.global.PwrSchemeAC);
     batterySchemeId_ = static_cast<int>(work.global.PwrSchemeDC);
-    UpdateTooltip();
-    UpdateIcon();
+    UpdateView();
     ApplyScheme();
     if (policy_.LinkedProgramWord() != 0) {
         RebuildLinkedSchemes();
@@ -73,19 +72,31 @@ void CMainFrame::OnSchemeChanged() {
 }
 
 void CMainFrame::RebuildLinkedSchemes() {
-    ::KillTimer(Hwnd(), TIMER_LINKED_PROGRAMS);
-    linkedTimer_ = 0;
-    linkedSchemes_.clear();
-    store::SchemeStore reader;
-    // Every mode up to LastID that exists, beyond the ids the menu can carry: a linked program
-    // switches in whatever its mode's id.
-    for (const int id : reader.StoredModeIds(HKEY_CURRENT_USER, reader.ReadLastId())) {
-        auto scheme = std::make_unique<store::SchemeStore>();
-        if (scheme->LoadScheme(HKEY_CURRENT_USER, id)) {
-            linkedSchemes_.push_back(std::move(scheme));
-        }
+    KillTimer(TIMER_LINKED_PROGRAMS);
+    linked_.Rebuild(Hwnd(), WM_FOREGROUND_CHANGED);
+    SetTimer(TIMER_LINKED_PROGRAMS, kLinkedProgramsPeriod);
+}
+
+void CMainFrame::CheckLinkedPrograms() {
+    const int side = acStatus_;
+    const LinkedSwitch change =
+        linked_.Check(side, side == 1 ? acSchemeId_ : batterySchemeId_);
+    if (change.needed) {
+        framework::Trace("TvPMTray: linked program: scheme %d for %s.\n", change.id,
+                         side == 1 ? "AC power" : "battery power");
+        SwitchScheme(side, change.id);
     }
-    linkedTimer_ = ::SetTimer(Hwnd(), TIMER_LINKED_PROGRAMS, kLinkedProgramsPeriod, nullptr);
+}
+
+void CMainFrame::SwitchScheme(int acSide, int id) {
+    // The store keeps the user's own choice; the switch lasts while the program is in front.
+    if (acSide == 1) {
+        acSchemeId_ = id;
+    } else {
+        batterySchemeId_ = id;
+    }
+    UpdateView();
+    ApplyScheme();
 }
 
 void CMainFrame::SelectScheme(int id) {
@@ -100,92 +111,39 @@ void CMainFrame::SelectScheme(int id) {
     }
     work.SaveGlobal(HKEY_CURRENT_USER);
     framework::Trace("TvPMTray: scheme %d selected for %s.\n", id,
-                 acStatus_ == 1 ? "AC power" : "battery power");
-    UpdateTooltip();
-    UpdateIcon();
+                     acStatus_ == 1 ? "AC power" : "battery power");
+    UpdateView();
     ApplyScheme();
 }
 
 void CMainFrame::OnResume() {
-    ::KillTimer(Hwnd(), TIMER_RESUME);
+    KillTimer(TIMER_RESUME);
     framework::Trace("TvPMTray: resume.\n");
     keyboardHook_.Stop();
     ::Sleep(kResumeSettle);
     OnPowerStatusChange();
     ::Sleep(kPowerStatusSettle);
     HideSystemBatteryMeter();
-
-    // The embedded controller may have lost the fan mode and the lid bit while asleep.
-    store::SchemeStore work;
-    work.LoadGlobal(HKEY_CURRENT_USER);
-    hardware::ApplyCoolingMethod(policy_, work.global.CoolingMethod, firmware_);
-    hardware::SetAutoResume(policy_, work.global.AutoResume != 0, firmware_);
-
+    applier_.RestoreAfterResume();
     ApplyScheme();
     keyboardHook_.Start(Hwnd(), WM_HOOK_NOTIFY);
 }
 
 void CMainFrame::ApplyScheme() {
     framework::Trace("Set active scheme.\n");
-    store::PowerApi api;
     if (consoleDisconnected_) {
+        // The power library is loaded and let go as at every apply, and nothing is written.
+        const store::PowerApi bridge;
         framework::Trace("TvPMTray: console disconnected, nothing applied.\n");
         return;
     }
-    store::SchemeStore work;
-    work.LoadGlobal(HKEY_CURRENT_USER);
-    const int scheme = SchemeInForce();
-    if (!work.LoadScheme(HKEY_CURRENT_USER, scheme)) {
-        framework::Trace("TvPMTray: scheme %d cannot be read; its cleared values are applied.\n",
-                     scheme);
-    }
-
-    store::ApplyGlobalSettings(work.global, osClass_,
-                               [&] { ApplyGlobalSideEffects(work.global, api); });
-    framework::Trace("Set power policy.\n");
-
-    // A battery mode with no battery reading is applied as column 0 (see ApplyMode).
-    const int column = work.mode.ACPlug_IN == 1 ? 0 : store::BatteryColumn();
-    framework::Trace("TvPMTray: apply scheme %d column %d to Windows scheme %d.\n", scheme,
-                 store::ValidColumn(column), windowsSchemeId_);
-    store::ApplyMode(work.mode, column, windowsSchemeId_,
-                     [&](int used) { ApplyModeHardware(work, used, api); });
-
-    // Windows reloads the policies just written only when the scheme is activated.
-    api.SetActivePwrScheme(static_cast<UINT>(windowsSchemeId_), nullptr, nullptr);
-}
-
-void CMainFrame::ApplyGlobalSideEffects(const store::GlobalPowerSettings& global,
-                                        store::PowerApi& api) {
-    if (global.SysTrayBatteryMeterEnable == 1) {
-        tray_.AddIcon();
-    } else {
-        tray_.RemoveIcon();
-    }
-    hardware::ApplyCoolingMethod(policy_, global.CoolingMethod, firmware_);
-    store::ReserveHibernationFile(api, global.HibernateEnable);
-    hardware::SetAutoResume(policy_, global.AutoResume != 0, firmware_);
-    hardware::SetHibernateBit(policy_, global.HibernateEnable != 0, firmware_);
-}
-
-void CMainFrame::ApplyModeHardware(const store::SchemeStore& work, int column,
-                                   store::PowerApi& api) {
-    framework::Trace("TvPMTray: Set brightness level.\n");
-    hardware::CBrightnessLevel(firmware_).SetBrightnessLevel(work.mode.Brightnes[column]);
-    if (policy_.ProcessorWord() == 0 || work.global.CoolingMethod == hardware::kCoolingSilent) {
-        return;
-    }
-    hardware::ProcessorSpeedRequest request;
-    request.duty = work.mode.CPU_Duty[column];
-    request.coolingMethod = work.global.CoolingMethod;
-    request.enhancedSpeedStep = speedStep_ != 0;
-    request.windowsXp = osClass_ == store::kWindowsXp;
-    hardware::ApplyProcessorSpeed(
-        policy_, request,
-        [&](std::uint32_t throttle) {
-            store::WriteProcessorPolicy(api, windowsSchemeId_, static_cast<BYTE>(throttle));
-        },
-        firmware_);
+    applier_.Apply(SchemeInForce(), [this](bool show) {
+        if (show) {
+            tray_.AddIcon();
+        } else {
+            tray_.RemoveIcon();
+        }
+    });
 }
 
 } // namespace tray

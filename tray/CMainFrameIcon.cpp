@@ -1,6 +1,5 @@
-// What the tray icon shows (tooltip and picture), and what its clicks do: a single click
-// shows the schemes for the power source, a double click opens the applet, a right click the
-// command menu.
+// What the tray icon's clicks do: a single click shows the schemes for the power source, a
+// double click opens the applet, a right click the command menu.
 #include <vector>
 
 #include "CMainFrame.h"
@@ -9,10 +8,7 @@
 #include "framework/Trace.h"
 #include "framework/CommandState.h"
 #include "framework/Menu.h"
-#include "framework/Module.h"
-#include "logic/IconReference.h"
 #include "logic/SchemeMenu.h"
-#include "logic/Tooltip.h"
 #include "logic/TrayIds.h"
 #include "resource.h"
 
@@ -25,63 +21,7 @@ namespace {
 
 constexpr char kAppletCommand[] = "control.exe Vumo.cpl";
 
-// The mode's picture: the 16-pixel image of the icon library where it has one, else its
-// large image; nothing when the reference names no file or the file has no such icon.
-framework::UniqueIcon ExtractModeIcon(const char* reference) {
-    const IconReference parsed = ParseIconReference(reference);
-    if (parsed.file.empty()) {
-        return {};
-    }
-    HICON small = nullptr;
-    if (::ExtractIconExA(parsed.file.c_str(), parsed.index, nullptr, &small, 1) > 0 &&
-        small != nullptr) {
-        return framework::UniqueIcon(small);
-    }
-    const HICON large = ::ExtractIconA(framework::ModuleInstance(), parsed.file.c_str(),
-                                       static_cast<UINT>(parsed.index));
-    // 1 is the answer for a file that is not an icon source: not a handle.
-    if (large == nullptr || large == reinterpret_cast<HICON>(1)) {
-        return {};
-    }
-    return framework::UniqueIcon(large);
-}
-
 } // namespace
-
-void CMainFrame::UpdateTooltip() {
-    const std::string onAc = LoadResourceText(IDS_ON_AC_POWER);
-    const std::string onBattery = LoadResourceText(IDS_ON_BATTERY_POWER);
-    const std::string modeFormat = LoadResourceText(IDS_TIP_MODE);
-    const std::string readOnlyFormat = LoadResourceText(IDS_TIP_READ_ONLY);
-    store::SchemeStore work;
-    if (!readOnly_) {
-        work.LoadScheme(HKEY_CURRENT_USER, SchemeInForce());
-    }
-    TooltipParts parts;
-    parts.readOnly = readOnly_;
-    parts.acStatus = acStatus_;
-    parts.percent = batteryPercent_;
-    parts.onAcWord = onAc;
-    parts.onBatteryWord = onBattery;
-    parts.modeFormat = modeFormat;
-    parts.readOnlyFormat = readOnlyFormat;
-    parts.modeName = work.mode.NamePolicy;
-    tray_.SetTooltipText(BuildTooltip(parts).c_str());
-}
-
-void CMainFrame::UpdateIcon() {
-    if (readOnly_) {
-        tray_.SetIcon(IDI_READ_ONLY);
-        return;
-    }
-    store::SchemeStore work;
-    work.LoadScheme(HKEY_CURRENT_USER, SchemeInForce());
-    framework::UniqueIcon icon = ExtractModeIcon(work.mode.ICON);
-    if (!icon) {
-        icon = CSystemTray::LoadIconResource(IDR_MAINFRAME);
-    }
-    tray_.SetIcon(std::move(icon));
-}
 
 void CMainFrame::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     if (iconId != kTrayIconId) {
@@ -94,7 +34,7 @@ void CMainFrame::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
         break;
     case WM_LBUTTONDOWN:
         // The scheme menu waits until a double click can no longer follow.
-        ::SetTimer(Hwnd(), TIMER_SINGLE_CLICK, ::GetDoubleClickTime(), nullptr);
+        SetTimer(TIMER_SINGLE_CLICK, ::GetDoubleClickTime());
         break;
     case WM_RBUTTONUP:
         ShowCommandMenu();
@@ -105,7 +45,7 @@ void CMainFrame::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
 }
 
 void CMainFrame::OnSingleClickTimer() {
-    ::KillTimer(Hwnd(), TIMER_SINGLE_CLICK);
+    KillTimer(TIMER_SINGLE_CLICK);
     if (!doubleClickSeen_) {
         ShowSchemeMenu();
     }

@@ -1,9 +1,10 @@
 // linkedapp: a program that shows one window and takes the foreground, as a program linked to
 // a power save mode would when the user starts it.
 //
-//   linkedapp [TITLE [SECONDS]]
+//   linkedapp [TITLE [SECONDS [LIBRARY DELAY]]]
 //
-// It ends after SECONDS (default 60) or when its window is closed.
+// It ends after SECONDS (default 60) or when its window is closed. With LIBRARY it loads that
+// library DELAY seconds after it started, as a program loads a plug-in late.
 #include <windows.h>
 
 #include <cstdlib>
@@ -11,12 +12,19 @@
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
+constexpr UINT_PTR kLateLibraryTimer = 2;
+
+const char* g_lateLibrary = nullptr;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         if (wParam == kLifetimeTimer) {
             ::DestroyWindow(window);
+        } else if (wParam == kLateLibraryTimer) {
+            ::KillTimer(window, kLateLibraryTimer);
+            // Kept loaded for the rest of the program's life.
+            ::LoadLibraryA(g_lateLibrary);
         }
         return 0;
     case WM_DESTROY:
@@ -52,6 +60,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // this process was started by the one in the foreground, or nothing holds it.
     ::SetForegroundWindow(window);
     ::SetTimer(window, kLifetimeTimer, seconds > 0 ? seconds * 1000u : 60000u, nullptr);
+    if (__argc > 4) {
+        g_lateLibrary = __argv[3];
+        ::SetTimer(window, kLateLibraryTimer, static_cast<UINT>(std::atoi(__argv[4])) * 1000u,
+                   nullptr);
+    }
     MSG message;
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);

@@ -34,8 +34,40 @@ class AppletE2E(TrayE2E):
         shutil.copy(self.options.minimal, self.system32("MinimalApplet.cpl"))
 
     def open_applet(self, name="Vumo.cpl"):
+        self.control_name = name
+        self.control_out = os.path.join(self.work, "control.out")
+        with open(self.control_out, "ab") as out:
+            out.write(f"--- control.exe {name} at {time.monotonic() - self.started:.1f} s\n"
+                      .encode())
         self.control = self.start_program("explorer", "/desktop=shell", "control.exe", name,
-                                          seconds=300, battery=True)
+                                          seconds=300, battery=True, output=self.control_out)
+
+    def control_output(self, lines=15):
+        try:
+            with open(self.control_out, "rb") as f:
+                text = f.read().decode("latin-1").replace("\r", "")
+        except OSError:
+            return ""
+        return "\n".join(text.splitlines()[-lines:])
+
+    def wait_applet_window(self):
+        """Waits for the applet's first window. Once, where control.exe ended without showing
+        one, it is started again: what it printed goes to the log either way."""
+        for attempt in (1, 2):
+            status, out = self.wine(self.driver, "--class", DIALOG_CLASS, "wait-window", "40",
+                                    seconds=60)
+            if status == 0:
+                return
+            ended = self.control.poll()
+            self.log(f"no applet window after 40 s (attempt {attempt}); control.exe "
+                     f"{'ended with ' + str(ended) if ended is not None else 'still runs'}; "
+                     f"its output:\n{self.control_output()}")
+            self.screenshot(f"no-applet-window-{attempt}.png")
+            if ended is None or attempt == 2:
+                break
+            self.open_applet(self.control_name)
+        expect(False, f"traydriver --class {DIALOG_CLASS} wait-window 40 failed: "
+                      "no applet window")
 
     def opening_seconds(self, name):
         """From starting control.exe until the applet's dialog is there."""
@@ -50,7 +82,7 @@ class AppletE2E(TrayE2E):
         return self.drive("--class", DIALOG_CLASS, *args, seconds=seconds, check=check)
 
     def wait_dialog(self):
-        self.dialog("wait-window", "40", seconds=60)
+        self.wait_applet_window()
         time.sleep(1.5)  # the pages paint after the window appears
         self.focus_desktop()
 

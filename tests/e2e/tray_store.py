@@ -223,6 +223,59 @@ def main():
             p.terminate()
             t.wait_exit(p, 20)
 
+    with t.case("the stored mode written by another program is applied at the next tick"):
+        # Nothing linked in front: the tray follows the store, which another program changes
+        # behind its back (no scheme-changed message).
+        global_key = TERVANE_USER + r"\GlobalPowerPolicy"
+        for mode_id in (2, 3):
+            mark = t.journal.mark()
+            t.reg_add(global_key, "PwrSchemeAC", "REG_DWORD", mode_id)
+            expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=5),
+                   f"mode {mode_id} written: no apply")
+            time.sleep(1.5)
+            expect_applied(t, mark, t.mode(mode_id), 0, f"mode {mode_id} written")
+
+    with t.case("a linked program already in front when the tray starts switches at once"):
+        t.stop_tray()
+        watcher = watch_foreground(t, "Early")
+        program = start_program(t, LINKED_DIR + r"\LinkedApp.exe", "Early")
+        expect(t.wait_exit(watcher[0], 60) == 0, "the program did not take the foreground")
+        mark = t.journal.mark()
+        t.start_tray()
+        expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", count=2, seconds=10),
+               "the tray did not apply its stored mode and then the linked one")
+        time.sleep(1.5)
+        found = applies(t, mark)
+        expect_equal([f["result"] for f in found],
+                     [expected_effect(stored, 0), expected_effect(linked, 0)],
+                     "applies after the start")
+        program.terminate()
+        t.wait_exit(program, 20)
+
+    with t.case("a library linked to a mode matches once the program in front loads it"):
+        late = LINKED_DIR + r"\Late.dll"
+        shutil.copy(os.path.join(t.options.drivers, "MinimalApplet.cpl"),
+                    t.host_path(late))
+        t.reg_add(linked_key, "LinkedProgram", "REG_SZ", late.upper())
+        t.drive("scheme-changed")
+        time.sleep(1.5)
+        mark = t.journal.mark()
+        program = subprocess.Popen(
+            ["timeout", "-k", "5", "120", "wine", LINKED_DIR + r"\LinkedApp.exe", "Late", "100",
+             late, "4"], env=t.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        time.sleep(3)
+        expect_equal(len(applies(t, mark)), 0, "applies before the library is loaded")
+        expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=10),
+               "no apply after the library was loaded")
+        time.sleep(1.5)
+        expect_applied(t, mark, linked, 0, "library loaded late")
+        mark = t.journal.mark()
+        program.terminate()
+        t.wait_exit(program, 20)
+        expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=10),
+               "the stored mode did not return after the program ended")
+
     with t.case("a mode picked on battery is saved as the battery mode"):
         t.set_battery(ac=False, percent=90)
         t.drive("power-status")

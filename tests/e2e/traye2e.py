@@ -319,13 +319,19 @@ class TrayE2E:
             self.tray.kill()
         self.tray = None
 
-    def start_program(self, *args, seconds=600, battery=False):
-        """Starts a Windows program in the background, its output discarded."""
+    def start_program(self, *args, seconds=600, battery=False, output=None):
+        """Starts a Windows program in the background, its output appended to the file
+        `output`, or discarded."""
         command = ["timeout", "-k", "5", str(seconds), "wine", *args]
         if battery:
             command = self.battery_exec() + command
-        return subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        sink = open(output, "ab") if output else subprocess.DEVNULL
+        try:
+            return subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=sink, stderr=subprocess.STDOUT if output else sink)
+        finally:
+            if output:
+                sink.close()
 
     def wait_exit(self, process, seconds):
         try:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tray/CSystemTray.h"
+#include "tray/TrayIconView.h"
 #include "tray/logic/TrayIds.h"
 
 using tray::CSystemTray;
@@ -286,4 +287,58 @@ TEST_F(TrayIcon, TheShellOfTheSessionTakesTheRecordAndLetsItGo) {
     EXPECT_TRUE(icon.RemoveIcon());
     EXPECT_TRUE(icon.AddIcon());
     EXPECT_TRUE(icon.RemoveIcon());
+}
+
+// What the icon shows is told to the shell only when it changes: an apply that leaves the
+// tooltip and the picture as they were costs no shell call and no icon read from a file.
+TEST_F(TrayIcon, TheViewTellsTheShellOnlyWhatChanged) {
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    tray::TrayIconView view(icon);
+    // A mode id no store holds: no name, no icon reference, so the program's own picture.
+    tray::TrayViewState state{false, 1, 80, 987654};
+
+    shell.calls.clear();
+    view.Show(state);
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[0].flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(shell.calls[0].tip, "On AC power (  Mode ), Battery Remaining: 80 %");
+    EXPECT_EQ(shell.calls[1].flags, static_cast<UINT>(NIF_ICON));
+    const HICON shown = icon.Icon();
+
+    shell.calls.clear();
+    view.Show(state);
+    view.ShowTooltip(state);
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(icon.Icon(), shown);
+
+    // A new charge changes the tip only.
+    state.batteryPercent = 79;
+    view.Show(state);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(shell.calls[0].tip, "On AC power (  Mode ), Battery Remaining: 79 %");
+
+    // Read-only mode: its own tip and picture.
+    shell.calls.clear();
+    state.readOnly = true;
+    view.Show(state);
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[1].flags, static_cast<UINT>(NIF_ICON));
+    EXPECT_NE(icon.Icon(), shown);
+
+    // A refused modify is not remembered as shown: the next Show tries again.
+    shell.calls.clear();
+    shell.acceptModify = false;
+    state.readOnly = false;
+    view.Show(state);
+    EXPECT_EQ(shell.calls.size(), 2u);
+    shell.calls.clear();
+    shell.acceptModify = true;
+    view.Show(state);
+    EXPECT_EQ(shell.calls.size(), 2u);
+    shell.calls.clear();
+    view.Forget();
+    view.Show(state);
+    EXPECT_EQ(shell.calls.size(), 2u);
 }

@@ -16,6 +16,7 @@ using store::WM_TRAY_EXIT;
 inline constexpr unsigned WM_HOOK_NOTIFY = 0x8032; // handed to the keyboard hook only
 inline constexpr unsigned WM_TRAY_NOTIFY = 0x8064; // mouse messages of the tray icon
 inline constexpr unsigned WM_REFRESH_POWER_OPTIONS = 0x8082;
+inline constexpr unsigned WM_FOREGROUND_CHANGED = 0x8084; // posted by the foreground hook
 
 // Timers of the frame window.
 inline constexpr std::uintptr_t TIMER_REFRESH_POWER_OPTIONS = 1;
@@ -30,6 +31,8 @@ inline constexpr unsigned kHideSystemMeterPeriod = 5000;
 inline constexpr unsigned kLinkedProgramsPeriod = 1000;
 inline constexpr unsigned kBatteryLearningPeriod = 5 * 60 * 1000;
 inline constexpr unsigned kResumeDelay = 2000;
+// The pause after a power-status change before Windows' own meter is looked for again.
+inline constexpr unsigned kPowerStatusSettle = 200;
 
 // The icon's id with the shell; mouse messages for any other id are not ours.
 inline constexpr unsigned kTrayIconId = 128;

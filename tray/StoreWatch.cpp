@@ -1,0 +1,52 @@
+#include "StoreWatch.h"
+
+namespace tray {
+
+namespace {
+
+constexpr DWORD kWatchedChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+
+} // namespace
+
+StoreWatch::StoreWatch(std::string path, DWORD recheckMilliseconds)
+    : path_(std::move(path)), recheck_(recheckMilliseconds) {}
+
+bool StoreWatch::Arm() {
+    armed_ = false;
+    if (!event_) {
+        event_.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        if (!event_) {
+            return false;
+        }
+    }
+    if (!key_) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_NOTIFY, &key) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        key_.Reset(key);
+    }
+    armed_ = ::RegNotifyChangeKeyValue(key_.Get(), TRUE, kWatchedChanges, event_.Get(), TRUE) ==
+             ERROR_SUCCESS;
+    if (!armed_) {
+        key_.Reset();
+    }
+    return armed_;
+}
+
+bool StoreWatch::Changed() {
+    const DWORD now = ::GetTickCount();
+    if (armed_ && now - lastRead_ < recheck_ &&
+        ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT) {
+        return false;
+    }
+    lastRead_ = now;
+    // A notification fires once: armed again before the caller reads, so that a change made
+    // while it reads is not missed. A key deleted and made again needs a new handle.
+    key_.Reset();
+    Arm();
+    return true;
+}
+
+} // namespace tray
