@@ -48,6 +48,7 @@ bool SchemeSettingsPage::OnInitDialog() {
             slider.BindLabel(Item(cell.label));
             slider.BindFrame(Item(cell.frame));
             slider.LoadList(static_cast<UINT>(kGrid[row].choices));
+            shown_[row][column] = true;
         }
         rowIcons_[row].SubclassDlgItem(kGrid[row].icon, Hwnd());
     }
@@ -86,21 +87,26 @@ void SchemeSettingsPage::LayOutByKind() {
     for (int row = 0; row < kGridRows; ++row) {
         rowIcons_[row].SetIcon(static_cast<UINT>(ac ? kAcRowIcons[row] : kBatteryRowIcons[row]));
         for (int column = 1; column < kGridColumns; ++column) {
-            sliders_[row][column].Show(!ac);
+            ShowSlider(row, column, !ac);
         }
     }
 }
 
 void SchemeSettingsPage::ShowHibernateRow() {
     const bool shown = hibernateEnabled_;
-    sliders_[kRowHibernate][0].Show(shown);
+    ShowSlider(kRowHibernate, 0, shown);
     rowIcons_[kRowHibernate].Show(shown);
     ::ShowWindow(Item(kHibernateRowText), shown ? SW_SHOW : SW_HIDE);
     if (!AcMode()) {
         for (int column = 1; column < kGridColumns; ++column) {
-            sliders_[kRowHibernate][column].Show(shown);
+            ShowSlider(kRowHibernate, column, shown);
         }
     }
+}
+
+void SchemeSettingsPage::ShowSlider(int row, int column, bool shown) {
+    sliders_[row][column].Show(shown);
+    shown_[row][column] = shown;
 }
 
 void SchemeSettingsPage::LoadFromMode() {
@@ -124,7 +130,9 @@ void SchemeSettingsPage::SaveToMode() const {
     for (int row = 0; row < kGridRows; ++row) {
         auto& words = Field(mode_->mode, row);
         for (int column = 0; column < kGridColumns; ++column) {
-            words[column] = static_cast<std::uint32_t>(sliders_[row][column].Value());
+            if (shown_[row][column]) {
+                words[column] = static_cast<std::uint32_t>(sliders_[row][column].Value());
+            }
         }
     }
 }
@@ -136,8 +144,8 @@ void SchemeSettingsPage::RemoveProcessorRow() {
     for (const int id : {kProcessorRowText, kGrid[kRowProcessor].icon}) {
         ::ShowWindow(Item(id), SW_HIDE);
     }
-    for (LabeledSlider& slider : sliders_[kRowProcessor]) {
-        slider.Show(false);
+    for (int column = 0; column < kGridColumns; ++column) {
+        ShowSlider(kRowProcessor, column, false);
     }
     RECT processor{};
     RECT brightness{};

@@ -23,7 +23,8 @@ public:
     // Every slider from the mode's 24 words; a value outside a slider's list shows its last
     // choice.
     void LoadFromMode();
-    // Every word from its slider.
+    // Every word from its slider. Words the page does not show (the unused columns of an AC
+    // mode, a row taken away) keep what the mode holds.
     void SaveToMode() const;
     // Without processor speed control: the row goes and the rows below move up.
     void RemoveProcessorRow();
@@ -41,11 +42,13 @@ private:
     bool AcMode() const { return mode_ != nullptr && mode_->mode.ACPlug_IN != 0; }
     void LayOutByKind();
     void ShowHibernateRow();
+    void ShowSlider(int row, int column, bool shown);
 
     store::SchemeStore* mode_ = nullptr;
     bool hibernateEnabled_ = false;
     int columnInEffect_ = -1;
     LabeledSlider sliders_[kGridRows][kGridColumns];
+    bool shown_[kGridRows][kGridColumns] = {};
     IconStatic rowIcons_[kGridRows];
     IconStatic columnIcons_[kGridColumns];
 };
