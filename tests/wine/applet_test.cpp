@@ -722,6 +722,73 @@ TEST_F(ControlsTest, HoverButtonRefusesBadSlotsAndAlignments) {
     ::UpdateWindow(parent_);
 }
 
+// A parent that counts the clicks of its buttons.
+class ClickCounter : public framework::Window {
+public:
+    int clicks = 0;
+
+protected:
+    bool OnCommand(UINT, UINT code, HWND) override {
+        clicks += code == BN_CLICKED ? 1 : 0;
+        return true;
+    }
+};
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD end = ::GetTickCount() + milliseconds;
+    MSG message;
+    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(5);
+    }
+}
+
+TEST_F(ControlsTest, HoverButtonRepeatsWhileHeldAndEvensUpOnRelease) {
+    ClickCounter host;
+    framework::CreateOptions options;
+    options.style = WS_CHILD | WS_VISIBLE;
+    options.parent = parent_;
+    options.width = 200;
+    options.height = 100;
+    ASSERT_TRUE(host.Create("STATIC", "", options));
+    const HWND window = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                                          0, 0, 40, 30, host.Hwnd(),
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(11)),
+                                          nullptr, nullptr);
+    HoverButton button;
+    ASSERT_TRUE(button.Subclass(window));
+    button.SetAutoRepeat(true, 50);
+    const LPARAM inside = MAKELPARAM(10, 10);
+
+    button.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    button.Send(WM_LBUTTONUP, 0, inside);
+    PumpFor(150);
+    EXPECT_EQ(host.clicks, 1) << "a quick click is one click";
+
+    host.clicks = 0;
+    button.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    PumpFor(400);
+    const int held = host.clicks;
+    EXPECT_GE(held, 3) << "a click every period while held";
+    button.Send(WM_LBUTTONUP, 0, inside);
+    PumpFor(150);
+    EXPECT_EQ(host.clicks % 2, 0) << "one more on release after an odd count";
+    EXPECT_LE(host.clicks, held + 1);
+    EXPECT_EQ(button.Send(BM_GETSTATE) & BST_PUSHED, 0);
+    EXPECT_NE(::GetCapture(), window);
+
+    host.clicks = 0;
+    button.SetAutoRepeat(false);
+    button.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    PumpFor(300);
+    button.Send(WM_LBUTTONUP, 0, inside);
+    PumpFor(100);
+    EXPECT_EQ(host.clicks, 1) << "without auto-repeat a held click is one click";
+}
+
 TEST_F(ControlsTest, ActionComboRemovesAndRestoresHibernate) {
     ActionComboBox combo;
     ASSERT_TRUE(combo.Subclass(Child(WC_COMBOBOXEXA, CBS_DROPDOWNLIST, 3)));
