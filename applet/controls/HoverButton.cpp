@@ -131,8 +131,8 @@ void HoverButton::SetOpenTarget(const std::string& target) {
 }
 
 void HoverButton::SendClick() {
-    ::SendMessageA(::GetParent(Hwnd()), WM_COMMAND,
-                   MAKEWPARAM(::GetDlgCtrlID(Hwnd()), BN_CLICKED), reinterpret_cast<LPARAM>(Hwnd()));
+    ::SendMessageA(::GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(Hwnd()), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Hwnd()));
 }
 
 void HoverButton::OnRepeatTimer() {

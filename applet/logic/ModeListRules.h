@@ -24,10 +24,10 @@ std::vector<int> ListRows(const std::vector<ModeEntry>& modes, bool ac);
 
 // A row of a list changed its state (LVN_ITEMCHANGED). The list remembers its checked row.
 struct CheckChange {
-    int row = -1;             // the row that changed
-    bool checkedNow = false;  // its check box after the change
-    int rememberedRow = -1;   // the checked row before the change
-    bool byUser = false;      // not the page's own filling of the list
+    int row = -1;            // the row that changed
+    bool checkedNow = false; // its check box after the change
+    int rememberedRow = -1;  // the checked row before the change
+    bool byUser = false;     // not the page's own filling of the list
 };
 struct CheckOutcome {
     bool uncheckOthers = false; // the row was checked: every other row loses its check

@@ -194,7 +194,8 @@ void PowerSaveModesPage::DeleteSelected(bool ac) {
     if (remembered == deletedId_) {
         store::SchemeStore factory;
         factory.LoadGlobal(HKEY_LOCAL_MACHINE);
-        factoryDefault = static_cast<int>(ac ? factory.global.PwrSchemeAC : factory.global.PwrSchemeDC);
+        factoryDefault =
+            static_cast<int>(ac ? factory.global.PwrSchemeAC : factory.global.PwrSchemeDC);
     }
     std::vector<ModeEntry> entries;
     for (const auto& m : modes_) {

@@ -183,10 +183,9 @@ void SchemeSettingsPage::MarkColumnInEffect() {
     store::SchemeStore current;
     current.LoadGlobal(HKEY_CURRENT_USER);
     const bool ac = AcMode();
-    columnInEffect_ =
-        applet::ColumnInEffect(hardware::AcLineStatus(), ac, mode_->modeId,
-                               current.global.PwrSchemeAC, current.global.PwrSchemeDC,
-                               hardware::BatteryPercent());
+    columnInEffect_ = applet::ColumnInEffect(hardware::AcLineStatus(), ac, mode_->modeId,
+                                             current.global.PwrSchemeAC, current.global.PwrSchemeDC,
+                                             hardware::BatteryPercent());
     const int columns = ac ? 1 : kGridColumns;
     for (int column = 0; column < columns; ++column) {
         const bool inEffect = column == columnInEffect_;

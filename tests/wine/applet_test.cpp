@@ -392,7 +392,6 @@ TEST(AlarmActionDialog, WithoutHibernationNoActionLeavesTheListOffAndCancelKeeps
     EXPECT_EQ(dialog.Notify(), 0U);
 }
 
-
 // The Power Save Modes page on the store "Initial" installs: mode 0 for AC power, 1 to 4 for
 // battery power, 0 and 2 in force.
 std::vector<int> RowIds(SchemeListCtrl& list) {
@@ -438,7 +437,8 @@ TEST_F(AppletTest, ModesPageCopiesRenamesDeletesAndWritesOnlyAtApply) {
         EXPECT_EQ(RowIds(battery), (std::vector<int>{1, 2, 3, 4, 5, 6})) << "LastID + 1, + 2";
         const std::string sourceName = battery.ModeOfRow(RowOf(battery, 2))->mode.NamePolicy;
         EXPECT_EQ(std::string(battery.ModeOfRow(RowOf(battery, 6))->mode.NamePolicy),
-                  "Copy Copy " + sourceName) << "a copy of the selected copy";
+                  "Copy Copy " + sourceName)
+            << "a copy of the selected copy";
         EXPECT_TRUE(::IsWindowEnabled(d.Item(IDC_PM_APPLY)));
         EXPECT_TRUE(::IsWindowEnabled(page.Item(IDC_MODES_BATTERY_DELETE)));
 
@@ -541,8 +541,8 @@ TEST_F(AppletTest, PropertiesEditACopyAndOkWritesItBack) {
         store::SchemeStore mode;
         ASSERT_TRUE(mode.LoadScheme(HKEY_CURRENT_USER, 1));
         mode.modeId = 1;
-        mode.mode.Panel[1] = 0;   // damaged: shows the last choice
-        mode.mode.HDD[0] = 16;    // shorter than the system's 3 minutes
+        mode.mode.Panel[1] = 0; // damaged: shows the last choice
+        mode.mode.HDD[0] = 16;  // shorter than the system's 3 minutes
         const store::SchemeStore original = [&] {
             store::SchemeStore c;
             c.CopyFrom(mode);
@@ -581,8 +581,8 @@ TEST_F(AppletTest, PropertiesEditACopyAndOkWritesItBack) {
                 EXPECT_EQ((ex & WS_EX_DLGMODALFRAME) != 0, column == grid.ColumnInEffect());
             }
             ::SetDlgItemTextA(props.General()->Hwnd(), IDC_GENERAL_LINKED, "C:\\Apps\\Film.exe");
-            EXPECT_EQ(::SendMessageA(props.General()->Item(IDC_GENERAL_NAME), EM_GETLIMITTEXT,
-                                     0, 0), 30);
+            EXPECT_EQ(
+                ::SendMessageA(props.General()->Item(IDC_GENERAL_NAME), EM_GETLIMITTEXT, 0, 0), 30);
             ::SendMessageA(props.Hwnd(), WM_COMMAND, IDOK, 0);
         });
         EXPECT_EQ(result, IDOK);
@@ -754,10 +754,9 @@ TEST_F(ControlsTest, HoverButtonRepeatsWhileHeldAndEvensUpOnRelease) {
     options.width = 200;
     options.height = 100;
     ASSERT_TRUE(host.Create("STATIC", "", options));
-    const HWND window = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                          0, 0, 40, 30, host.Hwnd(),
-                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(11)),
-                                          nullptr, nullptr);
+    const HWND window = ::CreateWindowExA(
+        0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 40, 30, host.Hwnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(11)), nullptr, nullptr);
     HoverButton button;
     ASSERT_TRUE(button.Subclass(window));
     button.SetAutoRepeat(true, 50);
