@@ -154,7 +154,7 @@ def main():
         expect_equal(changed,
                      [r"\GlobalPowerPolicy", r"\PowerPolicy", r"\PowerPolicy\5"],
                      "keys Apply changed")
-        expect_equal(after[MODES]["LastID"], ("REG_DWORD", "0x5"), "LastID")
+        expect_equal(t.reg_values(MODES).get("LastID"), ("REG_DWORD", "0x5"), "LastID")
         copy = t.mode(5)
         expected = dict(source, NamePolicy=NEW_NAME, LinkedProgram=LINKED,
                         CPU_Duty=[2, 4] + source["CPU_Duty"][2:],
@@ -187,7 +187,9 @@ def main():
         t.keys("Tab", "Tab", "space")          # Undo (Delete is off on the factory row)
         t.screenshot("modes-undone.png")
         t.battery_list()
+        t.battery_list()
         t.keys("End", "Tab", "Tab", "space")   # Delete the copy at the end again
+        t.battery_list()                       # the focus left the disabled Delete
         t.keys("Escape")                       # Cancel
         t.dialog("wait-gone", "20")
         t.wait_exit(t.control, 30)
