@@ -173,22 +173,27 @@ def main():
         t.keys("Escape")
         t.stop_tray()
 
-    with t.case("delete and Undo; Cancel after a copy and a delete writes nothing"):
+    with t.case("delete and Undo: the undone copy is applied; Cancel after a delete writes "
+                "nothing"):
         t.close_all()  # whatever a failed case before left open
         t.stop_tray()
-        before = t.reg_query(TERVANE_USER)
+        source = t.mode(1)
         t.open_applet()
         t.wait_dialog()
         t.battery_list()
-        t.keys("Home", "Tab", "space")        # a copy of mode 1 (6), selected
+        t.keys("Home", "Tab", "space")         # a copy of mode 1 (6), selected
         t.battery_list()
         t.keys("Tab", "Tab", "space")          # Delete
         t.battery_list()
-        t.keys("Tab", "Tab", "space")          # Undo (Delete is off on the factory row)
+        t.keys("Home", "Tab", "Tab", "space")  # Undo (Delete is off on the factory row)
         t.screenshot("modes-undone.png")
         t.battery_list()
+        t.xdotool("key", "alt+a")              # Apply
+        time.sleep(2.0)
+        expect_equal(t.mode(6)["NamePolicy"], "Copy " + source["NamePolicy"], "the undone copy")
+        before = t.reg_query(TERVANE_USER)
         t.battery_list()
-        t.keys("End", "Tab", "Tab", "space")   # Delete the copy at the end again
+        t.keys("End", "Tab", "Tab", "space")   # Delete the copy again
         t.battery_list()                       # the focus left the disabled Delete
         t.keys("Escape")                       # Cancel
         t.dialog("wait-gone", "20")
