@@ -19,6 +19,7 @@
 #include "pages/AdvancedPage.h"
 #include "pages/AlarmPage.h"
 #include "pages/BatteryMeterPage.h"
+#include "pages/PowerSaveModesPage.h"
 #include "store/PowerApi.h"
 #include "store/SuiteMessages.h"
 
@@ -150,10 +151,15 @@ void CPMDlg::SettleHibernation() {
 }
 
 void CPMDlg::CreatePages() {
+    modesPage_ = std::make_unique<PowerSaveModesPage>();
     alarmPage_ = std::make_unique<AlarmPage>();
     advancedPage_ = std::make_unique<AdvancedPage>();
     meterPage_ = std::make_unique<BatteryMeterPage>();
     SettleHibernation();
+
+    modesPage_->SetSettings(&settings_.global);
+    host_.AddPage(modesPage_.get(), IDD_MODES_PAGE, Hwnd());
+    modesPage_->SetHibernate(hibernateEnabled_);
 
     alarmPage_->SetHibernate(hibernateEnabled_);
     host_.AddPage(alarmPage_.get(), IDD_ALARM_PAGE, Hwnd());
@@ -195,6 +201,9 @@ void CPMDlg::Apply() {
     if (alarmPage_) {
         alarmPage_->Save();
     }
+    if (modesPage_) {
+        modesPage_->Save();
+    }
     store::GlobalPowerSettings& global = settings_.global;
     settings_.SaveGlobal(HKEY_CURRENT_USER);
     if (!ReserveHibernationFile(power, global.HibernateEnable)) {
@@ -221,6 +230,9 @@ void CPMDlg::Apply() {
 
 void CPMDlg::SpreadHibernate(bool enabled) {
     hibernateEnabled_ = enabled;
+    if (modesPage_) {
+        modesPage_->SetHibernate(enabled);
+    }
     if (alarmPage_) {
         alarmPage_->SetHibernate(enabled);
     }
@@ -278,6 +290,7 @@ bool CPMDlg::PaintMinimised() {
 
 void CPMDlg::DestroyPages() {
     host_ = framework::TabPageHost{};
+    modesPage_.reset();
     alarmPage_.reset();
     advancedPage_.reset();
     meterPage_.reset();

@@ -17,6 +17,7 @@
 
 namespace applet {
 
+class PowerSaveModesPage;
 class AlarmPage;
 class AdvancedPage;
 class BatteryMeterPage;
@@ -39,6 +40,7 @@ public:
     bool HibernateEnabled() const { return hibernateEnabled_; }
     bool HibernateSupported() const { return hibernateSupported_; }
     framework::TabPageHost& Pages() { return host_; }
+    PowerSaveModesPage* Modes() const { return modesPage_.get(); }
     AlarmPage* Alarm() const { return alarmPage_.get(); }
     AdvancedPage* Advanced() const { return advancedPage_.get(); }
     BatteryMeterPage* Meter() const { return meterPage_.get(); }
@@ -68,6 +70,7 @@ private:
     store::SchemeStore settings_;
     bool hibernateEnabled_ = false;
     bool hibernateSupported_ = false;
+    std::unique_ptr<PowerSaveModesPage> modesPage_;
     std::unique_ptr<AlarmPage> alarmPage_;
     std::unique_ptr<AdvancedPage> advancedPage_;
     std::unique_ptr<BatteryMeterPage> meterPage_;

@@ -14,8 +14,8 @@ struct PageEntry {
     LPARAM itemData;
 };
 
-// The Power Save Modes page (tab text 108, item data 1) comes before these once it exists.
 inline constexpr PageEntry kPages[] = {
+    {IDS_TAB_MODES, IDD_MODES_PAGE, 1},
     {IDS_TAB_ALARM, IDD_ALARM_PAGE, 2},
     {IDS_TAB_ADVANCED, IDD_ADVANCED_PAGE, 3},
     {IDS_TAB_METER, IDD_BATTERY_PAGE, 4},

@@ -341,6 +341,143 @@ def icon_tray_read_only(n):
     return cv
 
 
+# ---------------------------------------------------------------- the applet's grid icons
+
+
+CHARGE["red"] = [(0.0, "#ffb09a"), (0.45, "#f05a3a"), (1.0, "#b8201a")]
+CHARGE["pale"] = [(0.0, "#eef1f4"), (0.45, "#ccd3da"), (1.0, "#9aa5b0")]
+
+
+def band(level, charge):
+    """A battery column of the slider grid: the charge of its band; grey while not in effect."""
+    def draw(n):
+        cv = Canvas(n)
+        battery(cv, level, charge)
+        return cv
+    return draw
+
+
+def plug(cv, cx, cy, s, lit):
+    """A mains plug with its cable, upright, filling a box of half side s around (cx, cy)."""
+    rim = max(1.0, s / 12.0)
+    prongs = place([rrect(-0.42, -1.0, -0.18, -0.45, 0.06),
+                    rrect(0.18, -1.0, 0.42, -0.45, 0.06)], cx, cy, s)
+    body = place([rrect(-0.66, -0.52, 0.66, 0.22, 0.22),
+                  polygon([(-0.42, 0.2), (0.42, 0.2), (0.2, 0.56), (-0.2, 0.56)]),
+                  rect(-0.12, 0.5, 0.12, 1.0)], cx, cy, s)
+    cv.fill(outline(prongs + body, rim * 2), solid(RIM))
+    cv.fill(prongs, vertical(cy - s * 0.7, s * 0.3, METAL))
+    shell = [(0.0, "#ffe27a"), (0.5, "#f5b82a"), (1.0, "#c98612")] if lit else \
+        [(0.0, "#f2f4f6"), (1.0, "#a9b3bd")]
+    cv.fill(body, linear((cx - s, 0), (cx + s, 0), shell))
+    if cv.n > 16:
+        for dx in (-0.33, 0.0, 0.33):
+            cv.fill(place([rect(dx - 0.05, -0.36, dx + 0.05, 0.06)], cx, cy, s),
+                    solid("#8a5a10" if lit else "#7f8b97"))
+
+
+def mains(lit):
+    def draw(n):
+        cv = Canvas(n)
+        plug(cv, n / 2.0, n / 2.0, n * 0.46, lit)
+        return cv
+    return draw
+
+
+def sign_processor(cv, cx, cy, s, rim):
+    pins = []
+    for i in (-0.5, 0.0, 0.5):
+        pins += [rect(cx + s * (i - 0.1), cy - s, cx + s * (i + 0.1), cy + s),
+                 rect(cx - s, cy + s * (i - 0.1), cx + s, cy + s * (i + 0.1))]
+    cv.fill(pins, solid("#9aa5b0"))
+    chip = [rrect(cx - s * 0.74, cy - s * 0.74, cx + s * 0.74, cy + s * 0.74, s * 0.12)]
+    cv.fill(outline(chip, rim * 2), solid(RIM))
+    cv.fill(chip, vertical(cy, s * 0.74, [(0.0, "#5a6875"), (1.0, "#27313b")]))
+    core = [rect(cx - s * 0.36, cy - s * 0.36, cx + s * 0.36, cy + s * 0.36)]
+    cv.fill(core, vertical(cy, s * 0.36, [(0.0, "#ffe79a"), (1.0, "#d9971a")]))
+
+
+def sign_brightness(cv, cx, cy, s, rim):
+    rays = []
+    for k in range(8):
+        a = k * math.pi / 4
+        rays += stroke([(cx + math.cos(a) * s * 0.62, cy + math.sin(a) * s * 0.62),
+                        (cx + math.cos(a) * s * 0.98, cy + math.sin(a) * s * 0.98)],
+                       max(1.0, s * 0.16))
+    cv.fill(outline(rays, rim * 1.2), solid(RIM))
+    cv.fill(rays, solid("#f7b21f"))
+    disc = [circle(cx, cy, s * 0.46)]
+    cv.fill([circle(cx, cy, s * 0.46 + rim)], solid(RIM))
+    cv.fill(disc, radial((cx - s * 0.15, cy - s * 0.15), s * 0.6,
+                         [(0.0, "#fff6b0"), (1.0, "#f5a614")]))
+
+
+def sign_monitor(cv, cx, cy, s, rim):
+    frame = [rrect(cx - s, cy - s * 0.78, cx + s, cy + s * 0.5, s * 0.1)]
+    cv.fill(frame, solid(RIM))
+    cv.fill([rect(cx - s + rim * 1.6, cy - s * 0.78 + rim * 1.6, cx + s - rim * 1.6,
+                  cy + s * 0.5 - rim * 1.6)],
+            linear((cx - s, cy - s), (cx + s, cy + s), [(0.0, "#9ed6ff"), (1.0, "#1f5fc4")]))
+    stand = [polygon([(cx - s * 0.16, cy + s * 0.5), (cx + s * 0.16, cy + s * 0.5),
+                      (cx + s * 0.24, cy + s * 0.8), (cx - s * 0.24, cy + s * 0.8)]),
+             rrect(cx - s * 0.56, cy + s * 0.78, cx + s * 0.56, cy + s, s * 0.08)]
+    cv.fill(stand, solid("#56626e"))
+
+
+def sign_disk(cv, cx, cy, s, rim):
+    box = [rrect(cx - s, cy - s * 0.55, cx + s, cy + s * 0.55, s * 0.18)]
+    cv.fill(outline(box, rim * 2), solid(RIM))
+    cv.fill(box, vertical(cy, s * 0.55, [(0.0, "#f3f5f7"), (1.0, "#9aa5b0")]))
+    cv.fill([rect(cx - s * 0.8, cy + s * 0.08, cx + s * 0.3, cy + s * 0.2)], solid("#56626e"))
+    cv.fill([circle(cx + s * 0.62, cy + s * 0.14, max(0.8, s * 0.13))], solid("#2fd04a"))
+
+
+def sign_standby(cv, cx, cy, s, rim):
+    """A crescent moon: a disc with a bite taken out, rimmed on both edges."""
+    R, bx, by, r = s * 0.9, cx + s * 0.46, cy - s * 0.34, s * 0.7
+    whole = [circle(cx, cy, R + rim)]
+    cv.fill(whole, solid(RIM))
+    cv.fill([circle(cx, cy, R)], linear((cx - s, cy - s), (cx + s, cy + s),
+                                        [(0.0, "#fff1a0"), (1.0, "#e0a11a")]))
+    cv.fill([circle(bx, by, r + rim)], solid(RIM), clip=cv.mask(whole))
+    cv.erase([circle(bx, by, r)])
+
+
+def sign_hibernate(cv, cx, cy, s, rim):
+    w = max(1.0, s * 0.14)
+    arms = []
+    for k in range(3):
+        a = k * math.pi / 3
+        dx, dy = math.cos(a) * s * 0.95, math.sin(a) * s * 0.95
+        arms += stroke([(cx - dx, cy - dy), (cx + dx, cy + dy)], w)
+        if cv.n > 16:
+            for sign in (-1, 1):
+                px, py = cx + sign * dx * 0.62, cy + sign * dy * 0.62
+                for b in (a + math.pi * 0.75, a - math.pi * 0.75):
+                    bx = math.cos(b) * s * 0.28 * sign
+                    by = math.sin(b) * s * 0.28 * sign
+                    arms += stroke([(px, py), (px + bx, py + by)], w * 0.8)
+    cv.fill(outline(arms, rim * 1.2), solid(RIM))
+    cv.fill(arms, solid("#7ccaff"))
+
+
+def row(sign, ac):
+    """A row of the slider grid: its setting's sign, with a plug badge for AC modes."""
+    def draw(n):
+        cv = Canvas(n)
+        rim = 1.0 if n < 48 else 1.5
+        if ac:
+            sign(cv, n * 0.42, n * 0.42, n * 0.36, rim)
+            cx, cy, half, _ = emblem_frame(n)
+            cv.fill([circle(cx, cy, half + rim)], solid(RIM))
+            cv.fill([circle(cx, cy, half)], solid("#ffffff"))
+            plug(cv, cx, cy, half * 0.82, True)
+        else:
+            sign(cv, n / 2.0, n / 2.0, n * 0.44, rim)
+        return cv
+    return draw
+
+
 # File name -> drawing. The icon library takes the first six in this order.
 ICONS = [
     ("power.ico", icon_power),
@@ -351,7 +488,21 @@ ICONS = [
     ("dvd_playback.ico", icon_dvd_playback),
     ("tray.ico", icon_tray),
     ("tray_read_only.ico", icon_tray_read_only),
-]
+    ("band_full.ico", band(1.0, "green")),
+    ("band_high.ico", band(0.75, "green")),
+    ("band_middle.ico", band(0.5, "orange")),
+    ("band_low.ico", band(0.25, "red")),
+    ("band_full_idle.ico", band(1.0, "pale")),
+    ("band_high_idle.ico", band(0.75, "pale")),
+    ("band_middle_idle.ico", band(0.5, "pale")),
+    ("band_low_idle.ico", band(0.25, "pale")),
+    ("mains.ico", mains(True)),
+    ("mains_idle.ico", mains(False)),
+] + [("row_%s%s.ico" % (name, "_ac" if ac else ""), row(sign, ac))
+     for ac in (False, True)
+     for name, sign in (("processor", sign_processor), ("brightness", sign_brightness),
+                        ("monitor", sign_monitor), ("disk", sign_disk),
+                        ("standby", sign_standby), ("hibernate", sign_hibernate))]
 
 
 @functools.lru_cache(maxsize=None)

@@ -1,6 +1,7 @@
 #include "HoverButton.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -120,6 +121,54 @@ void HoverButton::SetAlignment(int alignment) {
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
+void HoverButton::SetAutoRepeat(bool on, UINT period) {
+    autoRepeat_ = on;
+    repeatPeriod_ = period;
+}
+
+void HoverButton::SetOpenTarget(const std::string& target) {
+    openTarget_ = target.substr(0, MAX_PATH);
+}
+
+void HoverButton::SendClick() {
+    ::SendMessageA(::GetParent(Hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(Hwnd()), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Hwnd()));
+}
+
+void HoverButton::OnRepeatTimer() {
+    // Held means the button still shows pressed and still has the mouse.
+    const bool held = (Send(BM_GETSTATE) & BST_PUSHED) != 0 && ::GetCapture() == Hwnd();
+    if (!held) {
+        KillTimer(kRepeatTimer);
+        return;
+    }
+    ++repeatCount_;
+    SendClick();
+}
+
+LRESULT HoverButton::EndRepeat() {
+    KillTimer(kRepeatTimer);
+    repeating_ = false;
+    // The button's own release would click once more whatever the count: it is let go here.
+    const bool pressed = (Send(BM_GETSTATE) & BST_PUSHED) != 0;
+    Send(BM_SETSTATE, FALSE);
+    if (::GetCapture() == Hwnd()) {
+        ::ReleaseCapture();
+    }
+    if (pressed && (repeatCount_ == 0 || repeatCount_ % 2 != 0)) {
+        SendClick();
+    }
+    return 0;
+}
+
+bool HoverButton::OnReflectedCommand(UINT code) {
+    if (code == BN_CLICKED && !openTarget_.empty()) {
+        ::ShellExecuteA(::GetParent(Hwnd()), "open", openTarget_.c_str(), nullptr, nullptr,
+                        SW_SHOWNORMAL);
+    }
+    return false; // the parent sees the click as well
+}
+
 void HoverButton::OnMouseMove(POINT at) {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
@@ -162,7 +211,26 @@ LRESULT HoverButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnMouseMove(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         return result;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (autoRepeat_) {
+            const LRESULT result = DefaultProc(message, wParam, lParam);
+            repeating_ = true;
+            repeatCount_ = 0;
+            SetTimer(kRepeatTimer, repeatPeriod_);
+            return result;
+        }
+        return Window::WindowProc(message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam == kRepeatTimer) {
+            OnRepeatTimer();
+            return 0;
+        }
+        return Window::WindowProc(message, wParam, lParam);
     case WM_LBUTTONUP: {
+        if (repeating_) {
+            return EndRepeat();
+        }
         // The button's click comes from its own release handling; the hover capture ends
         // after it unless the mouse is still over the button.
         const LRESULT result = DefaultProc(message, wParam, lParam);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/UniqueHandle.h"
 #include "framework/Window.h"
 
@@ -29,6 +31,14 @@ public:
     // 0 left, 1 centre, 2 right of the icon; other values are ignored.
     void SetAlignment(int alignment);
 
+    // While the left button is held the parent gets a click every `period` ms, and one more
+    // on release when their count is odd (a click released before the first period is one
+    // plain click).
+    void SetAutoRepeat(bool on, UINT period = 100);
+    // A file, program or address opened with the shell's "open" at every click (up to 260
+    // characters; empty: none).
+    void SetOpenTarget(const std::string& target);
+
     bool Hovered() const { return hovered_; }
     int Alignment() const { return alignment_; }
     HWND Tooltip() const { return tooltip_; }
@@ -36,6 +46,7 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool DrawItem(const DRAWITEMSTRUCT& item) override;
+    bool OnReflectedCommand(UINT code) override;
 
 private:
     struct IconImage {
@@ -47,6 +58,11 @@ private:
     void OnMouseMove(POINT at);
     void ClearHover();
     void DrawFrame(HDC dc, RECT& rect, bool pressed) const;
+    void SendClick();
+    void OnRepeatTimer();
+    LRESULT EndRepeat();
+
+    static constexpr UINT_PTR kRepeatTimer = 1;
 
     IconImage normal_;
     IconImage hover_;
@@ -57,6 +73,11 @@ private:
     bool border_ = true;
     int alignment_ = 1;
     COLORREF colours_[4];
+    bool autoRepeat_ = false;
+    UINT repeatPeriod_ = 100;
+    bool repeating_ = false;
+    int repeatCount_ = 0;
+    std::string openTarget_;
 };
 
 } // namespace applet

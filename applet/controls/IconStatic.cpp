@@ -2,11 +2,31 @@
 
 #include <shellapi.h>
 
-#include <cstdlib>
-
+#include "applet/logic/IconReference.h"
 #include "framework/Module.h"
 
 namespace applet {
+
+HICON ExtractReferencedIcon(const std::string& reference, bool smallSize) {
+    const auto parsed = ParseIconReference(reference);
+    // Index -1 asks for the number of icons, which is no icon at all.
+    if (!parsed || parsed->index == -1 || parsed->file.empty()) {
+        return nullptr;
+    }
+    if (smallSize) {
+        // The file's own small image rather than the large one shrunk.
+        HICON icon = nullptr;
+        if (::ExtractIconExA(parsed->file.c_str(), parsed->index, nullptr, &icon, 1) == 1 &&
+            icon != nullptr) {
+            return icon;
+        }
+        return nullptr;
+    }
+    HICON icon = ::ExtractIconA(framework::ModuleInstance(), parsed->file.c_str(),
+                                static_cast<UINT>(parsed->index));
+    // 1 means "not an icon file", which is no icon either.
+    return icon == reinterpret_cast<HICON>(1) ? nullptr : icon;
+}
 
 IconStatic::~IconStatic() {
     // The control must not keep showing an icon that is about to be destroyed.
@@ -46,12 +66,8 @@ bool IconStatic::SetIconFromFile(const std::string& file, int index) {
 }
 
 bool IconStatic::SetIconFromReference(const std::string& reference) {
-    const std::size_t comma = reference.find(',');
-    if (comma == std::string::npos) {
-        Take(nullptr);
-        return false;
-    }
-    return SetIconFromFile(reference.substr(0, comma), std::atoi(reference.c_str() + comma + 1));
+    Take(nullptr);
+    return Take(ExtractReferencedIcon(reference, false));
 }
 
 void IconStatic::Show(bool shown) {

@@ -10,6 +10,10 @@
 
 namespace applet {
 
+// The icon an icon reference ("file,index") names, at the system's large or small icon size;
+// null without a comma, without the file or without an icon at that index.
+HICON ExtractReferencedIcon(const std::string& reference, bool smallSize);
+
 class IconStatic : public framework::Window {
 public:
     ~IconStatic() override;

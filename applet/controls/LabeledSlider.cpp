@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "applet/AppletMessages.h"
 #include "applet/logic/ProgressRules.h"
+#include "applet/logic/SettingsRules.h"
 #include "framework/TextList.h"
 #include "framework/WindowText.h"
 
@@ -38,6 +40,52 @@ void LabeledSlider::ShowChoice(int position) {
         return;
     }
     framework::SetWindowText(label_, choices_[static_cast<std::size_t>(position - 1)]);
+}
+
+int LabeledSlider::Maximum() const {
+    return static_cast<int>(Send(TBM_GETRANGEMAX));
+}
+
+void LabeledSlider::SetMaximum(int maximum) {
+    Send(TBM_SETRANGEMAX, TRUE, maximum);
+}
+
+bool LabeledSlider::OnReflectedScroll(UINT code, int position) {
+    // The codes up to SB_ENDSCROLL; the final SB_THUMBPOSITION repeats what tracking showed.
+    if (code < SB_ENDSCROLL && code != SB_THUMBPOSITION) {
+        ShowChoice(code == SB_THUMBTRACK ? position : Value());
+    }
+    // The slider's own window is the one being edited: the properties dialog while it is
+    // open, so that a cancelled dialog leaves the main dialog's Apply as it was.
+    if (const HWND top = ::GetAncestor(Hwnd(), GA_ROOT)) {
+        ::SendMessageA(top, WM_APPLET_MODIFIED, 0, 0);
+    }
+    KeepPartnerInStep();
+    return true;
+}
+
+void LabeledSlider::KeepPartnerInStep() {
+    if (hibernatePartner_ != nullptr) {
+        const int hibernate = HibernateAfterStandbyMove(Value(), hibernatePartner_->Value());
+        if (hibernate != hibernatePartner_->Value()) {
+            hibernatePartner_->SetValue(hibernate);
+        }
+    }
+    if (standbyPartner_ != nullptr) {
+        const int standby = StandbyAfterHibernateMove(Value(), standbyPartner_->Value(), Maximum());
+        if (standby != standbyPartner_->Value()) {
+            standbyPartner_->SetValue(standby);
+        }
+    }
+}
+
+LRESULT LabeledSlider::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONUP) {
+        const LRESULT result = DefaultProc(message, wParam, lParam);
+        ShowChoice(Value());
+        return result;
+    }
+    return Window::WindowProc(message, wParam, lParam);
 }
 
 void LabeledSlider::Show(bool shown) {

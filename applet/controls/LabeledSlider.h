@@ -36,8 +36,18 @@ public:
     void MarkInEffect(bool inEffect);
 
     const std::vector<std::string>& Choices() const { return choices_; }
+    int Maximum() const;
+    void SetMaximum(int maximum);
+
+protected:
+    // A move shows its choice, tells the dialog that something was edited and keeps the
+    // stand-by / hibernate partner in step.
+    bool OnReflectedScroll(UINT code, int position) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void KeepPartnerInStep();
+
     std::vector<std::string> choices_;
     HWND label_ = nullptr;
     HWND frame_ = nullptr;

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "applet/AppletMessages.h"
+#include "applet/logic/ModeListRules.h"
 #include "applet/logic/TextCut.h"
-#include "framework/Application.h"
 
 namespace applet {
 
@@ -22,22 +22,84 @@ void SchemeListCtrl::Bind(ModeList* modes, HWND deleteButton, int protectedRows,
     ac_ = ac;
 }
 
-store::SchemeStore* SchemeListCtrl::ModeOfRow(int row) const {
-    if (modes_ == nullptr || row < 0) {
-        return nullptr;
-    }
+int SchemeListCtrl::RowCount() const {
+    return static_cast<int>(Send(LVM_GETITEMCOUNT));
+}
+
+int SchemeListCtrl::SelectedRow() const {
+    return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+int SchemeListCtrl::IdOfRow(int row) const {
     LVITEMA item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+    if (row < 0 || !Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        return -1;
+    }
+    return static_cast<int>(item.lParam);
+}
+
+store::SchemeStore* SchemeListCtrl::ModeOfRow(int row) const {
+    if (modes_ == nullptr || row < 0 || row >= RowCount()) {
         return nullptr;
     }
+    const int id = IdOfRow(row);
     for (const auto& mode : *modes_) {
-        if (mode && mode->modeId == static_cast<int>(item.lParam)) {
+        if (mode && mode->modeId == id) {
             return mode.get();
         }
     }
     return nullptr;
+}
+
+int SchemeListCtrl::InsertRow(int row, const store::SchemeStore& mode, bool selected) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(mode.mode.NamePolicy);
+    item.iImage = mode.imageIndex;
+    item.lParam = mode.modeId;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void SchemeListCtrl::Fill(int currentId) {
+    filling_ = true;
+    Send(LVM_DELETEALLITEMS);
+    // The rows are new: the old checked row means nothing to them.
+    checkedRow_ = -1;
+    int currentRow = -1;
+    if (modes_ != nullptr) {
+        for (const auto& mode : *modes_) {
+            if (!mode || mode->deleted != 0 || (mode->mode.ACPlug_IN != 0) != ac_) {
+                continue;
+            }
+            const int row = InsertRow(RowCount(), *mode, mode->modeId == currentId);
+            if (mode->modeId == currentId) {
+                currentRow = row;
+            }
+        }
+    }
+    if (currentRow >= 0) {
+        ListView_SetCheckState(Hwnd(), currentRow, TRUE);
+        Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(currentRow), FALSE);
+    }
+    filling_ = false;
+    UpdateDeleteButton();
+}
+
+int SchemeListCtrl::Append(const store::SchemeStore& mode) {
+    filling_ = true;
+    const int row = InsertRow(RowCount(), mode, true);
+    filling_ = false;
+    if (row >= 0) {
+        SelectRow(row);
+        Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    }
+    UpdateDeleteButton();
+    return row;
 }
 
 void SchemeListCtrl::SelectRow(int row) {
@@ -47,38 +109,48 @@ void SchemeListCtrl::SelectRow(int row) {
     Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+void SchemeListCtrl::UpdateDeleteButton() {
+    // Delete acts on the selected row, so its state follows that row (the row that just
+    // changed may be another one: a check box clicked beside the selection).
+    if (deleteButton_ != nullptr) {
+        ::EnableWindow(deleteButton_, DeleteAllowed(SelectedRow(), protectedRows_) ? TRUE : FALSE);
+    }
+}
+
 void SchemeListCtrl::OnItemChanged(const NMLISTVIEW& change) {
     if ((change.uNewState == 0 && change.uOldState == 0) || change.iItem < 0 || updating_) {
         return;
     }
-    const int row = change.iItem;
-    const bool checked = ListView_GetCheckState(Hwnd(), row) != FALSE;
+    const CheckOutcome outcome =
+        OnCheckChange({change.iItem, ListView_GetCheckState(Hwnd(), change.iItem) != FALSE,
+                       checkedRow_, !filling_});
     updating_ = true;
-    if (checked) {
-        const int count = static_cast<int>(Send(LVM_GETITEMCOUNT));
+    if (outcome.uncheckOthers) {
+        const int count = RowCount();
         for (int other = 0; other < count; ++other) {
-            if (other != row && ListView_GetCheckState(Hwnd(), other)) {
+            if (other != change.iItem && ListView_GetCheckState(Hwnd(), other)) {
                 ListView_SetCheckState(Hwnd(), other, FALSE);
             }
         }
-        if (pendingChange_ && row != checkedRow_) {
-            NotifyModified();
-            pendingChange_ = !pendingChange_;
-        }
-        checkedRow_ = row;
-    } else if (row == checkedRow_) {
-        // A click can never leave no row checked.
-        ListView_SetCheckState(Hwnd(), row, TRUE);
     }
+    if (outcome.checkAgain) {
+        ListView_SetCheckState(Hwnd(), change.iItem, TRUE);
+    }
+    checkedRow_ = outcome.rememberedRow;
     updating_ = false;
-    if (deleteButton_ != nullptr) {
-        ::EnableWindow(deleteButton_, row >= protectedRows_ ? TRUE : FALSE);
+    if (outcome.notify) {
+        NotifyModified();
+    }
+    if (!filling_) {
+        UpdateDeleteButton();
     }
 }
 
 void SchemeListCtrl::OnClick(const NMITEMACTIVATE& click, bool doubleClick) {
     if (click.iItem < 0) {
-        SelectRow(0);
+        if (RowCount() > 0) {
+            SelectRow(0);
+        }
         return;
     }
     if (doubleClick) {
@@ -86,7 +158,6 @@ void SchemeListCtrl::OnClick(const NMITEMACTIVATE& click, bool doubleClick) {
         return;
     }
     SelectRow(click.iItem);
-    pendingChange_ = true;
 }
 
 bool SchemeListCtrl::OnEndLabelEdit(const NMLVDISPINFOA& info) {
@@ -120,9 +191,7 @@ bool SchemeListCtrl::OnReflectedNotify(const NMHDR& header, LRESULT& result) {
         return true;
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_F2) {
-            const int selected =
-                static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-            if (selected >= 0) {
+            if (const int selected = SelectedRow(); selected >= 0) {
                 Send(LVM_EDITLABELA, static_cast<WPARAM>(selected));
             }
         }

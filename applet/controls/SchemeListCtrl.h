@@ -23,24 +23,37 @@ public:
     // battery list's for 1130).
     void Bind(ModeList* modes, HWND deleteButton, int protectedRows, bool ac);
 
+    // Rows for the modes of the list's kind that are not deleted, in array order; the mode
+    // `currentId` is checked and selected. Filling is not an edit: Apply stays as it is.
+    void Fill(int currentId);
+    // A row at the end for `mode`, selected.
+    int Append(const store::SchemeStore& mode);
+
     int CheckedRow() const { return checkedRow_; }
+    int SelectedRow() const;
+    int RowCount() const;
+    int IdOfRow(int row) const;
+    int ProtectedRows() const { return protectedRows_; }
+    bool IsAcList() const { return ac_; }
     store::SchemeStore* ModeOfRow(int row) const;
 
 protected:
     bool OnReflectedNotify(const NMHDR& header, LRESULT& result) override;
 
 private:
+    int InsertRow(int row, const store::SchemeStore& mode, bool selected);
     void OnItemChanged(const NMLISTVIEW& change);
     void OnClick(const NMITEMACTIVATE& click, bool doubleClick);
     bool OnEndLabelEdit(const NMLVDISPINFOA& info);
     void SelectRow(int row);
+    void UpdateDeleteButton();
 
     ModeList* modes_ = nullptr;
     HWND deleteButton_ = nullptr;
     int protectedRows_ = 0;
     bool ac_ = true;
     int checkedRow_ = -1;
-    bool pendingChange_ = false;
+    bool filling_ = false;
     bool updating_ = false;
 };
 
