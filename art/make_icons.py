@@ -402,13 +402,13 @@ def sign_brightness(cv, cx, cy, s, rim):
     for k in range(8):
         a = k * math.pi / 4
         rays += stroke([(cx + math.cos(a) * s * 0.62, cy + math.sin(a) * s * 0.62),
-                        (cx + math.cos(a) * s * 0.98, cy + math.sin(a) * s * 0.98)],
-                       max(1.0, s * 0.16))
+                        (cx + math.cos(a) * s * 1.0, cy + math.sin(a) * s * 1.0)],
+                       max(1.0, s * 0.24))
     cv.fill(outline(rays, rim * 1.2), solid(RIM))
     cv.fill(rays, solid("#f7b21f"))
-    disc = [circle(cx, cy, s * 0.46)]
-    cv.fill([circle(cx, cy, s * 0.46 + rim)], solid(RIM))
-    cv.fill(disc, radial((cx - s * 0.15, cy - s * 0.15), s * 0.6,
+    disc = [circle(cx, cy, s * 0.56)]
+    cv.fill([circle(cx, cy, s * 0.56 + rim)], solid(RIM))
+    cv.fill(disc, radial((cx - s * 0.15, cy - s * 0.15), s * 0.7,
                          [(0.0, "#fff6b0"), (1.0, "#f5a614")]))
 
 
@@ -434,7 +434,7 @@ def sign_disk(cv, cx, cy, s, rim):
 
 def sign_standby(cv, cx, cy, s, rim):
     """A crescent moon: a disc with a bite taken out, rimmed on both edges."""
-    R, bx, by, r = s * 0.9, cx + s * 0.46, cy - s * 0.34, s * 0.7
+    R, bx, by, r = s * 1.0, cx + s * 0.6, cy - s * 0.42, s * 0.62
     whole = [circle(cx, cy, R + rim)]
     cv.fill(whole, solid(RIM))
     cv.fill([circle(cx, cy, R)], linear((cx - s, cy - s), (cx + s, cy + s),
@@ -444,21 +444,23 @@ def sign_standby(cv, cx, cy, s, rim):
 
 
 def sign_hibernate(cv, cx, cy, s, rim):
-    w = max(1.0, s * 0.14)
+    """A snowflake on a round ice-blue badge."""
+    cv.fill([circle(cx, cy, s + rim)], solid(RIM))
+    cv.fill([circle(cx, cy, s)], vertical(cy, s, [(0.0, "#9fdcff"), (1.0, "#1f6fc4")]))
+    w = max(1.0, s * 0.13)
     arms = []
     for k in range(3):
-        a = k * math.pi / 3
-        dx, dy = math.cos(a) * s * 0.95, math.sin(a) * s * 0.95
+        a = k * math.pi / 3 + math.pi / 2
+        dx, dy = math.cos(a) * s * 0.72, math.sin(a) * s * 0.72
         arms += stroke([(cx - dx, cy - dy), (cx + dx, cy + dy)], w)
         if cv.n > 16:
             for sign in (-1, 1):
-                px, py = cx + sign * dx * 0.62, cy + sign * dy * 0.62
-                for b in (a + math.pi * 0.75, a - math.pi * 0.75):
-                    bx = math.cos(b) * s * 0.28 * sign
-                    by = math.sin(b) * s * 0.28 * sign
-                    arms += stroke([(px, py), (px + bx, py + by)], w * 0.8)
-    cv.fill(outline(arms, rim * 1.2), solid(RIM))
-    cv.fill(arms, solid("#7ccaff"))
+                px, py = cx + sign * dx * 0.6, cy + sign * dy * 0.6
+                for b in (0.6, -0.6):
+                    ex = math.cos(a + b) * s * 0.26 * sign
+                    ey = math.sin(a + b) * s * 0.26 * sign
+                    arms += stroke([(px, py), (px + ex, py + ey)], w * 0.8)
+    cv.fill(arms, solid("#ffffff"))
 
 
 def row(sign, ac):
