@@ -16,8 +16,8 @@ GLOBAL = TERVANE_USER + r"\GlobalPowerPolicy"
 # The refusals of the start: no owner, caption "Power Management". The box asks to be topmost
 # (MB_TOPMOST, checked in the Wine tests); its window here does not carry the style.
 BOX = "Power Management|{}|topmost=0"
-# The "Alarm" tab of the main dialog, which is centred on the 800 x 600 desktop.
-ALARM_TAB = (178, 115)
+# The "Alarm" tab (the second) of the main dialog, which is centred on the 800 x 600 desktop.
+ALARM_TAB = (296, 115)
 
 
 def add_arguments(parser):
@@ -119,14 +119,16 @@ def main():
     with t.case("opens on the first tab; every page looks finished (screenshots)"):
         t.open_applet()
         t.wait_dialog()
-        t.screenshot("page-alarm.png")
+        t.screenshot("page-modes.png")
         # The focus starts on the tab control: the arrow keys change the page.
+        t.keys("Right")
+        t.screenshot("page-alarm.png")
         t.keys("Right")
         t.screenshot("page-advanced.png")
         t.keys("Right")
         t.screenshot("page-battery.png")
-        t.keys("Left", "Left")
-        t.screenshot("page-alarm-again.png")
+        t.keys("Left", "Left", "Left")
+        t.screenshot("page-modes-again.png")
         t.close_applet()
 
     with t.case("edits of the Alarm and Advanced pages, Apply: exactly those values, the tray "
@@ -135,7 +137,7 @@ def main():
         before = t.reg_values(GLOBAL)
         t.open_applet()
         t.wait_dialog()
-        t.keys("Right", "alt+p", "alt+s")  # Advanced: password, tray icon
+        t.keys("Right", "Right", "alt+p", "alt+s")  # Advanced: password, tray icon
         t.keys("Escape")
         t.screenshot("advanced-after-escape.png")
         expect(t.dialog_open(), "Escape on the Advanced page closed the dialog")
@@ -166,6 +168,7 @@ def main():
         before = t.reg_query(TERVANE_USER)
         t.open_applet()
         t.wait_dialog()
+        t.keys("Right")                # the Alarm page
         t.keys("alt+l", "alt+c")       # both alarm switches, focus stays on the Alarm page
         t.keys("Escape")               # Cancel
         t.dialog("wait-gone", "20")
