@@ -93,6 +93,9 @@ if [ $interactive = 0 ]; then
     sleep 6
     # The focus starts on the tab control: the arrow keys go from page to page, and Escape
     # there cancels the dialog.
+    screenshot applet-modes.png
+    xdotool key Right 2>/dev/null || true
+    sleep 1
     screenshot applet-alarm.png
     xdotool key Right 2>/dev/null || true
     sleep 1
