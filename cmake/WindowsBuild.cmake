@@ -124,6 +124,15 @@ endfunction()
 
 # The exact export table of a deliverable or of a library of the emulated notebook, read with
 # this architecture's objdump. It needs no Wine, so it runs wherever the tree was built.
+# Adds a program's language files, <dir>/lang/*.rc, each compiled as its own resource object so
+# that no LANGUAGE or code page reaches the next; the resource compiler's dependency scan does
+# not see the layout and header they include, given after dir.
+function(suite_language_resources target dir)
+    file(GLOB languages CONFIGURE_DEPENDS ${dir}/lang/*.rc)
+    target_sources(${target} PRIVATE ${languages})
+    set_source_files_properties(${languages} PROPERTIES OBJECT_DEPENDS "${ARGN}")
+endfunction()
+
 function(suite_check_exports target)
     set(test "unit.${SUITE_ARCH}.exports.${target}")
     string(CONCAT line
