@@ -6,6 +6,9 @@ endif()
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX
                         WIN32_LEAN_AND_MEAN STRICT)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# GNU ld only warns when two resource objects hold the same leaf (two languages' files with
+# one LANGUAGE, say) and keeps both: such a link fails here.
+add_link_options(LINKER:--fatal-warnings)
 
 set(SUITE_SESSION_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine session of the test run")
 set(SUITE_WINE_EXEC "${PROJECT_SOURCE_DIR}/scripts/wine-exec")
@@ -131,6 +134,22 @@ function(suite_language_resources target dir)
     file(GLOB languages CONFIGURE_DEPENDS ${dir}/lang/*.rc)
     target_sources(${target} PRIVATE ${languages})
     set_source_files_properties(${languages} PROPERTIES OBJECT_DEPENDS "${ARGN}")
+endfunction()
+
+# The resources linked into a program: its texts in exactly its languages, neutral resources
+# neutral, no duplicate leaves (tests/lang/resources.py reads the file, nothing runs).
+find_package(Python3 COMPONENTS Interpreter)
+function(suite_check_resources target program)
+    if(NOT Python3_FOUND)
+        return()
+    endif()
+    set(test "unit.${SUITE_ARCH}.resources.${target}")
+    string(CONCAT line
+        "add_test(${test} [==[${Python3_EXECUTABLE}]==] -B "
+        "[==[${PROJECT_SOURCE_DIR}/tests/lang/resources.py]==] ${program} "
+        "[==[$<TARGET_FILE:${target}>]==])\n"
+        "set_tests_properties(${test} PROPERTIES LABELS \"unit;${SUITE_ARCH}\" TIMEOUT 30)\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_BUILD_CHECKS "${line}")
 endfunction()
 
 function(suite_check_exports target)
