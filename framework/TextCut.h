@@ -18,6 +18,10 @@ std::size_t FittingBytes(std::string_view text, std::size_t maxBytes, LeadBytePr
 
 std::string CutToBytes(std::string_view text, std::size_t maxBytes, LeadBytePredicate isLeadByte);
 
+// The length of `text` without a lead byte at its very end: what a byte-bounded formatter
+// leaves of a double-byte character it cut.
+std::size_t WholeCharacterBytes(std::string_view text, LeadBytePredicate isLeadByte);
+
 // Copies the start of `text` that fits the field (or `maxBytes`, when that is less) into a
 // fixed field and terminates it there.
 template <std::size_t N>

@@ -223,9 +223,8 @@ std::vector<std::string> TabTexts(HWND tabs) {
             wchar_t text[kTextChars + 1] = {};
             if (remote.Write(0, &item, sizeof item) &&
                 remote.Write(kTextOffset, &empty, sizeof empty) &&
-                ::SendMessageTimeoutW(tabs, TCM_GETITEMW, i,
-                                      reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
-                                      kSendTimeoutMs, &found) &&
+                ::SendMessageTimeoutW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(remote.At(0)),
+                                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &found) &&
                 found && remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
                 texts.push_back(Utf8(text));
             }
@@ -361,9 +360,9 @@ bool KeepLibraryLoaded(DWORD pid, const char* library) {
         RemoteBuffer name(process, size);
         // kernel32 lies at the same address in every process of a session, so the address of
         // LoadLibraryA here is its address there.
-        const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
-                                                          "LoadLibraryA")));
+        const auto loadLibrary =
+            reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
         if (name.Valid() && name.Write(0, library, size) && loadLibrary != nullptr) {
             HANDLE thread =
                 ::CreateRemoteThread(process, nullptr, 0, loadLibrary, name.At(0), 0, nullptr);

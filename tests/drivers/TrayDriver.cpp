@@ -368,8 +368,8 @@ int Run(const Options& options, const std::vector<std::string>& args) {
     }
     if (command == "tabs") {
         HWND window = FindTray(options);
-        HWND tabs = window != nullptr ? ::FindWindowExA(window, nullptr, WC_TABCONTROLA, nullptr)
-                                      : nullptr;
+        HWND tabs =
+            window != nullptr ? ::FindWindowExA(window, nullptr, WC_TABCONTROLA, nullptr) : nullptr;
         const auto texts = tabs != nullptr ? TabTexts(tabs) : std::vector<std::string>{};
         for (const std::string& text : texts) {
             std::printf("%s\n", text.c_str());

@@ -94,6 +94,17 @@ TEST(TextCut, DoubleByteCharactersStayWhole) {
     EXPECT_EQ(CutToBytes("a\x83", 2, sjis), "a\x83");
 }
 
+TEST(TextCut, WhatAFormatterLeftOfACutCharacterGoes) {
+    const LeadBytePredicate sjis = testing_support::IsCp932LeadByte;
+    const std::string whole = std::string("ab") + kKatakanaA;
+    EXPECT_EQ(WholeCharacterBytes(whole, sjis), 4u);
+    EXPECT_EQ(WholeCharacterBytes(whole.substr(0, 3), sjis), 2u) << "half a character";
+    // A trail byte in the lead range at the end is the end of a whole character.
+    EXPECT_EQ(WholeCharacterBytes("\x88\x9F", sjis), 2u);
+    EXPECT_EQ(WholeCharacterBytes("ab\x83", nullptr), 3u);
+    EXPECT_EQ(WholeCharacterBytes("", sjis), 0u);
+}
+
 TEST(TextCut, FieldsAreFilledAndTerminated) {
     char field[6];
     std::memset(field, 'x', sizeof field);
