@@ -144,7 +144,13 @@ void SchemeGeneralPage::Browse() {
     open.nMaxFile = sizeof file;
     open.lpstrDefExt = "exe";
     open.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
-    if (!::GetOpenFileNameA(&open)) {
+    // Loaded for the dialog only: the Control Panel loads and frees the applet each time it
+    // lists its items, and under Wine every load and free of the common dialogs keeps a handle
+    // of the process for good.
+    const framework::UniqueModule dialogs(::LoadLibraryA("comdlg32.dll"));
+    const auto getOpenFileName =
+        framework::ProcAddress<decltype(&::GetOpenFileNameA)>(dialogs.Get(), "GetOpenFileNameA");
+    if (getOpenFileName == nullptr || !getOpenFileName(&open)) {
         return;
     }
     std::string path = file;
