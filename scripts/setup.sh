@@ -31,6 +31,8 @@ have python3 || need+=(python3)
 # Korean and Chinese dialogs need a font with their glyphs, which Wine finds through
 # fontconfig when the fonts its substitutes name ("MS UI Gothic" and the like) are missing.
 [ -e /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
+# Wine's own fonts: without Marlett the title-bar buttons show letters instead of symbols.
+[ -e /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 \
