@@ -27,6 +27,7 @@ have clang++ || need+=(clang)
 have cmake || need+=(cmake)
 have unshare || need+=(util-linux)
 have python3 || need+=(python3)
+have makensis || need+=(nsis)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 \
