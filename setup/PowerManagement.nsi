@@ -22,9 +22,9 @@ Unicode true
 !define PUBLISHER "TERVANE"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Power Management"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
 !define RUN_TRAY "Power Management"
 !define RUN_SWITCHER "Power Management Switcher"
+!define SCHEMES_KEY "Control Panel\PowerCfg\PowerPolicies"
 !define STORE_KEY "Software\TERVANE\Power Management"
 ; The programs' own ways to be ended: the tray's orderly exit and the switcher's close.
 !define TRAY_CLASS "TvPMClass"
@@ -164,7 +164,14 @@ Section "${PRODUCT}" SecSuite
     File "${HALVIK}"
     File "${PIVORA}"
     File "${TOBRINEL}"
+    ; The applet goes into the system folder: the Control Panel lists every applet there, and
+    ; "control.exe Vumo.cpl" (what the tray runs) loads it by name, which searches the system
+    ; folder and not a program folder named in the Control Panel's list (Wine's does not). The
+    ; applet loads its installer library by name inside control.exe, so a copy goes beside it.
+    SetOutPath "$SYSDIR"
     File "${VUMO}"
+    File "${TOBRINEL}"
+    SetOutPath "$INSTDIR"
     ${If} ${Errors}
         StrCpy $0 "${PRODUCT}"
         MessageBox MB_ICONSTOP "$(StillRunning)" /SD IDOK
@@ -173,8 +180,6 @@ Section "${PRODUCT}" SecSuite
     ${EndIf}
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
-    ; The Control Panel lists the applets named here, wherever they are.
-    WriteRegStr HKLM "${CPLS_KEY}" "Vumo" "$INSTDIR\Vumo.cpl"
     ; Both programs run for every user's session.
     WriteRegStr HKLM "${RUN_KEY}" "${RUN_TRAY}" '"$INSTDIR\Halvik.exe"'
     WriteRegStr HKLM "${RUN_KEY}" "${RUN_SWITCHER}" '"$INSTDIR\Pivora.exe"'
@@ -211,6 +216,29 @@ Function un.onInit
     !insertmacro REQUIRE_ADMIN
 FunctionEnd
 
+; What the removal run does to the Windows schemes, for when the tray program is gone: the
+; scheme of the first subkey becomes active and the one named "Power Management" is deleted.
+Function un.DeleteWindowsScheme
+    EnumRegKey $1 HKCU "${SCHEMES_KEY}" 0
+    ${If} $1 == ""
+        Return
+    ${EndIf}
+    StrCpy $2 0
+    ${Do}
+        EnumRegKey $3 HKCU "${SCHEMES_KEY}" $2
+        ${If} $3 == ""
+            Return
+        ${EndIf}
+        ReadRegStr $4 HKCU "${SCHEMES_KEY}\$3" "Name"
+        ${If} $4 == "${PRODUCT}"
+            ${Break}
+        ${EndIf}
+        IntOp $2 $2 + 1
+    ${Loop}
+    System::Call 'powrprof::SetActivePwrScheme(i r1, p 0, p 0) i'
+    System::Call 'powrprof::DeletePwrScheme(i r3) i'
+FunctionEnd
+
 Section "Uninstall"
     ; The tray's removal run: it ends the running tray, activates another Windows scheme and
     ; deletes "Power Management" and both trees of the store.
@@ -224,6 +252,7 @@ Section "Uninstall"
         ${EndIf}
         DeleteRegKey HKLM "${STORE_KEY}"
         DeleteRegKey HKCU "${STORE_KEY}"
+        Call un.DeleteWindowsScheme
     ${EndIf}
     ; The maker's key, when nothing else is left in it.
     DeleteRegKey /ifempty HKLM "Software\TERVANE"
@@ -236,7 +265,8 @@ Section "Uninstall"
     Delete /REBOOTOK "$INSTDIR\Halvik.exe"
     Delete /REBOOTOK "$INSTDIR\Pivora.exe"
     Delete /REBOOTOK "$INSTDIR\Tobrinel.dll"
-    Delete /REBOOTOK "$INSTDIR\Vumo.cpl"
+    Delete /REBOOTOK "$SYSDIR\Vumo.cpl"
+    Delete /REBOOTOK "$SYSDIR\Tobrinel.dll"
     Delete "$INSTDIR\Uninstall.exe"
     ; Only an empty folder: nothing that is not the suite's is removed.
     RMDir /REBOOTOK "$INSTDIR"
@@ -246,7 +276,6 @@ Section "Uninstall"
     SetShellVarContext all
     Delete "$APPDATA\Pivora.cbt"
 
-    DeleteRegValue HKLM "${CPLS_KEY}" "Vumo"
     DeleteRegValue HKLM "${RUN_KEY}" "${RUN_TRAY}"
     DeleteRegValue HKLM "${RUN_KEY}" "${RUN_SWITCHER}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
