@@ -5,6 +5,7 @@ running installation, and silent removal, also of a half-removed installation.""
 
 import filecmp
 import os
+import shutil
 import sys
 import time
 
@@ -17,10 +18,13 @@ RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 SWITCHER_CLASS = "The Dialog of Pivora"
 PROGRAM_FILES = ("Halvik.exe", "Pivora.exe", "Tobrinel.dll", "Uninstall.exe")
 SYSTEM_FILES = ("Vumo.cpl", "Tobrinel.dll")
+NOTEBOOK_FILES = ("Zelnor.dll", "Sarnesh.dll", "PORTAX.DLL", "VodovEriz.dll", "VoVOZI.dll",
+                  "powrprof.dll")
 
 
 def add_arguments(parser):
     parser.add_argument("--setup", required=True)
+    parser.add_argument("--emulator-setup", required=True)
     parser.add_argument("--vumo", required=True)
     parser.add_argument("--pivora", required=True)
 
@@ -33,11 +37,13 @@ class SetupE2E(TrayE2E):
         for name in os.listdir(app):
             os.remove(os.path.join(app, name))
         os.rmdir(app)
-        self.setup = self.host_path(r"C:\PowerManagementSetup.exe")
-        with open(self.options.setup, "rb") as f, open(self.setup, "wb") as out:
-            out.write(f.read())
-        # The switcher works on the power-scheme interface of later Windows versions.
-        self.reg_add(r"HKCU\Software\Wine\AppDefaults\Pivora.exe", "Version", "REG_SZ", "win7")
+        # The notebook's libraries come from their own set-up, as on a demo machine.
+        for name in NOTEBOOK_FILES:
+            os.remove(self.system32(name))
+        os.remove(self.host_path(r"C:\windows\NotebookSetup.exe"))
+        for source, name in ((self.options.setup, "PowerManagementSetup.exe"),
+                             (self.options.emulator_setup, "NotebookEmulatorSetup.exe")):
+            shutil.copy(source, self.host_path("C:\\" + name))
 
     def install(self):
         status, out = self.wine(r"C:\PowerManagementSetup.exe", "/S", seconds=90, battery=True)
@@ -84,6 +90,14 @@ def main():
     t.prepare()
     t.set_battery(ac=True, percent=100)
     scheme = None
+
+    with t.case("the emulated notebook's own set-up installs its libraries"):
+        status, out = t.wine(r"C:\NotebookEmulatorSetup.exe", "/S", seconds=60)
+        expect_equal(status, 0, f"exit status ({out.strip()})")
+        missing = [n for n in NOTEBOOK_FILES if not os.path.exists(t.system32(n))]
+        expect_equal(missing, [], "libraries missing")
+        expect_equal(t.reg_values(r"HKCU\Software\Wine\AppDefaults\Pivora.exe").get("Version"),
+                     ("REG_SZ", "win7"), "switcher's Windows version")
 
     with t.case("silent install: files, logon entries, uninstall entry; tray and switcher "
                 "run and the mains mode is applied"):
