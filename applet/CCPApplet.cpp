@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "applet/logic/CplTable.h"
-#include "applet/logic/TextCut.h"
 #include "framework/Module.h"
+#include "framework/TextCut.h"
 #include "framework/Trace.h"
 #include "framework/WindowText.h"
 
@@ -13,19 +13,6 @@ namespace applet {
 static_assert(sizeof(NEWCPLINFOA::szName) == kCplNameSize);
 static_assert(sizeof(NEWCPLINFOA::szInfo) == kCplInfoSize);
 static_assert(sizeof(NEWCPLINFOA::szHelpFile) == kCplHelpFileSize);
-
-namespace {
-
-// The field's size in bytes of the system code page, never splitting a double-byte character.
-template <std::size_t N>
-void CopyText(char (&field)[N], const std::string& text) {
-    const std::string cut =
-        CutToBytes(text, N - 1, [](unsigned char c) { return ::IsDBCSLeadByte(c) != 0; });
-    std::memcpy(field, cut.data(), cut.size());
-    field[cut.size()] = '\0';
-}
-
-} // namespace
 
 CCPApplet::CCPApplet(CControlPanelApp& app, DialogFactory dialogClass, bool dynamic,
                      UINT resourceId)
@@ -63,10 +50,11 @@ LONG_PTR CCPApplet::OnNewInquire(NEWCPLINFOA* info) {
     info->hIcon =
         static_cast<HICON>(::LoadImageA(framework::ModuleInstance(), MAKEINTRESOURCEA(resourceId_),
                                         IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    const CplTexts texts = SplitCplTexts(framework::LoadText(resourceId_));
-    CopyText(info->szName, texts.name);
-    CopyText(info->szInfo, texts.info);
-    CopyText(info->szHelpFile, texts.helpFile);
+    const CplTexts texts =
+        SplitCplTexts(framework::LoadText(resourceId_), framework::IsAnsiLeadByte);
+    framework::CopyToField(info->szName, texts.name, framework::IsAnsiLeadByte);
+    framework::CopyToField(info->szInfo, texts.info, framework::IsAnsiLeadByte);
+    framework::CopyToField(info->szHelpFile, texts.helpFile, framework::IsAnsiLeadByte);
     return 0;
 }
 

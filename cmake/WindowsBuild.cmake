@@ -6,6 +6,9 @@ endif()
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX
                         WIN32_LEAN_AND_MEAN STRICT)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# GNU ld only warns when two resource objects hold the same leaf, and keeps both: such a link
+# fails here, as does one with any other warning of the linker.
+add_link_options(LINKER:--fatal-warnings)
 
 set(SUITE_SESSION_DIR "${CMAKE_BINARY_DIR}/wine" CACHE PATH "Wine session of the test run")
 set(SUITE_WINE_EXEC "${PROJECT_SOURCE_DIR}/scripts/wine-exec")
@@ -124,13 +127,47 @@ endfunction()
 
 # The exact export table of a deliverable or of a library of the emulated notebook, read with
 # this architecture's objdump. It needs no Wine, so it runs wherever the tree was built.
-# Adds a program's language files, <dir>/lang/*.rc, each compiled as its own resource object so
-# that no LANGUAGE or code page reaches the next; the resource compiler's dependency scan does
-# not see the layout and header they include, given after dir.
+# Adds a program's language files, <dir>/lang/*.rc, each compiled as its own resource file so
+# that no LANGUAGE or code page reaches the next; the layout and header they include, given
+# after dir, are their dependencies. The languages reach the linker as one object
+# (cmake/merge_resources.py says why), which also fails on a resource given twice in one
+# language.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 function(suite_language_resources target dir)
     file(GLOB languages CONFIGURE_DEPENDS ${dir}/lang/*.rc)
-    target_sources(${target} PRIVATE ${languages})
-    set_source_files_properties(${languages} PROPERTIES OBJECT_DEPENDS "${ARGN}")
+    get_directory_property(definitions DIRECTORY ${PROJECT_SOURCE_DIR} COMPILE_DEFINITIONS)
+    list(TRANSFORM definitions PREPEND "-D")
+    set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}.lang")
+    set(compiled "")
+    foreach(file IN LISTS languages)
+        get_filename_component(tag "${file}" NAME_WE)
+        set(res "${out}/${tag}.res")
+        add_custom_command(OUTPUT "${res}"
+            COMMAND ${CMAKE_RC_COMPILER} ${definitions} -O res -i "${file}" -o "${res}"
+            DEPENDS "${file}" ${ARGN}
+            COMMENT "Compiling the ${tag} resources of ${target}" VERBATIM)
+        list(APPEND compiled "${res}")
+    endforeach()
+    set(object "${out}/languages.obj")
+    add_custom_command(OUTPUT "${object}"
+        COMMAND Python3::Interpreter -B "${PROJECT_SOURCE_DIR}/cmake/merge_resources.py"
+                ${CMAKE_RC_COMPILER} "${object}" ${compiled}
+        DEPENDS ${compiled} "${PROJECT_SOURCE_DIR}/cmake/merge_resources.py"
+        COMMENT "Joining the languages of ${target}" VERBATIM)
+    target_sources(${target} PRIVATE "${object}")
+    set_source_files_properties("${object}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+endfunction()
+
+# The resources linked into a program: its texts in exactly its languages, neutral resources
+# neutral, no duplicate leaves (tests/lang/resources.py reads the file, nothing runs).
+function(suite_check_resources target program)
+    set(test "unit.${SUITE_ARCH}.resources.${target}")
+    string(CONCAT line
+        "add_test(${test} [==[${Python3_EXECUTABLE}]==] -B "
+        "[==[${PROJECT_SOURCE_DIR}/tests/lang/resources.py]==] ${program} "
+        "[==[$<TARGET_FILE:${target}>]==])\n"
+        "set_tests_properties(${test} PROPERTIES LABELS \"unit;${SUITE_ARCH}\" TIMEOUT 30)\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_BUILD_CHECKS "${line}")
 endfunction()
 
 function(suite_check_exports target)

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/TextCut.h"
 #include "framework/WindowText.h"
 
 namespace framework {
@@ -12,14 +13,12 @@ void DataExchange::Text(int id, std::string& value, std::size_t maxLength) {
         return;
     }
     if (Saving()) {
-        value = WindowText(control);
-        if (value.size() > maxLength) {
-            value.resize(maxLength);
-        }
+        value = CutToBytes(WindowText(control), maxLength, IsAnsiLeadByte);
         return;
     }
+    // The edit counts characters, not bytes: the cut on saving keeps the byte limit.
     ::SendMessageA(control, EM_LIMITTEXT, maxLength, 0);
-    SetWindowText(control, value.size() > maxLength ? value.substr(0, maxLength) : value);
+    SetWindowText(control, CutToBytes(value, maxLength, IsAnsiLeadByte));
 }
 
 void DataExchange::Check(int id, int& value) {

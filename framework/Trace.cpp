@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "framework/CriticalSection.h"
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace framework {
 
@@ -57,7 +59,8 @@ void WINAPI TraceText(const char* text) {
 
 void TraceV(const char* format, va_list args) {
     char line[kTraceLineSize];
-    FormatIntoV(std::span<char>(line), format, args);
+    const std::size_t length = FormatIntoV(std::span<char>(line), format, args);
+    line[WholeCharacterBytes(std::string_view(line, length), IsAnsiLeadByte)] = '\0';
     TraceText(line);
 }
 

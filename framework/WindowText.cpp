@@ -58,4 +58,8 @@ bool SetItemText(HWND dialog, int id, const std::string& text) {
     return SetWindowText(::GetDlgItem(dialog, id), text);
 }
 
+bool IsAnsiLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
 } // namespace framework

@@ -17,4 +17,7 @@ bool SetWindowText(HWND hwnd, const std::string& text);
 std::string ItemText(HWND dialog, int id);
 bool SetItemText(HWND dialog, int id, const std::string& text);
 
+// The lead-byte rule of the system's ANSI code page, for cutting narrow text (TextCut.h).
+bool IsAnsiLeadByte(unsigned char c);
+
 } // namespace framework

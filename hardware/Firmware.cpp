@@ -3,7 +3,10 @@
 #include <cpuid.h>
 
 #include <cstdarg>
+#include <string_view>
 
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace hardware {
 
@@ -55,8 +58,10 @@ void FirmwarePort::Trace(const char* format, ...) const {
     char buffer[kTraceBufferSize];
     va_list args;
     va_start(args, format);
-    framework::FormatIntoV(buffer, format, args);
+    const std::size_t length = framework::FormatIntoV(buffer, format, args);
     va_end(args);
+    buffer[framework::WholeCharacterBytes(std::string_view(buffer, length),
+                                          framework::IsAnsiLeadByte)] = '\0';
     trace(buffer);
 }
 

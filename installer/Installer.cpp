@@ -13,6 +13,8 @@
 #include "RegistryKey.h"
 #include "VersionClass.h"
 #include "WindowsVersion.h"
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace installer {
 namespace {
@@ -44,10 +46,17 @@ int WindowsLastId() {
     return highest;
 }
 
-void LoadText(HINSTANCE module, int id, char (&text)[store::kTextSize]) {
+// A text of the string table in the ANSI code page, cut to `maxBytes` between two characters.
+void LoadText(HINSTANCE module, int id, char (&text)[store::kTextSize], std::size_t maxBytes) {
     text[0] = '\0';
-    if (id != 0) {
-        ::LoadStringA(module, static_cast<UINT>(id), text, store::kTextSize);
+    if (id == 0) {
+        return;
+    }
+    char loaded[store::kTextSize] = {};
+    const int length = ::LoadStringA(module, static_cast<UINT>(id), loaded, sizeof loaded);
+    if (length > 0) {
+        framework::CopyToField(text, std::string_view(loaded, static_cast<std::size_t>(length)),
+                               framework::IsAnsiLeadByte, maxBytes);
     }
 }
 
@@ -163,8 +172,9 @@ void Installer::FactoryMode(int n, store::SchemeStore& store) {
     store.ResetScheme();
     store.mode.id = n;
     FactoryModeValues(n, store.mode);
-    LoadText(resources_, FactoryNameId(n), store.mode.NamePolicy);
-    LoadText(resources_, FactoryDescriptionId(n), store.mode.DescriptionPolicy);
+    LoadText(resources_, FactoryNameId(n), store.mode.NamePolicy, store::kModeNameLimit);
+    LoadText(resources_, FactoryDescriptionId(n), store.mode.DescriptionPolicy,
+             store::kTextSize - 1);
 }
 
 void Installer::SaveTree(HKEY root, bool dvd) {

@@ -28,6 +28,10 @@ have cmake || need+=(cmake)
 have unshare || need+=(util-linux)
 have python3 || need+=(python3)
 have makensis || need+=(nsis)
+# Wine takes the system language from LC_ALL alone (no glibc locale needed); the Japanese,
+# Korean and Chinese dialogs need a font with their glyphs, which Wine finds through
+# fontconfig when the fonts its substitutes name ("MS UI Gothic" and the like) are missing.
+[ -e /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 \

@@ -1,12 +1,15 @@
 // One power save mode: settings for mains power (column 0) or for four battery bands.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace store {
 
 inline constexpr int kColumns = 4;
 inline constexpr int kTextSize = 200; // registry strings are read into 200-byte buffers
+// The longest name a mode may have, in bytes of the ANSI code page.
+inline constexpr std::size_t kModeNameLimit = 30;
 
 struct PowerSaveMode {
     std::int32_t id = 0;

@@ -2,6 +2,10 @@
 
 #include <span>
 #include <string>
+#include <string_view>
+
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace tray {
 
@@ -61,13 +65,18 @@ void CDebugLog::WriteLine(const char* format, ...) {
 
 void CDebugLog::WriteLineV(const char* format, va_list args) {
     char message[kLogLineSize];
-    framework::FormatIntoV(std::span<char>(message), format, args);
+    const std::size_t cut = framework::FormatIntoV(std::span<char>(message), format, args);
+    message[framework::WholeCharacterBytes(std::string_view(message, cut),
+                                           framework::IsAnsiLeadByte)] = '\0';
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     char line[kLogLineSize];
-    const std::size_t length =
+    const std::size_t formatted =
         framework::FormatInto(std::span<char>(line), "%4d/%02d/%02d %02d:%02d:%02d - %s", now.wYear,
                               now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, message);
+    // A cut line may end in half a double-byte character.
+    const std::size_t length = framework::WholeCharacterBytes(std::string_view(line, formatted),
+                                                              framework::IsAnsiLeadByte);
     // A text file: line ends become CR LF on the way out.
     std::string text;
     text.reserve(length + 8);

@@ -6,6 +6,8 @@
 
 #include "framework/Trace.h"
 #include "framework/Module.h"
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace tray {
 
@@ -59,7 +61,7 @@ bool CSystemTray::Create(HWND owner, UINT callbackMessage, const char* tip,
         options.height = 0;
         if (!RegisterWindowClass() || !framework::Window::Create(kWindowClass, "", options)) {
             framework::Trace("TvPMTray: the tray icon's window cannot be created, error %lu.\n",
-                         ::GetLastError());
+                             ::GetLastError());
             return false;
         }
     }
@@ -172,8 +174,8 @@ void CSystemTray::CopyTip(const char* tip) {
     if (tip == nullptr) {
         return;
     }
-    const std::size_t length = std::min(std::strlen(tip), kTipBytes - 1);
-    std::memcpy(data_.szTip, tip, length);
+    // The first 63 bytes, less one when the 63rd would be half of a double-byte character.
+    framework::CopyToField(data_.szTip, tip, framework::IsAnsiLeadByte, kTipBytes - 1);
 }
 
 } // namespace tray

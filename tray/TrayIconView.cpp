@@ -3,6 +3,7 @@
 #include "ResourceText.h"
 #include "SchemeStore.h"
 #include "framework/Module.h"
+#include "framework/WindowText.h"
 #include "logic/IconReference.h"
 #include "logic/Tooltip.h"
 #include "resource.h"
@@ -58,6 +59,7 @@ void TrayIconView::SetTooltip(const TrayViewState& state, const char* modeName) 
     parts.modeFormat = modeFormat_;
     parts.readOnlyFormat = readOnlyFormat_;
     parts.modeName = modeName;
+    parts.isLeadByte = framework::IsAnsiLeadByte;
     std::string tip = BuildTooltip(parts);
     if (tipKnown_ && tip == tip_) {
         return;

@@ -4,7 +4,8 @@
 
 #include "applet/AppletMessages.h"
 #include "applet/logic/ModeListRules.h"
-#include "applet/logic/TextCut.h"
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 
 namespace applet {
 
@@ -168,9 +169,8 @@ bool SchemeListCtrl::OnEndLabelEdit(const NMLVDISPINFOA& info) {
     if (mode == nullptr) {
         return false;
     }
-    const std::string name = CutToBytes(info.item.pszText, kModeNameLimit,
-                                        [](unsigned char c) { return ::IsDBCSLeadByte(c) != 0; });
-    lstrcpynA(mode->mode.NamePolicy, name.c_str(), sizeof mode->mode.NamePolicy);
+    framework::CopyToField(mode->mode.NamePolicy, info.item.pszText, framework::IsAnsiLeadByte,
+                           store::kModeNameLimit);
     mode->modified = 1;
     // Accepting would make the list show the uncut text: the cut name goes in instead.
     ListView_SetItemText(Hwnd(), info.item.iItem, 0, mode->mode.NamePolicy);

@@ -35,14 +35,11 @@ long CplResult(CplStep step, long handlerValue) {
     return 1;
 }
 
-CplTexts SplitCplTexts(std::string_view text) {
+CplTexts SplitCplTexts(std::string_view text, framework::LeadBytePredicate isLeadByte) {
     const auto pieces = framework::SplitList(text, '\n');
     auto piece = [&](std::size_t index, std::size_t size) {
-        std::string value = index < pieces.size() ? pieces[index] : std::string();
-        if (value.size() > size - 1) {
-            value.resize(size - 1);
-        }
-        return value;
+        return index < pieces.size() ? framework::CutToBytes(pieces[index], size - 1, isLeadByte)
+                                     : std::string();
     };
     return CplTexts{piece(0, kCplNameSize), piece(1, kCplInfoSize), piece(2, kCplHelpFileSize)};
 }

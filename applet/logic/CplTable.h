@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/TextCut.h"
+
 namespace applet {
 
 // The Control Panel's messages (their numbers are the protocol's).
@@ -43,7 +45,8 @@ struct CplTexts {
     std::string helpFile;
 };
 
-// Split at "\n"; a missing piece is empty, and each piece is cut to fit its field.
-CplTexts SplitCplTexts(std::string_view text);
+// Split at "\n"; a missing piece is empty, and each piece is cut to fit its field without
+// splitting a double-byte character.
+CplTexts SplitCplTexts(std::string_view text, framework::LeadBytePredicate isLeadByte);
 
 } // namespace applet

@@ -4,8 +4,6 @@
 #include <climits>
 #include <set>
 
-#include "TextCut.h"
-
 namespace applet {
 
 namespace {
@@ -46,8 +44,8 @@ bool DeleteAllowed(int selectedRow, int protectedRows) {
 }
 
 std::string CopyName(const std::string& prefix, const std::string& source,
-                     const std::function<bool(unsigned char)>& isLeadByte) {
-    return CutToBytes(prefix + source, kStoredTextLimit, isLeadByte);
+                     framework::LeadBytePredicate isLeadByte) {
+    return framework::CutToBytes(prefix + source, kStoredTextLimit, isLeadByte);
 }
 
 std::optional<int> NextModeId(int lastId, const std::vector<int>& idsInUse) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/TextCut.h"
+
 namespace applet {
 
 // What the page knows of one mode for these rules.
@@ -44,7 +46,7 @@ bool DeleteAllowed(int selectedRow, int protectedRows);
 // "Copy " and the source name, cut to what the store can hold (199 bytes) without splitting a
 // double-byte character.
 std::string CopyName(const std::string& prefix, const std::string& source,
-                     const std::function<bool(unsigned char)>& isLeadByte);
+                     framework::LeadBytePredicate isLeadByte);
 
 // The number of a new copy: one above both LastID and every id in use (the page's modes and
 // the keys in the store), so a copy never lands on an existing mode. When that would overflow

@@ -12,6 +12,7 @@
 #include "applet/pages/SchemePropertiesDlg.h"
 #include "applet/res/resource.h"
 #include "framework/Module.h"
+#include "framework/TextCut.h"
 #include "framework/WindowText.h"
 
 namespace applet {
@@ -23,10 +24,6 @@ constexpr COLORREF kImageBackground = 0xFFFFFF;
 // LastID missing or damaged (read as -1 or below): the keys that exist decide.
 int WalkLimit(int lastId) {
     return lastId >= 0 ? lastId : INT_MAX;
-}
-
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != 0;
 }
 
 } // namespace
@@ -171,9 +168,9 @@ void PowerSaveModesPage::CopySelected(bool ac) {
     lastId_ = *id;
     copy->modeId = *id;
     copy->mode.id = *id;
-    const std::string name =
-        CopyName(framework::LoadText(IDS_COPY_PREFIX), source->mode.NamePolicy, &IsLeadByte);
-    lstrcpynA(copy->mode.NamePolicy, name.c_str(), sizeof copy->mode.NamePolicy);
+    const std::string name = CopyName(framework::LoadText(IDS_COPY_PREFIX), source->mode.NamePolicy,
+                                      framework::IsAnsiLeadByte);
+    framework::CopyToField(copy->mode.NamePolicy, name, framework::IsAnsiLeadByte);
     copy->modified = 1;
     modes_.push_back(std::move(copy));
     list.Append(*modes_.back());

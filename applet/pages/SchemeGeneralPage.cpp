@@ -7,9 +7,10 @@
 #include "applet/AppletPolicy.h"
 #include "applet/controls/HelpPopup.h"
 #include "applet/logic/IconReference.h"
-#include "applet/logic/TextCut.h"
 #include "applet/res/resource.h"
 #include "framework/DataExchange.h"
+#include "framework/TextCut.h"
+#include "framework/WindowText.h"
 #include "framework/UniqueHandle.h"
 
 namespace applet {
@@ -20,7 +21,7 @@ namespace {
 constexpr std::size_t kStoredTextLimit = store::kTextSize - 1;
 
 void Store(char (&field)[store::kTextSize], const std::string& text) {
-    lstrcpynA(field, text.c_str(), store::kTextSize);
+    framework::CopyToField(field, text, framework::IsAnsiLeadByte);
 }
 
 // The shell's icon picker (shell32 ordinal 62), wide on the NT family.
@@ -75,7 +76,7 @@ bool SchemeGeneralPage::OnInitDialog() {
 void SchemeGeneralPage::Exchange(bool saving) {
     framework::DataExchange dx(Hwnd(), saving ? framework::DataExchange::Direction::Save
                                               : framework::DataExchange::Direction::Load);
-    dx.Text(IDC_GENERAL_NAME, name_, kModeNameLimit);
+    dx.Text(IDC_GENERAL_NAME, name_, store::kModeNameLimit);
     dx.Text(IDC_GENERAL_DESCRIPTION, description_, kStoredTextLimit);
     dx.Text(IDC_GENERAL_LINKED, linkedProgram_, kStoredTextLimit);
 }

@@ -6,7 +6,7 @@
 
 #include "applet/AppletPolicy.h"
 #include "applet/PageList.h"
-#include "applet/logic/TextCut.h"
+#include "framework/TextCut.h"
 #include "applet/res/resource.h"
 #include "framework/WindowText.h"
 
@@ -95,10 +95,9 @@ void SchemePropertiesDlg::OnOK() {
         source_->CopyFrom(copy_);
         source_->modeId = id;
         // A name that reached here longer than a name may be is cut.
-        const std::string name =
-            CutToBytes(source_->mode.NamePolicy, kModeNameLimit,
-                       [](unsigned char c) { return ::IsDBCSLeadByte(c) != 0; });
-        lstrcpynA(source_->mode.NamePolicy, name.c_str(), sizeof source_->mode.NamePolicy);
+        const std::string name = source_->mode.NamePolicy;
+        framework::CopyToField(source_->mode.NamePolicy, name, framework::IsAnsiLeadByte,
+                               store::kModeNameLimit);
     }
     End(IDOK);
 }

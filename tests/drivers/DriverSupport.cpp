@@ -184,6 +184,76 @@ bool PopupMenuShown() {
     return false;
 }
 
+std::string Utf8(const wchar_t* text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+std::vector<std::string> TabTexts(HWND tabs) {
+    std::vector<std::string> texts;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(tabs, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                       PROCESS_QUERY_INFORMATION,
+                                   FALSE, pid);
+    if (process == nullptr) {
+        return texts;
+    }
+    {
+        // The item record and its text buffer both live in the tab control's process.
+        constexpr SIZE_T kTextOffset = 256;
+        constexpr int kTextChars = 256;
+        RemoteBuffer remote(process, kTextOffset + kTextChars * sizeof(wchar_t));
+        DWORD_PTR count = 0;
+        ::SendMessageTimeoutW(tabs, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                              &count);
+        for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
+            item.cchTextMax = kTextChars;
+            const wchar_t empty = 0;
+            DWORD_PTR found = 0;
+            wchar_t text[kTextChars + 1] = {};
+            if (remote.Write(0, &item, sizeof item) &&
+                remote.Write(kTextOffset, &empty, sizeof empty) &&
+                ::SendMessageTimeoutW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(remote.At(0)),
+                                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &found) &&
+                found && remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
+                texts.push_back(Utf8(text));
+            }
+        }
+    }
+    ::CloseHandle(process);
+    return texts;
+}
+
+std::vector<std::string> MenuResourceTexts(const char* file, UINT id) {
+    std::vector<std::string> texts;
+    const HMODULE module = ::LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) {
+        return texts;
+    }
+    if (const HMENU menu = ::LoadMenuW(module, MAKEINTRESOURCEW(id))) {
+        const HMENU popup = ::GetSubMenu(menu, 0);
+        const int count = popup != nullptr ? ::GetMenuItemCount(popup) : 0;
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            ::GetMenuStringW(popup, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            texts.push_back(Utf8(text));
+        }
+        ::DestroyMenu(menu);
+    }
+    ::FreeLibrary(module);
+    return texts;
+}
+
 std::vector<std::string> NotificationTips() {
     std::vector<std::string> tips;
     for (HWND tooltip : TopLevelWindows(TOOLTIPS_CLASSA)) {
@@ -290,9 +360,9 @@ bool KeepLibraryLoaded(DWORD pid, const char* library) {
         RemoteBuffer name(process, size);
         // kernel32 lies at the same address in every process of a session, so the address of
         // LoadLibraryA here is its address there.
-        const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"),
-                                                          "LoadLibraryA")));
+        const auto loadLibrary =
+            reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
+                ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
         if (name.Valid() && name.Write(0, library, size) && loadLibrary != nullptr) {
             HANDLE thread =
                 ::CreateRemoteThread(process, nullptr, 0, loadLibrary, name.At(0), 0, nullptr);

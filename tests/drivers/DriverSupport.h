@@ -43,6 +43,14 @@ bool PopupMenuShown();
 // out of the shell's process. Tooltips it keeps for icons already removed are left out.
 std::vector<std::string> NotificationTips();
 
+// The texts of a tab control of another process, read over there, as UTF-8.
+std::vector<std::string> TabTexts(HWND tabs);
+
+// The item texts of the first pop-up of a menu resource of a program, as UTF-8 (separators
+// empty), in the language the resource loader picks for this process, which is the one it
+// picks for the program itself (the system reads no other process's menus).
+std::vector<std::string> MenuResourceTexts(const char* file, UINT id);
+
 // The system's text for an error code, as a message box built from it shows it.
 std::string SystemErrorText(DWORD code);
 

@@ -8,6 +8,8 @@
 // 0 done, 1 window missing or the call failed or timed out, 2 usage.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +53,9 @@ int Usage() {
         "  boxes [S] [keep]         wait for message boxes, print caption|text|topmost,\n"
         "                           answer them unless keep\n"
         "  menu [S]                 wait for a pop-up menu of another process\n"
+        "  menu-resource FILE ID    the items of a program's menu as this locale loads them,\n"
+        "                           one a line (UTF-8)\n"
+        "  tabs                     the tabs of the window's tab control, one a line (UTF-8)\n"
         "  error-text CODE          the system's text for an error code, on one line\n"
         "  soak COUNT BATTERY_DIR [SWITCH_EVERY [SAMPLE_EVERY]]\n"
         "                           COUNT applies; every SWITCH_EVERY-th flips the fake\n"
@@ -353,6 +358,23 @@ int Run(const Options& options, const std::vector<std::string>& args) {
         const bool shown = PopupMenuShown();
         std::printf("%s\n", shown ? "open" : "none");
         return shown ? 0 : 1;
+    }
+    if (command == "menu-resource" && args.size() == 3) {
+        const auto texts = MenuResourceTexts(arg(1, ""), Number(arg(2, "0")));
+        for (const std::string& text : texts) {
+            std::printf("%s\n", text.c_str());
+        }
+        return texts.empty() ? 1 : 0;
+    }
+    if (command == "tabs") {
+        HWND window = FindTray(options);
+        HWND tabs =
+            window != nullptr ? ::FindWindowExA(window, nullptr, WC_TABCONTROLA, nullptr) : nullptr;
+        const auto texts = tabs != nullptr ? TabTexts(tabs) : std::vector<std::string>{};
+        for (const std::string& text : texts) {
+            std::printf("%s\n", text.c_str());
+        }
+        return texts.empty() ? 1 : 0;
     }
     if (command == "error-text" && args.size() == 2) {
         std::printf("%s\n", OneLine(SystemErrorText(Number(arg(1, "0")))).c_str());

@@ -198,6 +198,11 @@ def soak_table(report, runs):
     return growth
 
 
+def samples_line(name, samples):
+    return (f"\nSamples ({name}): " + ", ".join(
+        f"{s['apply']}: {s['handles']} h / {s['private'] // 1024} KB" for s in samples) + "\n")
+
+
 def bench_soak(t, o, report):
     report.append("## Soak\n")
     report.append(f"Every {o.switch_every}th apply is a change of power source "
@@ -212,11 +217,12 @@ def bench_soak(t, o, report):
         report.append(f"### {o.reload_soak} applies, the power library loaded and freed at "
                       "every operation\n")
         soak_table(report, runs)
-        report.append("")
+        report.append(samples_line("tray", runs["Halvik.exe"][0]))
+        if not runs["Halvik.exe"][1]:
+            report.append("The tray stopped answering during this soak.\n")
     restart(t, o)
-    # The emulated power library cannot be loaded and freed more than about a thousand times
-    # in one process; kept loaded in both programs, as Windows keeps its own, the soak measures
-    # the programs themselves.
+    # Kept loaded in both programs, as Windows keeps its own, the soak measures the programs
+    # themselves without the cost of the loads.
     for window_class in ("TvPMClass", BASELINE):
         t.drive("--class", window_class, "keep-loaded", "powrprof.dll")
     began = time.monotonic()
@@ -226,8 +232,7 @@ def bench_soak(t, o, report):
     report.append(f"### {o.applies} applies, the power library kept loaded\n")
     report.append(f"{took:.0f} s for the tray.\n")
     growth = soak_table(report, {"Halvik.exe": tray, "baseline": base})
-    report.append("\nSamples (tray): " + ", ".join(
-        f"{s['apply']}: {s['handles']} h / {s['private'] // 1024} KB" for s in tray[0]) + "\n")
+    report.append(samples_line("tray", tray[0]))
     if len(growth) == 2:
         report.append(f"Growth of the tray beyond the baseline: "
                       f"**{growth['Halvik.exe'] - growth['baseline']:.1f} KB per 1000 "

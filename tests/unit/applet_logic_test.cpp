@@ -8,7 +8,9 @@
 #include "applet/logic/HelpIds.h"
 #include "applet/logic/HibernateRules.h"
 #include "applet/logic/ProgressRules.h"
-#include "applet/logic/TextCut.h"
+#include "LeadBytes.h"
+#include "framework/TextCut.h"
+#include "store/PowerSaveMode.h"
 
 namespace applet {
 namespace {
@@ -33,14 +35,25 @@ TEST(CplTable, TheWideStartIsLeftToTheDoubleClick) {
 
 TEST(CplTable, ItemTextsSplitAndFitTheirFields) {
     const CplTexts texts =
-        SplitCplTexts("Power Management\nConfigures Power Management Utility Settings.\n");
+        SplitCplTexts("Power Management\nConfigures Power Management Utility Settings.\n", nullptr);
     EXPECT_EQ(texts.name, "Power Management");
     EXPECT_EQ(texts.info, "Configures Power Management Utility Settings.");
     EXPECT_EQ(texts.helpFile, "");
-    const CplTexts longer = SplitCplTexts(std::string(40, 'n') + "\n" + std::string(70, 'i'));
+    const CplTexts longer =
+        SplitCplTexts(std::string(40, 'n') + "\n" + std::string(70, 'i'), nullptr);
     EXPECT_EQ(longer.name.size(), kCplNameSize - 1);
     EXPECT_EQ(longer.info.size(), kCplInfoSize - 1);
-    EXPECT_TRUE(SplitCplTexts("").name.empty());
+    EXPECT_TRUE(SplitCplTexts("", nullptr).name.empty());
+}
+
+TEST(CplTable, DoubleByteItemTextsAreCutBetweenCharacters) {
+    // "電源管理" (power management) in code page 932 is 8 bytes; four times over it is 32.
+    const std::string name = "\x93\x64\x8C\xB9\x8A\xC7\x97\x9D";
+    const CplTexts texts =
+        SplitCplTexts(name + name + name + name + "\n" + std::string(62, 'i') + "\x8A\xC7",
+                      testing_support::IsCp932LeadByte);
+    EXPECT_EQ(texts.name, name + name + name + name.substr(0, 6)) << "30 bytes, not 31";
+    EXPECT_EQ(texts.info, std::string(62, 'i')) << "the last character would need 64 bytes";
 }
 
 TEST(AlarmTexts, NotificationWordsAndTheirComma) {
@@ -169,6 +182,9 @@ TEST(HelpIds, SharedStrings) {
 
 namespace applet {
 namespace {
+
+using framework::CutToBytes;
+using store::kModeNameLimit;
 
 TEST(TextCut, NamesAreCutWithoutSplittingADoubleByteCharacter) {
     const auto none = [](unsigned char) { return false; };

@@ -1,4 +1,5 @@
-// Bounded formatting, the command-line tail and list splitting, without Windows.
+// Bounded formatting, cutting narrow text, the command-line tail and list splitting, without
+// Windows.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +8,9 @@
 
 #include "framework/BoundedFormat.h"
 #include "framework/CommandLine.h"
+#include "framework/TextCut.h"
 #include "framework/TextList.h"
+#include "LeadBytes.h"
 
 using namespace framework;
 
@@ -66,6 +69,54 @@ TEST(FinishFormatted, DropsAHighSurrogateWhosePartnerWasCut) {
     EXPECT_EQ(cut[2], L'\0');
     wchar_t whole[5] = {L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'b', L'c'};
     EXPECT_EQ(FinishFormatted(std::span<wchar_t>(whole), -1), 4u) << "a whole pair stays";
+}
+
+// "アイ" (katakana a, i) in code page 932: each starts with 0x83, and the trail byte of the
+// first is 0x41, an ASCII "A".
+constexpr char kKatakanaA[] = "\x83\x41";
+constexpr char kKatakanaI[] = "\x83\x43";
+
+TEST(TextCut, DoubleByteCharactersStayWhole) {
+    const LeadBytePredicate sjis = testing_support::IsCp932LeadByte;
+    const std::string text = std::string("ab") + kKatakanaA + kKatakanaI + "c";
+    EXPECT_EQ(CutToBytes(text, 3, sjis), "ab") << "the 3rd byte starts a character";
+    EXPECT_EQ(CutToBytes(text, 4, sjis), std::string("ab") + kKatakanaA);
+    EXPECT_EQ(CutToBytes(text, 5, sjis), std::string("ab") + kKatakanaA);
+    EXPECT_EQ(CutToBytes(text, 7, sjis), text);
+    EXPECT_EQ(CutToBytes(text, 100, sjis), text);
+    EXPECT_EQ(CutToBytes(text, 0, sjis), "");
+    // A single-byte code page cuts anywhere.
+    EXPECT_EQ(CutToBytes(text, 3, nullptr), "ab\x83");
+    // A trail byte in the lead range is not taken for the start of a character.
+    const std::string trailLikeLead = "\x88\x9F\x88\x9F"; // two kanji, trail 0x9F
+    EXPECT_EQ(CutToBytes(trailLikeLead, 3, sjis), "\x88\x9F");
+    // A damaged text ending in a lead byte: the lone byte is kept when it fits.
+    EXPECT_EQ(CutToBytes("a\x83", 2, sjis), "a\x83");
+}
+
+TEST(TextCut, WhatAFormatterLeftOfACutCharacterGoes) {
+    const LeadBytePredicate sjis = testing_support::IsCp932LeadByte;
+    const std::string whole = std::string("ab") + kKatakanaA;
+    EXPECT_EQ(WholeCharacterBytes(whole, sjis), 4u);
+    EXPECT_EQ(WholeCharacterBytes(whole.substr(0, 3), sjis), 2u) << "half a character";
+    // A trail byte in the lead range at the end is the end of a whole character.
+    EXPECT_EQ(WholeCharacterBytes("\x88\x9F", sjis), 2u);
+    EXPECT_EQ(WholeCharacterBytes("ab\x83", nullptr), 3u);
+    EXPECT_EQ(WholeCharacterBytes("", sjis), 0u);
+}
+
+TEST(TextCut, FieldsAreFilledAndTerminated) {
+    char field[6];
+    std::memset(field, 'x', sizeof field);
+    const std::string text = std::string("abcd") + kKatakanaA;
+    CopyToField(field, text, testing_support::IsCp932LeadByte);
+    EXPECT_STREQ(field, "abcd") << "5 bytes of room, the character needs the 5th and 6th";
+    CopyToField(field, text, nullptr);
+    EXPECT_STREQ(field, "abcd\x83");
+    CopyToField(field, "abcdef", nullptr, 2);
+    EXPECT_STREQ(field, "ab") << "a limit below the field's size";
+    CopyToField(field, "", nullptr);
+    EXPECT_STREQ(field, "");
 }
 
 TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt) {

@@ -15,6 +15,7 @@
 #include "tray/logic/TimerDispatch.h"
 #include "tray/logic/Tooltip.h"
 #include "tray/logic/TrayIds.h"
+#include "LeadBytes.h"
 
 using namespace tray;
 
@@ -81,6 +82,33 @@ TEST(Tooltip, EveryOccurrenceOfTheNameIsReplaced) {
     EXPECT_EQ(FitTooltip(text, "Long Name"), "Lon... / " + std::string(42, '-') + " / Lon...");
     EXPECT_EQ(FitTooltip("short", "short"), "short");
     EXPECT_EQ(FitTooltip(std::string(80, 'y'), ""), std::string(80, 'y'));
+}
+
+TEST(Tooltip, DoubleByteNamesAreCutBetweenCharacters) {
+    const framework::LeadBytePredicate sjis = testing_support::IsCp932LeadByte;
+    // "長時間駆動モード" (long life mode): 8 characters, 16 bytes in code page 932.
+    const std::string name = "\x92\xB7\x8E\x9E\x8A\xD4\x8B\xEC\x93\xAE\x83\x82\x81\x5B\x83\x68";
+    // 52 bytes of frame: 11 left for the name, 8 before the dots, which is 4 characters.
+    const std::string frame(52, 'x');
+    EXPECT_EQ(FitTooltip(frame + name, name, sjis), frame + name.substr(0, 8) + "...");
+    // 53 bytes of frame: 7 before the dots, so only 3 characters; the tip is 62 bytes.
+    const std::string tip = FitTooltip(std::string(53, 'x') + name, name, sjis);
+    EXPECT_EQ(tip, std::string(53, 'x') + name.substr(0, 6) + "...");
+    EXPECT_EQ(tip.size(), kTipLength - 1);
+    // Room for 3 bytes without dots: one character.
+    EXPECT_EQ(FitTooltip(std::string(60, 'x') + name, name, sjis),
+              std::string(60, 'x') + name.substr(0, 2));
+}
+
+TEST(Tooltip, ANameIsOnlyFoundWhereACharacterStarts) {
+    const framework::LeadBytePredicate sjis = testing_support::IsCp932LeadByte;
+    // "ア" is 0x83 0x41: its trail byte reads as "A", the start of the name "AB".
+    // 64 bytes: the name loses one.
+    const std::string text = std::string("\x83") + "AB" + std::string(59, '-') + "AB";
+    EXPECT_EQ(FitTooltip(text, "AB", sjis),
+              std::string("\x83") + "AB" + std::string(59, '-') + "A");
+    // Without the code page's rule the false match is replaced too.
+    EXPECT_EQ(FitTooltip(text, "AB"), std::string("\x83") + "A" + std::string(59, '-') + "A");
 }
 
 TEST(Tooltip, ResourceFormatsCannotReadPastTheirArguments) {

@@ -1,7 +1,9 @@
 // Our libraries loaded and freed many times in one process, as the tray loads the power library
-// at every apply: nothing of the process runs out (TLS indexes and handles, which the static
+// at every apply and the Control Panel the applet each time it lists its items: nothing of the process runs out (TLS indexes and handles, which the static
 // run-time used to keep some of per load) and the library still answers at the end.
 #include <windows.h>
+
+#include <cpl.h>
 
 #include <gtest/gtest.h>
 
@@ -29,18 +31,45 @@ std::uintptr_t NextHandleValue() {
     return reinterpret_cast<std::uintptr_t>(event);
 }
 
-void ReloadMany(const std::string& name) {
+// What a caller does with the library between its load and its free.
+using Use = void (*)(HMODULE);
+
+void ReloadMany(const std::string& name, Use use = nullptr) {
     // The first load may start a system library for good (user32 keeps an index of its own).
-    ::FreeLibrary(::LoadLibraryA(name.c_str()));
+    {
+        HMODULE first = ::LoadLibraryA(name.c_str());
+        if (first && use) {
+            use(first);
+        }
+        ::FreeLibrary(first);
+    }
     const DWORD before = NextFreeTlsIndex();
     const std::uintptr_t handleBefore = NextHandleValue();
     for (int i = 0; i < kLoads; ++i) {
         HMODULE module = ::LoadLibraryA(name.c_str());
         ASSERT_NE(module, nullptr) << name << " load " << i << " error " << ::GetLastError();
+        if (use) {
+            use(module);
+        }
         ::FreeLibrary(module);
     }
     EXPECT_EQ(NextFreeTlsIndex(), before) << name;
     EXPECT_EQ(NextHandleValue(), handleBefore) << name;
+}
+
+// The Control Panel's pattern each time it lists its items: load, initialise, ask for the
+// item, exit, free.
+void ListAppletItem(HMODULE cpl) {
+    using CplFn = LONG(APIENTRY*)(HWND, UINT, LPARAM, LPARAM);
+    const auto entry = framework::ProcAddress<CplFn>(cpl, "CPlApplet");
+    ASSERT_NE(entry, nullptr);
+    ASSERT_EQ(entry(nullptr, CPL_INIT, 0, 0), 1);
+    ASSERT_EQ(entry(nullptr, CPL_GETCOUNT, 0, 0), 1);
+    NEWCPLINFOA info = {};
+    entry(nullptr, CPL_NEWINQUIRE, 0, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.hIcon, nullptr);
+    ::DestroyIcon(info.hIcon);
+    entry(nullptr, CPL_EXIT, 0, 0);
 }
 
 TEST(LibraryReload, NotebookLibrariesGiveBackWhatTheyTake) {
@@ -58,6 +87,10 @@ TEST(LibraryReload, NotebookLibrariesGiveBackWhatTheyTake) {
 
 TEST(LibraryReload, InstallerLibraryGivesBackWhatItTakes) {
     ReloadMany(TOBRINEL_PATH);
+}
+
+TEST(LibraryReload, AppletGivesBackWhatItTakes) {
+    ReloadMany(VUMO_PATH, ListAppletItem);
 }
 
 } // namespace

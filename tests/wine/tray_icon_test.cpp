@@ -118,6 +118,23 @@ TEST_F(TrayIcon, CreationAddsTheFirstGenerationRecordWithATipOf63Bytes) {
     EXPECT_EQ(::GetWindowTextLengthA(icon.Hwnd()), 0);
 }
 
+// Run with a Japanese system locale (code page 932).
+TEST_F(TrayIcon, JapaneseTipIsCutBetweenCharacters) {
+    ASSERT_EQ(::GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
+    CSystemTray icon(shell.Fn());
+    // "ア" (0x83 0x41) 40 times: the 63rd byte would be the lead byte of the 32nd.
+    std::string tip;
+    for (int i = 0; i < 40; ++i) {
+        tip += "\x83\x41";
+    }
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, tip.c_str(), SomeIcon(), tray::kTrayIconId));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].tip, tip.substr(0, 62)) << "31 whole characters, not 31 and a half";
+    // One byte before them: 63 bytes hold it and 31 characters.
+    ASSERT_TRUE(icon.SetTooltipText(("x" + tip).c_str()));
+    EXPECT_EQ(shell.calls.back().tip, "x" + tip.substr(0, 62));
+}
+
 TEST_F(TrayIcon, WithoutAnOwnerTheIconsOwnWindowGetsTheNotifications) {
     CSystemTray icon(shell.Fn());
     ASSERT_TRUE(icon.Create(nullptr, kCallback, "", SomeIcon(), tray::kTrayIconId));

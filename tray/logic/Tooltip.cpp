@@ -29,7 +29,8 @@ std::string FormatResourceText(std::string_view format,
     return out;
 }
 
-std::string FitTooltip(std::string text, std::string_view name) {
+std::string FitTooltip(std::string text, std::string_view name,
+                       framework::LeadBytePredicate isLeadByte) {
     if (text.size() <= kTipLength || name.empty()) {
         return text;
     }
@@ -42,18 +43,25 @@ std::string FitTooltip(std::string text, std::string_view name) {
     if (keep < 0) {
         shortName = "...";
     } else if (keep <= 3) {
-        shortName = std::string(name.substr(0, static_cast<std::size_t>(keep)));
+        shortName = framework::CutToBytes(name, static_cast<std::size_t>(keep), isLeadByte);
     } else {
-        shortName = std::string(name.substr(0, static_cast<std::size_t>(keep - 3))) + "...";
+        shortName =
+            framework::CutToBytes(name, static_cast<std::size_t>(keep - 3), isLeadByte) + "...";
     }
+    // Character by character: in a double-byte code page a trail byte can look like the start
+    // of the name.
     std::string out;
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(name, from)) != std::string::npos;
-         from = at + name.size()) {
-        out.append(text, from, at - from);
-        out += shortName;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, name.size(), name) == 0) {
+            out += shortName;
+            at += name.size();
+            continue;
+        }
+        const bool lead = isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(text[at]));
+        const std::size_t width = lead && at + 1 < text.size() ? 2 : 1;
+        out.append(text, at, width);
+        at += width;
     }
-    out.append(text, from, std::string::npos);
     return out;
 }
 
@@ -64,7 +72,7 @@ std::string BuildTooltip(const TooltipParts& parts) {
         return FormatResourceText(parts.readOnlyFormat, {power}, percent);
     }
     return FitTooltip(FormatResourceText(parts.modeFormat, {power, parts.modeName}, percent),
-                      parts.modeName);
+                      parts.modeName, parts.isLeadByte);
 }
 
 } // namespace tray

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/TextCut.h"
+
 namespace tray {
 
 // The shell's tip buffer holds 64 bytes with the terminator.
@@ -19,8 +21,11 @@ std::string FormatResourceText(std::string_view format,
                                std::initializer_list<std::string_view> texts, int number);
 
 // When `text` is longer than the tip, the name is shortened by the overflow (with "..." when
-// there is room for it) and every occurrence of the full name in the text is replaced.
-std::string FitTooltip(std::string text, std::string_view name);
+// there is room for it) and every occurrence of the full name in the text is replaced. Lengths
+// are bytes of the ANSI code page: the name is never cut inside a double-byte character, and
+// an occurrence only counts where a character starts.
+std::string FitTooltip(std::string text, std::string_view name,
+                       framework::LeadBytePredicate isLeadByte = nullptr);
 
 struct TooltipParts {
     bool readOnly = false;
@@ -31,6 +36,7 @@ struct TooltipParts {
     std::string_view modeFormat;     // string 138: power word, mode name, percent
     std::string_view readOnlyFormat; // string 139: power word, percent
     std::string_view modeName;       // the mode in force (not read in read-only mode)
+    framework::LeadBytePredicate isLeadByte = nullptr; // of the code page the texts are in
 };
 
 std::string BuildTooltip(const TooltipParts& parts);
