@@ -51,15 +51,21 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; The language chosen in the dialog (or the system's, in silent mode) is kept for the
+; uninstaller and offered first by an upgrade; it goes with the uninstall entry.
+!define MUI_LANGDLL_REGISTRY_ROOT HKLM
+!define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MUI_LANGDLL_REGISTRY_VALUENAME "Language"
+!define MUI_LANGDLL_ALLLANGUAGES
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
-
-LangString NeedAdmin ${LANG_ENGLISH} "Administrator rights are needed to install or remove ${PRODUCT}. Run the set-up again as an administrator."
-LangString StillRunning ${LANG_ENGLISH} "$0 is still running and cannot be replaced. Close it and run the set-up again."
-LangString NoNotebook ${LANG_ENGLISH} "The notebook's own libraries (Zelnor.dll, Sarnesh.dll, VodovEriz.dll, PORTAX.DLL) are missing from the system folder. ${PRODUCT} is installed but not started; it starts at the next logon once they are there."
+!include "${__FILEDIR__}\Languages.nsh"
+!insertmacro MUI_RESERVEFILE_LANGDLL
 
 Var started ; the programs to start again at the end: 1 when the notebook's libraries are there
 
@@ -131,6 +137,10 @@ FunctionEnd
 !macroend
 
 Function .onInit
+    ; Silent, the system language decides (NSIS has picked it), not an earlier choice.
+    ${IfNot} ${Silent}
+        !insertmacro MUI_LANGDLL_DISPLAY
+    ${EndIf}
     !insertmacro REQUIRE_ADMIN
 FunctionEnd
 
@@ -191,6 +201,8 @@ Section "${PRODUCT}" SecSuite
     WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    ; The pages save the language only when they are shown; a silent set-up saves it here.
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Language" "$LANGUAGE"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -213,6 +225,7 @@ Section "${PRODUCT}" SecSuite
 SectionEnd
 
 Function un.onInit
+    !insertmacro MUI_UNGETLANGUAGE
     !insertmacro REQUIRE_ADMIN
 FunctionEnd
 

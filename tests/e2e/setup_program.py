@@ -16,6 +16,7 @@ from traye2e import (APP_DIR, MACHINE_POWERCFG, TERVANE_MACHINE, TERVANE_USER,  
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Power Management"
 RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 SWITCHER_CLASS = "The Dialog of Pivora"
+CONTROL_PANEL_CLASS = "Shell_Control_WndClass"
 PROGRAM_FILES = ("Halvik.exe", "Pivora.exe", "Tobrinel.dll", "Uninstall.exe")
 SYSTEM_FILES = ("Vumo.cpl", "Tobrinel.dll")
 NOTEBOOK_FILES = ("Zelnor.dll", "Sarnesh.dll", "PORTAX.DLL", "VodovEriz.dll", "VoVOZI.dll",
@@ -132,7 +133,15 @@ def main():
         expect(applied, "nothing applied")
         expect_equal(applied[0]["result"], expected_effect(ac_mode, 0), "mains mode applied")
 
-    with t.case("control.exe Vumo.cpl opens the applet"):
+    with t.case("the Control Panel lists the applet once; control.exe Vumo.cpl opens it"):
+        panel = t.start_program("explorer", "/desktop=shell", "control.exe", seconds=120,
+                                battery=True)
+        status, out = t.wine(t.driver, "--class", CONTROL_PANEL_CLASS, "list-items", "40",
+                             seconds=60)
+        items = out.splitlines()
+        expect_equal(items.count("Power Management"), 1, f"Control Panel items {items}")
+        t.drive("--class", CONTROL_PANEL_CLASS, "close", check=False)
+        t.wait_exit(panel, 30)
         control = t.start_program("explorer", "/desktop=shell", "control.exe", "Vumo.cpl",
                                   seconds=120, battery=True)
         t.drive("--class", "#32770", "wait-window", "40", seconds=60)
@@ -164,8 +173,15 @@ def main():
         t.uninstall()
         t.expect_removed(scheme)
 
-    with t.case("removal of a half-removed installation with the tray not running"):
+    with t.case("a silent set-up takes the system language; removal of a half-removed "
+                "installation with the tray not running"):
+        # A new server under the German locale: the system language Wine reports follows it.
+        t.kill_server()
+        t.env["LC_ALL"] = t.env["LANG"] = "de_DE.UTF-8"
+        t.start_server()
         t.install()
+        expect_equal(t.reg_values(UNINSTALL).get("Language"), ("REG_SZ", "1031"),
+                     "language of the set-up")
         t.wait_window("TvPMClass")
         scheme = t.power_management_scheme()
         t.drive("exit")
