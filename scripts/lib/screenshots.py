@@ -19,6 +19,7 @@ MENU_CLASS = "#32768"
 # Where the pointer is when the tray's menus open: above the notification area, as a click on
 # the icon would leave it.
 NEAR_ICON = (700, 560)
+DESKTOP_CORNER = (800, 600)
 
 
 def add_shot_arguments(parser):
@@ -32,11 +33,11 @@ class Screenshots(SetupE2E, AppletE2E):
         expect(len(out) == 4, f"no window of class {class_name}")
         return tuple(int(n) for n in out)
 
-    def picture(self, name, rect, margin=0, extend_to=None):
-        """The screen cut to rect (grown by margin, or up to the corner extend_to) as a
-        palette PNG in the output folder."""
+    def picture(self, name, rect, grow=(0, 0), extend_to=None):
+        """The screen cut to rect (grown by grow left and up, or up to the corner extend_to)
+        as a palette PNG in the output folder."""
         x, y, w, h = rect
-        x, y, w, h = x - margin, y - margin, w + 2 * margin, h + 2 * margin
+        x, y, w, h = x - grow[0], y - grow[1], w + grow[0], h + grow[1]
         if extend_to:
             w, h = max(w, extend_to[0] - x), max(h, extend_to[1] - y)
         raw = self.screenshot(name)
@@ -52,7 +53,7 @@ class Screenshots(SetupE2E, AppletE2E):
         self.drive("menu", "10")
         time.sleep(0.7)
         # The menu with the corner of the taskbar it belongs to.
-        self.picture(name, self.rect(MENU_CLASS), margin=10, extend_to=(800, 600))
+        self.picture(name, self.rect(MENU_CLASS), grow=(160, 16), extend_to=DESKTOP_CORNER)
         self.focus_desktop()
         self.xdotool("key", "Escape")
         time.sleep(0.5)
@@ -70,24 +71,14 @@ def main():
     t = Screenshots(__doc__, add_shot_arguments)
     os.makedirs(t.options.out, exist_ok=True)
     t.prepare()
-    t.set_battery(ac=True, percent=100)
+    t.set_battery(ac=True, percent=85)
 
     with t.case("installed by the set-up programs"):
         status, out = t.wine(r"C:\NotebookEmulatorSetup.exe", "/S", seconds=60)
         expect(status == 0, f"notebook set-up: {status} {out.strip()}")
         t.install()
         t.wait_window("TvPMClass")
-        # The switcher again in debug mode, where F12 stands in for the notebook's key.
         t.wait_window(SWITCHER_CLASS)
-        t.wine(APP_DIR + r"\Pivora.exe", "close", seconds=30, battery=True)
-        t.drive("--class", SWITCHER_CLASS, "wait-gone", "20", check=False)
-        t.start_program(APP_DIR + r"\Pivora.exe", "debug", seconds=900, battery=True)
-        t.wait_window(SWITCHER_CLASS)
-        time.sleep(4)  # its start-up popup hides again
-
-    with t.case("the tray's menus"):
-        t.tray_menu("lbuttondown", "tray-modes.png")
-        t.tray_menu("rbuttonup", "tray-commands.png")
 
     with t.case("the applet's pages"):
         t.open_applet()
@@ -99,7 +90,7 @@ def main():
         t.keys("Left", "Left", "Left", "Left")
 
     with t.case("a mode's properties and its grid"):
-        t.keys("alt+w", "Tab", "Tab", "space")  # Details... of the mains mode in force
+        t.keys("alt+b", "Tab", "Tab", "space")  # Details... of the battery mode in force
         time.sleep(1.5)
         t.picture("properties-general.png", t.rect(DIALOG_CLASS))
         t.keys("Right")
@@ -108,12 +99,29 @@ def main():
         t.keys("Escape")
         t.close_applet()
 
+    with t.case("the tray's menus"):
+        # On battery, where the menu of modes has more than one.
+        t.set_battery(ac=False, percent=60)
+        t.drive("power-status")
+        time.sleep(1)
+        t.tray_menu("lbuttondown", "tray-modes.png")
+        t.tray_menu("rbuttonup", "tray-commands.png")
+        t.set_battery(ac=True, percent=85)
+        t.drive("power-status")
+
     with t.case("the switcher's popup on mains and on battery"):
+        # The switcher again in debug mode, where F12 stands in for the notebook's key (its
+        # applet's pictures come first: with it running, typed keys did not reach the applet).
+        t.wine(APP_DIR + r"\Pivora.exe", "close", seconds=30, battery=True)
+        t.drive("--class", SWITCHER_CLASS, "wait-gone", "20", check=False)
+        t.start_program(APP_DIR + r"\Pivora.exe", "debug", seconds=900, battery=True)
+        t.wait_window(SWITCHER_CLASS)
+        time.sleep(4)  # its start-up popup hides again
         t.popup("switcher-mains.png")
         t.set_battery(ac=False, percent=40)
         time.sleep(2)
         t.popup("switcher-battery.png")
-        t.set_battery(ac=True, percent=100)
+        t.set_battery(ac=True, percent=85)
 
     t.drive("exit", check=False)
     sys.exit(t.finish())
