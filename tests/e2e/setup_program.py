@@ -191,6 +191,18 @@ def main():
         t.uninstall()
         t.expect_removed(scheme)
 
+    with t.case("the emulated notebook's removal takes its libraries, state and entry"):
+        status, out = t.wine(r"C:\windows\NotebookEmulatorUninstall.exe", "/S", seconds=60)
+        expect_equal(status, 0, f"exit status ({out.strip()})")
+        entry = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Notebook Emulator"
+        end = time.monotonic() + 45
+        while time.monotonic() < end and t.reg_values(entry):
+            time.sleep(0.5)
+        left = [n for n in NOTEBOOK_FILES if os.path.exists(t.system32(n))]
+        expect_equal(left, [], "libraries left")
+        expect_equal(t.reg_values(entry), {}, "its uninstall entry")
+        expect_equal(t.reg_query(r"HKLM\Software\Notebook Emulator"), {}, "its state")
+
     sys.exit(t.finish())
 
 
