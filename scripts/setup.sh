@@ -27,6 +27,7 @@ have clang++ || need+=(clang)
 have cmake || need+=(cmake)
 have unshare || need+=(util-linux)
 have python3 || need+=(python3)
+have makensis || need+=(nsis)
 # Wine takes the system language from LC_ALL alone (no glibc locale needed); the Japanese,
 # Korean and Chinese dialogs need a font with their glyphs, which Wine finds through
 # fontconfig when the fonts its substitutes name ("MS UI Gothic" and the like) are missing.

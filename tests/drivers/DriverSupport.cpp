@@ -234,6 +234,45 @@ std::vector<std::string> TabTexts(HWND tabs) {
     return texts;
 }
 
+std::vector<std::string> ListViewTexts(HWND list) {
+    std::vector<std::string> texts;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(list, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                       PROCESS_QUERY_INFORMATION,
+                                   FALSE, pid);
+    if (process == nullptr) {
+        return texts;
+    }
+    {
+        constexpr SIZE_T kTextOffset = 256;
+        constexpr int kTextChars = 256;
+        RemoteBuffer remote(process, kTextOffset + kTextChars * sizeof(wchar_t));
+        DWORD_PTR count = 0;
+        ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                              &count);
+        for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
+            LVITEMW item{};
+            item.iSubItem = 0;
+            item.pszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
+            item.cchTextMax = kTextChars;
+            const wchar_t empty = 0;
+            DWORD_PTR length = 0;
+            wchar_t text[kTextChars + 1] = {};
+            if (remote.Write(0, &item, sizeof item) &&
+                remote.Write(kTextOffset, &empty, sizeof empty) &&
+                ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, i,
+                                      reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
+                                      kSendTimeoutMs, &length) &&
+                remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
+                texts.push_back(Utf8(text));
+            }
+        }
+    }
+    ::CloseHandle(process);
+    return texts;
+}
+
 std::vector<std::string> MenuResourceTexts(const char* file, UINT id) {
     std::vector<std::string> texts;
     const HMODULE module = ::LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);

@@ -46,6 +46,9 @@ std::vector<std::string> NotificationTips();
 // The texts of a tab control of another process, read over there, as UTF-8.
 std::vector<std::string> TabTexts(HWND tabs);
 
+// The item texts of a list view of another process (the Control Panel's applets), as UTF-8.
+std::vector<std::string> ListViewTexts(HWND list);
+
 // The item texts of the first pop-up of a menu resource of a program, as UTF-8 (separators
 // empty), in the language the resource loader picks for this process, which is the one it
 // picks for the program itself (the system reads no other process's menus).

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DriverSupport.h"
@@ -46,6 +47,7 @@ int Usage() {
         "  wait-foreground TITLE [S] wait until a window so titled has the foreground;\n"
         "                           print the local time it was seen (hh:mm:ss.mmm)\n"
         "  pid                      the window's process id\n"
+        "  rect                     the window's rectangle on the screen: X Y WIDTH HEIGHT\n"
         "  stats                    handles, memory and CPU time of the window's process\n"
         "  keep-loaded LIBRARY      load the library once more in the window's process,\n"
         "                           so that it stays loaded there\n"
@@ -56,6 +58,8 @@ int Usage() {
         "  menu-resource FILE ID    the items of a program's menu as this locale loads them,\n"
         "                           one a line (UTF-8)\n"
         "  tabs                     the tabs of the window's tab control, one a line (UTF-8)\n"
+        "  list-items [S]           wait for the window's list view to fill, print its items,\n"
+        "                           one a line (UTF-8)\n"
         "  error-text CODE          the system's text for an error code, on one line\n"
         "  soak COUNT BATTERY_DIR [SWITCH_EVERY [SAMPLE_EVERY]]\n"
         "                           COUNT applies; every SWITCH_EVERY-th flips the fake\n"
@@ -332,6 +336,15 @@ int Run(const Options& options, const std::vector<std::string>& args) {
         std::printf("%lu\n", pid);
         return pid != 0 ? 0 : 1;
     }
+    if (command == "rect") {
+        HWND window = FindTray(options);
+        RECT r{};
+        if (window == nullptr || !::GetWindowRect(window, &r)) {
+            return 1;
+        }
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
     if (command == "stats") {
         return Stats(options);
     }
@@ -371,6 +384,28 @@ int Run(const Options& options, const std::vector<std::string>& args) {
         HWND tabs =
             window != nullptr ? ::FindWindowExA(window, nullptr, WC_TABCONTROLA, nullptr) : nullptr;
         const auto texts = tabs != nullptr ? TabTexts(tabs) : std::vector<std::string>{};
+        for (const std::string& text : texts) {
+            std::printf("%s\n", text.c_str());
+        }
+        return texts.empty() ? 1 : 0;
+    }
+    if (command == "list-items") {
+        // The list fills while the window runs (the Control Panel loads applet after applet):
+        // the texts once the count has stayed the same for half a second.
+        const std::int64_t end =
+            NowMicroseconds() + static_cast<std::int64_t>(std::atof(arg(1, "10")) * 1e6);
+        std::vector<std::string> texts;
+        std::size_t steady = 0;
+        while (NowMicroseconds() < end && steady < 5) {
+            HWND window = FindTray(options);
+            HWND list = window != nullptr
+                            ? ::FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr)
+                            : nullptr;
+            auto now = list != nullptr ? ListViewTexts(list) : std::vector<std::string>{};
+            steady = !now.empty() && now.size() == texts.size() ? steady + 1 : 0;
+            texts = std::move(now);
+            ::Sleep(100);
+        }
         for (const std::string& text : texts) {
             std::printf("%s\n", text.c_str());
         }

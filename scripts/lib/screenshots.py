@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""The README's pictures, taken from a real run: a fresh prefix, the emulated notebook's set-up,
+the suite's set-up (which starts the tray and the switcher), then the tray's menus, the
+applet's pages, a mode's properties with the grid, and the switcher's popup on mains and on
+battery. Each picture is cut to its window and reduced to a small palette."""
+
+import os
+import subprocess
+import sys
+import time
+
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(root, "tests", "e2e"))
+from applet_control import DIALOG_CLASS, AppletE2E  # noqa: E402
+from setup_program import SWITCHER_CLASS, SetupE2E, add_arguments  # noqa: E402
+from traye2e import APP_DIR, expect  # noqa: E402
+
+MENU_CLASS = "#32768"
+# Where the pointer is when the tray's menus open: above the notification area, as a click on
+# the icon would leave it.
+NEAR_ICON = (700, 560)
+DESKTOP_CORNER = (800, 600)
+
+
+def add_shot_arguments(parser):
+    add_arguments(parser)
+    parser.add_argument("--out", required=True, help="folder of the finished pictures")
+
+
+class Screenshots(SetupE2E, AppletE2E):
+    def rect(self, class_name):
+        out = self.drive("--class", class_name, "rect").split()
+        expect(len(out) == 4, f"no window of class {class_name}")
+        return tuple(int(n) for n in out)
+
+    def picture(self, name, rect, grow=(0, 0), extend_to=None):
+        """The screen cut to rect (grown by grow left and up, or up to the corner extend_to)
+        as a palette PNG in the output folder."""
+        x, y, w, h = rect
+        x, y, w, h = x - grow[0], y - grow[1], w + grow[0], h + grow[1]
+        if extend_to:
+            w, h = max(w, extend_to[0] - x), max(h, extend_to[1] - y)
+        raw = self.screenshot(name)
+        out = os.path.join(self.options.out, name)
+        subprocess.run(["convert", raw, "-crop", f"{w}x{h}+{max(x, 0)}+{max(y, 0)}", "+repage",
+                        "-dither", "None", "-colors", "96", "-strip", "PNG8:" + out],
+                       check=True, timeout=60)
+        self.log(f"picture {out}")
+
+    def tray_menu(self, mouse, name):
+        self.xdotool("mousemove", str(NEAR_ICON[0]), str(NEAR_ICON[1]))
+        self.drive("tray", mouse)
+        self.drive("menu", "10")
+        time.sleep(0.7)
+        # The menu with the corner of the taskbar it belongs to.
+        self.picture(name, self.rect(MENU_CLASS), grow=(160, 16), extend_to=DESKTOP_CORNER)
+        self.focus_desktop()
+        self.xdotool("key", "Escape")
+        time.sleep(0.5)
+
+    def popup(self, name):
+        self.focus_desktop()
+        self.xdotool("key", "F12")
+        self.drive("--class", SWITCHER_CLASS, "wait-window", "10")
+        time.sleep(1.5)  # shown, and one timer tick for the time estimate
+        self.picture(name, self.rect(SWITCHER_CLASS))
+        time.sleep(4)  # it hides itself after three idle seconds
+
+
+def main():
+    t = Screenshots(__doc__, add_shot_arguments)
+    os.makedirs(t.options.out, exist_ok=True)
+    t.prepare()
+    t.set_battery(ac=True, percent=85)
+
+    with t.case("installed by the set-up programs"):
+        status, out = t.wine(r"C:\NotebookEmulatorSetup.exe", "/S", seconds=60)
+        expect(status == 0, f"notebook set-up: {status} {out.strip()}")
+        t.install()
+        t.wait_window("TvPMClass")
+        t.wait_window(SWITCHER_CLASS)
+
+    with t.case("the applet's pages"):
+        t.open_applet()
+        t.wait_dialog()
+        for page in ("modes", "alarm", "advanced", "meter"):
+            t.picture(f"applet-{page}.png", t.rect(DIALOG_CLASS))
+            t.keys("Right")
+            time.sleep(0.5)
+        t.keys("Left", "Left", "Left", "Left")
+
+    with t.case("a mode's properties and its grid"):
+        t.keys("alt+b", "Tab", "Tab", "space")  # Details... of the battery mode in force
+        time.sleep(1.5)
+        t.picture("properties-general.png", t.rect(DIALOG_CLASS))
+        t.keys("Right")
+        time.sleep(1.0)
+        t.picture("properties-grid.png", t.rect(DIALOG_CLASS))
+        t.keys("Escape")
+        t.close_applet()
+
+    with t.case("the tray's menus"):
+        # On battery, where the menu of modes has more than one.
+        t.set_battery(ac=False, percent=60)
+        t.drive("power-status")
+        time.sleep(1)
+        t.tray_menu("lbuttondown", "tray-modes.png")
+        t.tray_menu("rbuttonup", "tray-commands.png")
+        t.set_battery(ac=True, percent=85)
+        t.drive("power-status")
+
+    with t.case("the switcher's popup on mains and on battery"):
+        # The switcher again in debug mode, where F12 stands in for the notebook's key (its
+        # applet's pictures come first: with it running, typed keys did not reach the applet).
+        t.wine(APP_DIR + r"\Pivora.exe", "close", seconds=30, battery=True)
+        t.drive("--class", SWITCHER_CLASS, "wait-gone", "20", check=False)
+        t.start_program(APP_DIR + r"\Pivora.exe", "debug", seconds=900, battery=True)
+        t.wait_window(SWITCHER_CLASS)
+        time.sleep(4)  # its start-up popup hides again
+        t.popup("switcher-mains.png")
+        t.set_battery(ac=False, percent=40)
+        time.sleep(2)
+        t.popup("switcher-battery.png")
+        t.set_battery(ac=True, percent=85)
+
+    t.drive("exit", check=False)
+    sys.exit(t.finish())
+
+
+if __name__ == "__main__":
+    main()

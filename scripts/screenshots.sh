@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Takes the README's pictures (docs/images) from a real run of the built suite: a fresh prefix
+# on a private X server, the set-up programs, then the tray, the applet and the switcher driven
+# as a user would. Run it after scripts/build.sh whenever a window changes, and commit the
+# pictures with the change, so that the README shows what the suite does.
+#
+# The x86 programs where this machine executes 32-bit programs, else the x64 ones
+# (SUITE_RUN_ARCH=x86|x64 chooses).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${SUITE_BUILD:-$root/build}
+# shellcheck source=lib/arch.sh
+. "$root/scripts/lib/arch.sh"
+arch=$(suite_run_arch)
+win=$build/win-$arch
+S=$build/screenshots-$arch
+out=${SUITE_SCREENSHOTS:-$root/docs/images}
+
+[ -f "$win/setup/PowerManagementSetup-$arch.exe" ] || {
+    echo "screenshots: build first (scripts/build.sh): no $arch set-up program" >&2
+    exit 1
+}
+suite_loader_runs "$arch" || { echo "screenshots: Wine's $arch loader does not start here" >&2; exit 1; }
+
+mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
+# A session of its own: its Xvfb picks a free display, its prefix is under build/.
+DISPLAY= "$root/scripts/wine-session" start --arch "$arch" "$S" "${dlls[@]}"
+trap '"$root/scripts/wine-session" stop "$S"' EXIT
+
+python3 "$root/scripts/lib/screenshots.py" "$S" \
+    --setup "$win/setup/PowerManagementSetup-$arch.exe" \
+    --emulator-setup "$win/setup/NotebookEmulatorSetup-$arch.exe" \
+    --vumo "$win/applet/Vumo.cpl" --pivora "$win/switcher/Pivora.exe" \
+    --halvik "$win/tray/Halvik.exe" --tobrinel "$win/installer/Tobrinel.dll" \
+    --drivers "$win/tests/drivers" --work "$S/work" --root "$root" --out "$out"
