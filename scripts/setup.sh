@@ -32,7 +32,8 @@ have makensis || need+=(nsis)
 # Korean and Chinese dialogs need a font with their glyphs, which Wine finds through
 # fontconfig when the fonts its substitutes name ("MS UI Gothic" and the like) are missing.
 [ -e /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || need+=(fonts-wqy-microhei)
-# Wine's own fonts: without Marlett the title-bar buttons show letters instead of symbols.
+# Wine's own fonts: without Marlett the title-bar buttons show letters instead of symbols
+# (the Wine session copies it into each prefix).
 [ -e /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 [ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -e /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)

@@ -2,8 +2,10 @@
 
 #include <mbstring.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 
 namespace tray {
@@ -12,6 +14,11 @@ namespace {
 
 constexpr DWORD kMaxModules = 1024;
 
+bool ReadRemote(HANDLE process, const void* address, void* buffer, SIZE_T size) {
+    SIZE_T read = 0;
+    return ::ReadProcessMemory(process, address, buffer, size, &read) && read == size;
+}
+
 } // namespace
 
 void ForegroundModules::Forget() {
@@ -19,6 +26,37 @@ void ForegroundModules::Forget() {
     process_.Reset();
     handles_.clear();
     paths_.clear();
+    listHeadAddress_ = nullptr;
+    listHeadKnown_ = false;
+    looksSinceWalk_ = 0;
+}
+
+// The system links every module it loads at the tail of the list and unlinks every module it
+// frees, so a head that has not moved means a list that has not changed.
+bool ForegroundModules::ReadListHead(LIST_ENTRY& head) {
+    if (listHeadAddress_ == nullptr) {
+        using QueryFn = decltype(&::NtQueryInformationProcess);
+        static const auto query = framework::ProcAddress<QueryFn>(
+            ::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
+        PROCESS_BASIC_INFORMATION basic{};
+        ULONG length = 0;
+        if (query == nullptr ||
+            query(process_.Get(), ProcessBasicInformation, &basic, sizeof basic, &length) != 0 ||
+            basic.PebBaseAddress == nullptr) {
+            return false;
+        }
+        PPEB_LDR_DATA loader = nullptr;
+        // A process still starting has no loader data yet: asked again at the next look.
+        if (!ReadRemote(process_.Get(),
+                        reinterpret_cast<const char*>(basic.PebBaseAddress) + offsetof(PEB, Ldr),
+                        &loader, sizeof loader) ||
+            loader == nullptr) {
+            return false;
+        }
+        listHeadAddress_ =
+            reinterpret_cast<const char*>(loader) + offsetof(PEB_LDR_DATA, InMemoryOrderModuleList);
+    }
+    return ReadRemote(process_.Get(), listHeadAddress_, &head, sizeof head);
 }
 
 const ModuleList& ForegroundModules::Of(HWND window) {
@@ -45,6 +83,18 @@ const ModuleList& ForegroundModules::Of(HWND window) {
         }
         processId_ = processId;
     }
+    // Read before the walk: a module loaded in between moves the head away from what is kept
+    // and is walked for at the next look.
+    LIST_ENTRY head{};
+    const bool headRead = ReadListHead(head);
+    if (headRead && listHeadKnown_ && head.Flink == listHead_.Flink &&
+        head.Blink == listHead_.Blink && ++looksSinceWalk_ < kLooksPerWalk) {
+        return paths_;
+    }
+    listHeadKnown_ = headRead;
+    listHead_ = head;
+    looksSinceWalk_ = 0;
+    ++walks_;
     std::vector<HMODULE> handles(kMaxModules);
     DWORD needed = 0;
     if (!::EnumProcessModules(process_.Get(), handles.data(),

@@ -3,7 +3,9 @@
 // Listing another process's modules is the dearest thing the tray does while idle: every path
 // is a read of that process's memory. The list is therefore kept for as long as the same
 // process stays in front (its handle is held, so its id cannot pass to a new process), and
-// only modules that appeared since the last look have their paths read.
+// only modules that appeared since the last look have their paths read. Between two looks the
+// list is walked again only when the head of the process's module list has moved (one read
+// instead of one per module), and at the latest every kLooksPerWalk looks.
 #pragma once
 
 #include <windows.h>
@@ -23,15 +25,29 @@ public:
 
     // How many paths were read from the process so far; the rest came from the cache.
     unsigned long PathsRead() const { return pathsRead_; }
+    // How many times the module list was walked.
+    unsigned long Walks() const { return walks_; }
+
+    // A module freed and another loaded into the same list entry between two looks leaves the
+    // head as it was; the periodic walk bounds how long that goes unseen.
+    static constexpr unsigned kLooksPerWalk = 8;
 
 private:
     void Forget();
+    bool ReadListHead(LIST_ENTRY& head);
 
     DWORD processId_ = 0;
     framework::UniqueKernelHandle process_;
     std::vector<HMODULE> handles_;
     ModuleList paths_;
+    // Where the process keeps the head of its in-memory-order module list (its address), and
+    // the head as it was at the last walk.
+    const void* listHeadAddress_ = nullptr;
+    LIST_ENTRY listHead_{};
+    bool listHeadKnown_ = false;
+    unsigned looksSinceWalk_ = 0;
     unsigned long pathsRead_ = 0;
+    unsigned long walks_ = 0;
 };
 
 // Case-insensitive comparison by the system's multi-byte rules.

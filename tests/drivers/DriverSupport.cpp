@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "framework/UniqueHandle.h"
+
 namespace drivers {
 
 namespace {
@@ -195,82 +197,73 @@ std::string Utf8(const wchar_t* text) {
     return out;
 }
 
-std::vector<std::string> TabTexts(HWND tabs) {
+namespace {
+
+// The texts of the items of a common control in another process: the item record and its
+// text buffer both live in that process. `ask(i, remote, textAt, chars)` writes the record of
+// item i into the remote buffer and sends the control's request for it.
+template <typename Ask>
+std::vector<std::string> RemoteItemTexts(HWND control, UINT countMessage, Ask ask) {
     std::vector<std::string> texts;
     DWORD pid = 0;
-    ::GetWindowThreadProcessId(tabs, &pid);
-    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                       PROCESS_QUERY_INFORMATION,
-                                   FALSE, pid);
-    if (process == nullptr) {
+    ::GetWindowThreadProcessId(control, &pid);
+    const framework::UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                          PROCESS_QUERY_INFORMATION,
+                      FALSE, pid));
+    if (!process) {
         return texts;
     }
-    {
-        // The item record and its text buffer both live in the tab control's process.
-        constexpr SIZE_T kTextOffset = 256;
-        constexpr int kTextChars = 256;
-        RemoteBuffer remote(process, kTextOffset + kTextChars * sizeof(wchar_t));
-        DWORD_PTR count = 0;
-        ::SendMessageTimeoutW(tabs, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                              &count);
-        for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
-            item.cchTextMax = kTextChars;
-            const wchar_t empty = 0;
-            DWORD_PTR found = 0;
-            wchar_t text[kTextChars + 1] = {};
-            if (remote.Write(0, &item, sizeof item) &&
-                remote.Write(kTextOffset, &empty, sizeof empty) &&
-                ::SendMessageTimeoutW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(remote.At(0)),
-                                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &found) &&
-                found && remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
-                texts.push_back(Utf8(text));
-            }
+    constexpr SIZE_T kTextOffset = 256;
+    constexpr int kTextChars = 256;
+    const RemoteBuffer remote(process.Get(), kTextOffset + kTextChars * sizeof(wchar_t));
+    DWORD_PTR count = 0;
+    ::SendMessageTimeoutW(control, countMessage, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count);
+    for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
+        const wchar_t empty = 0;
+        wchar_t text[kTextChars + 1] = {};
+        if (remote.Write(kTextOffset, &empty, sizeof empty) &&
+            ask(i, remote, reinterpret_cast<LPWSTR>(remote.At(kTextOffset)), kTextChars) &&
+            remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
+            texts.push_back(Utf8(text));
         }
     }
-    ::CloseHandle(process);
     return texts;
 }
 
+} // namespace
+
+std::vector<std::string> TabTexts(HWND tabs) {
+    return RemoteItemTexts(tabs, TCM_GETITEMCOUNT,
+                           [&](WPARAM i, const RemoteBuffer& remote, LPWSTR text, int chars) {
+                               TCITEMW item{};
+                               item.mask = TCIF_TEXT;
+                               item.pszText = text;
+                               item.cchTextMax = chars;
+                               DWORD_PTR found = 0;
+                               return remote.Write(0, &item, sizeof item) &&
+                                      ::SendMessageTimeoutW(
+                                          tabs, TCM_GETITEMW, i,
+                                          reinterpret_cast<LPARAM>(remote.At(0)),
+                                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &found) &&
+                                      found;
+                           });
+}
+
 std::vector<std::string> ListViewTexts(HWND list) {
-    std::vector<std::string> texts;
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(list, &pid);
-    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                       PROCESS_QUERY_INFORMATION,
-                                   FALSE, pid);
-    if (process == nullptr) {
-        return texts;
-    }
-    {
-        constexpr SIZE_T kTextOffset = 256;
-        constexpr int kTextChars = 256;
-        RemoteBuffer remote(process, kTextOffset + kTextChars * sizeof(wchar_t));
-        DWORD_PTR count = 0;
-        ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                              &count);
-        for (WPARAM i = 0; remote.Valid() && i < count; ++i) {
-            LVITEMW item{};
-            item.iSubItem = 0;
-            item.pszText = reinterpret_cast<LPWSTR>(remote.At(kTextOffset));
-            item.cchTextMax = kTextChars;
-            const wchar_t empty = 0;
-            DWORD_PTR length = 0;
-            wchar_t text[kTextChars + 1] = {};
-            if (remote.Write(0, &item, sizeof item) &&
-                remote.Write(kTextOffset, &empty, sizeof empty) &&
-                ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, i,
-                                      reinterpret_cast<LPARAM>(remote.At(0)), SMTO_ABORTIFHUNG,
-                                      kSendTimeoutMs, &length) &&
-                remote.Read(kTextOffset, text, kTextChars * sizeof(wchar_t))) {
-                texts.push_back(Utf8(text));
-            }
-        }
-    }
-    ::CloseHandle(process);
-    return texts;
+    return RemoteItemTexts(list, LVM_GETITEMCOUNT,
+                           [&](WPARAM i, const RemoteBuffer& remote, LPWSTR text, int chars) {
+                               LVITEMW item{};
+                               item.iSubItem = 0;
+                               item.pszText = text;
+                               item.cchTextMax = chars;
+                               DWORD_PTR length = 0;
+                               return remote.Write(0, &item, sizeof item) &&
+                                      ::SendMessageTimeoutW(
+                                          list, LVM_GETITEMTEXTW, i,
+                                          reinterpret_cast<LPARAM>(remote.At(0)),
+                                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &length) != 0;
+                           });
 }
 
 std::vector<std::string> MenuResourceTexts(const char* file, UINT id) {

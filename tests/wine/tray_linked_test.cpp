@@ -132,7 +132,15 @@ TEST(ForegroundModulesTest, PathsAreReadOnceThenOnlyForModulesLoadedSince) {
     const unsigned long readAtFirst = modules.PathsRead();
     EXPECT_EQ(readAtFirst, first.size());
 
+    // Nothing loaded since: the list is not walked again, until the periodic walk is due.
+    EXPECT_EQ(modules.Walks(), 1u);
     EXPECT_EQ(modules.Of(window), first);
+    EXPECT_EQ(modules.PathsRead(), readAtFirst);
+    EXPECT_EQ(modules.Walks(), 1u);
+    for (unsigned look = 1; look < tray::ForegroundModules::kLooksPerWalk; ++look) {
+        modules.Of(window);
+    }
+    EXPECT_EQ(modules.Walks(), 2u);
     EXPECT_EQ(modules.PathsRead(), readAtFirst);
 
     // A library loaded late is seen at the next look, and only what is new is read.
@@ -141,6 +149,7 @@ TEST(ForegroundModulesTest, PathsAreReadOnceThenOnlyForModulesLoadedSince) {
     char latePath[MAX_PATH] = {};
     ::GetModuleFileNameA(late, latePath, MAX_PATH);
     const tray::ModuleList second = modules.Of(window);
+    EXPECT_EQ(modules.Walks(), 3u);
     EXPECT_GT(second.size(), first.size());
     EXPECT_EQ(modules.PathsRead() - readAtFirst, second.size() - first.size());
     EXPECT_TRUE(std::any_of(second.begin(), second.end(), [&](const std::string& path) {
@@ -152,6 +161,7 @@ TEST(ForegroundModulesTest, PathsAreReadOnceThenOnlyForModulesLoadedSince) {
     const unsigned long readBefore = modules.PathsRead();
     EXPECT_EQ(modules.Of(window).size(), first.size());
     EXPECT_EQ(modules.PathsRead(), readBefore);
+    EXPECT_EQ(modules.Walks(), 4u);
 
     // No window: nothing, and the process is let go.
     EXPECT_TRUE(modules.Of(nullptr).empty());
