@@ -54,5 +54,19 @@ export DEBIAN_FRONTEND=noninteractive
 if [ $i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+# A mirror in the middle of a sync fails one index now and then: try again, then install from
+# the lists that did arrive rather than give up on a machine that may have all it needs.
+for try in 1 2 3; do
+    $SUDO apt-get update -q && break
+    [ $try = 3 ] && echo "setup: apt-get update failed three times; installing from the lists it has" >&2
+    sleep $((try * 5))
+done
+if ! $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"; then
+    # 32-bit Wine pulls in a whole i386 library set, which a half-synced mirror can leave
+    # uninstallable; x64 is still tested then, and the test command says x86 was not.
+    [ $i386 = 1 ] || exit 1
+    echo "setup: 32-bit Wine could not be installed; going on without it (x64 only)" >&2
+    rest=()
+    for p in "${need[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    [ ${#rest[@]} -eq 0 ] || $SUDO apt-get install -y -q --no-install-recommends "${rest[@]}"
+fi

@@ -53,7 +53,10 @@ suite_choose_archs() {
     SUITE_ARCHS="" SUITE_ARCH_NOTES=""
     case $want in
     auto | "")
-        if [ $can32 = 1 ]; then
+        if [ $can32 = 1 ] && ! suite_loader_runs x86; then
+            SUITE_ARCHS="x64"
+            SUITE_ARCH_NOTES="x64 tested; x86 not tested: 32-bit Wine is not installed or does not start here"
+        elif [ $can32 = 1 ]; then
             SUITE_ARCHS="x86 x64"
             SUITE_ARCH_NOTES="x86 and x64 tested: this machine executes 32-bit and 64-bit programs"
         else
@@ -88,7 +91,7 @@ suite_choose_archs() {
 suite_run_arch() {
     case ${SUITE_RUN_ARCH:-} in
     x86 | x64) echo "$SUITE_RUN_ARCH" ;;
-    "") if suite_can_exec_32bit; then echo x86; else echo x64; fi ;;
+    "") if suite_can_exec_32bit && suite_loader_runs x86; then echo x86; else echo x64; fi ;;
     *) echo "SUITE_RUN_ARCH must be x86 or x64, not '$SUITE_RUN_ARCH'" >&2; return 1 ;;
     esac
 }
