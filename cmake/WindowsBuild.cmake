@@ -109,6 +109,16 @@ ${tests}")
     file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/build-checks.cmake" CONTENT "${checks}")
 endfunction()
 
+# The libraries a module imports, exactly, and its subsystem (check-imports says how).
+function(suite_check_imports target subsystem)
+    set(test "unit.${SUITE_ARCH}.imports.${target}")
+    string(CONCAT line
+        "add_test(${test} [==[${PROJECT_SOURCE_DIR}/scripts/check-imports]==] ${SUITE_OBJDUMP} "
+        "[==[$<TARGET_FILE:${target}>]==] ${subsystem} ${ARGN})\n"
+        "set_tests_properties(${test} PROPERTIES LABELS \"unit;${SUITE_ARCH}\" TIMEOUT 30)\n")
+    set_property(GLOBAL APPEND_STRING PROPERTY SUITE_BUILD_CHECKS "${line}")
+endfunction()
+
 # Windows GoogleTest program run under Wine.
 function(suite_wine_gtest name)
     cmake_parse_arguments(T "" "TIMEOUT;FILTER" "SOURCES;LIBS" ${ARGN})
@@ -182,7 +192,8 @@ endfunction()
 # Every shared library gets framework/RuntimeRelease.cpp: its imports of the calls with which
 # the static thread run-time takes TLS indexes and handles go through trackers, which give
 # them back when the library is freed. A library of resources alone (target property
-# SUITE_RESOURCES_ONLY) has no code and no run-time.
+# SUITE_RESOURCES_ONLY) has no code and no run-time, and a kernel driver (SUITE_KERNEL_DRIVER)
+# has neither the run-time nor those calls.
 function(suite_release_runtime_in_libraries)
     set(wraps "")
     foreach(import TlsAlloc@0 CreateEventA@16 DuplicateHandle@28 CloseHandle@4)
@@ -202,8 +213,9 @@ function(suite_release_runtime_in_libraries)
         foreach(t IN LISTS targets)
             get_target_property(type ${t} TYPE)
             get_target_property(resources_only ${t} SUITE_RESOURCES_ONLY)
+            get_target_property(driver ${t} SUITE_KERNEL_DRIVER)
             if((type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
-               AND NOT resources_only)
+               AND NOT resources_only AND NOT driver)
                 target_sources(${t} PRIVATE $<TARGET_OBJECTS:framework_runtime_release>)
                 target_link_options(${t} PRIVATE ${wraps})
             endif()

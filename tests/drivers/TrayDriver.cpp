@@ -29,12 +29,13 @@ constexpr UINT kSessionChange = 0x02B1;   // WM_WTSSESSION_CHANGE
 
 struct Options {
     const char* className = kTrayClass;
+    const char* title = nullptr;
     double timeout = 30;
 };
 
 int Usage() {
     std::fputs(
-        "usage: traydriver [--class NAME] [--timeout SECONDS] COMMAND [ARGS]\n"
+        "usage: traydriver [--class NAME] [--title TEXT] [--timeout SECONDS] COMMAND [ARGS]\n"
         "  scheme-changed [COUNT]   send WM_SCHEME_CHANGED, print each round trip in us\n"
         "  power-status | resume    send WM_POWERBROADCAST (status change | resume)\n"
         "  select ID                send the menu command of scheme ID\n"
@@ -58,6 +59,8 @@ int Usage() {
         "  menu-resource FILE ID    the items of a program's menu as this locale loads them,\n"
         "                           one a line (UTF-8)\n"
         "  tabs                     the tabs of the window's tab control, one a line (UTF-8)\n"
+        "  click ID                 click the window's control ID (BM_CLICK)\n"
+        "  controls                 every control of the window: id, visible, text[, position]\n"
         "  list-items [S]           wait for the window's list view to fill, print its items,\n"
         "                           one a line (UTF-8)\n"
         "  error-text CODE          the system's text for an error code, on one line\n"
@@ -74,7 +77,7 @@ unsigned long Number(const char* text) {
 }
 
 HWND FindTray(const Options& options) {
-    HWND window = ::FindWindowA(options.className, nullptr);
+    HWND window = ::FindWindowA(options.className, options.title);
     if (window == nullptr) {
         std::fprintf(stderr, "traydriver: no window of class %s\n", options.className);
     }
@@ -196,6 +199,12 @@ int Stats(const Options& options) {
 }
 
 // Text on one line: its own line breaks written as \r and \n.
+std::string ChildText(HWND window) {
+    char text[512] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 std::string OneLine(const std::string& text) {
     std::string line;
     for (char c : text) {
@@ -389,6 +398,50 @@ int Run(const Options& options, const std::vector<std::string>& args) {
         }
         return texts.empty() ? 1 : 0;
     }
+    if (command == "controls") {
+        // Every control of the window, its pages' included: id, visible, text and, for a
+        // progress bar, its position.
+        HWND window = FindTray(options);
+        if (window == nullptr) {
+            return 1;
+        }
+        ::EnumChildWindows(
+            window,
+            [](HWND child, LPARAM) -> BOOL {
+                char className[64] = {};
+                ::GetClassNameA(child, className, sizeof className);
+                std::printf("%d\t%d\t%s", ::GetDlgCtrlID(child),
+                            ::IsWindowVisible(child) ? 1 : 0, OneLine(ChildText(child)).c_str());
+                if (std::strcmp(className, PROGRESS_CLASSA) == 0) {
+                    std::printf("\t%d", static_cast<int>(::SendMessageA(child, PBM_GETPOS, 0, 0)));
+                }
+                std::printf("\n");
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (command == "click" && args.size() == 2) {
+        // A click on the control with this id, among all of the window's controls.
+        HWND window = FindTray(options);
+        struct Search {
+            int id;
+            HWND found;
+        } search{std::atoi(arg(1, "0")), nullptr};
+        if (window != nullptr) {
+            ::EnumChildWindows(
+                window,
+                [](HWND child, LPARAM data) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(data);
+                    if (::GetDlgCtrlID(child) == s->id && s->found == nullptr) {
+                        s->found = child;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+        }
+        return search.found != nullptr && ::PostMessageA(search.found, BM_CLICK, 0, 0) ? 0 : 1;
+    }
     if (command == "list-items") {
         // The list fills while the window runs (the Control Panel loads applet after applet):
         // the texts once the count has stayed the same for half a second.
@@ -430,6 +483,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--class") == 0 && i + 1 < argc) {
             options.className = argv[++i];
+        } else if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
+            options.title = argv[++i];
         } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
             options.timeout = std::atof(argv[++i]);
         } else {

@@ -18,6 +18,9 @@ GLOBAL = TERVANE_USER + r"\GlobalPowerPolicy"
 BOX = "Power Management|{}|topmost=0"
 # The "Alarm" tab (the second) of the main dialog, which is centred on the 800 x 600 desktop.
 ALARM_TAB = (296, 115)
+# The gauge of the main dialog and the Battery Power Meter page's buttons and bars.
+IDC_PM_GAUGE = 1003
+IDC_METER_BUTTON1, IDC_METER_BUTTON2, IDC_METER_BAR1, IDC_METER_BAR2 = 1119, 1120, 1121, 1122
 
 
 def add_arguments(parser):
@@ -94,6 +97,19 @@ class AppletE2E(TrayE2E):
     def click(self, x, y):
         self.xdotool("mousemove", str(x), str(y), "click", "1")
         time.sleep(0.7)
+
+    def controls(self):
+        """The main dialog's controls, its pages' included: id -> (visible, text, position)."""
+        found = {}
+        for line in self.dialog("controls").splitlines():
+            fields = line.split("\t")
+            if len(fields) >= 3:
+                position = int(fields[3]) if len(fields) > 3 else None
+                control = (fields[1] == "1", fields[2], position)
+                # Pages reuse control numbers: the one on screen wins.
+                if int(fields[0]) not in found or control[0]:
+                    found[int(fields[0])] = control
+        return found
 
     def dialog_open(self):
         status, _ = self.wine(self.driver, "--class", DIALOG_CLASS, "wait-gone", "1")
@@ -211,10 +227,61 @@ def main():
             f.write(report)
         t.log(report.strip())
 
-    with t.case("without a battery the gauge reads Not Present (screenshot)"):
+    with t.case("the meter page shows the gauge's battery; a second bay; details (screenshots)"):
+        t.fakebat("init", "--ac", "on", "--percent", "100", "--chemistry", "NiMH", "--model",
+                  "ABC", "--serial", "NB-0042")
+        t.open_applet()
+        t.wait_dialog()
+        t.keys("Right", "Right", "Right")  # the focus starts on the tab control
+        time.sleep(1)
+        meter = t.controls()
+        expect_equal(meter[IDC_METER_BAR1], (True, "On Line:%d%%", 100), "battery #1 on mains")
+        expect_equal(meter[IDC_PM_GAUGE][2], 100, "gauge on mains")
+        expect(not meter[IDC_METER_BUTTON2][0], "one bay: no #2")
+        t.screenshot("meter-mains.png")
+
+        t.fakebat("set", "--ac", "off", "--percent", "40", "--battery", "1", "--percent", "30")
+        status, out = t.wine(r"C:\windows\NotebookSetup.exe", "--battery-slots", "2")
+        expect(status == 0, f"NotebookSetup --battery-slots 2: {out}")
+        t.dialog("post", "0x0218", "10", "0")  # WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE
+        time.sleep(1)
+        meter = t.controls()
+        expect_equal(meter[IDC_METER_BAR1], (True, "Discharging:%d%%", 40), "battery #1")
+        expect_equal(meter[IDC_PM_GAUGE][2], 40, "gauge on battery")
+        expect_equal(meter[IDC_METER_BAR2], (True, "Discharging:%d%%", 30), "battery #2")
+        t.screenshot("meter-two.png")
+
+        t.dialog("click", str(IDC_METER_BUTTON1))
+        title = "Detailed Information for Battery #1"
+        t.drive("--class", DIALOG_CLASS, "--title", title, "wait-window", "10")
+        details = t.drive("--class", DIALOG_CLASS, "--title", title, "controls")
+        texts = {int(line.split("\t")[0]): line.split("\t")[2]
+                 for line in details.splitlines() if line.count("\t") >= 2}
+        expect_equal([texts.get(i) for i in (1004, 1003, 1001, 1002)],
+                     ["Discharging", "NiMH", "ABC", "NB-0042"], "details")
+        t.screenshot("details.png")
+        t.fakebat("set", "--ac", "on")
+        t.drive("--class", DIALOG_CLASS, "--title", title, "click", "1005")  # Refresh
+        time.sleep(1)
+        details = t.drive("--class", DIALOG_CLASS, "--title", title, "controls")
+        expect("\tOn Line,Charging" in details, f"details after Refresh: {details}")
+        t.drive("--class", DIALOG_CLASS, "--title", title, "post", "0x0111", "1", "0")
+        t.drive("--class", DIALOG_CLASS, "--title", title, "wait-gone", "10")
+
+        status, out = t.wine(r"C:\windows\NotebookSetup.exe", "--battery-slots", "1")
+        expect(status == 0, f"NotebookSetup --battery-slots 1: {out}")
+        t.dialog("post", "0x0218", "10", "0")
+        time.sleep(1)
+        expect(not t.controls()[IDC_METER_BAR2][0], "the second bay is gone again")
+        t.close_applet()
+
+    with t.case("without a battery the meter reads Not Present (screenshot)"):
         t.fakebat("init", "--ac", "on", "--no-battery")
         t.open_applet()
         t.wait_dialog()
+        t.keys("Right", "Right", "Right")
+        time.sleep(1)
+        expect_equal(t.controls()[IDC_METER_BAR1][1], "Not Present", "battery #1")
         t.screenshot("no-battery.png")
         t.close_applet()
 

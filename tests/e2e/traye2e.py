@@ -29,6 +29,7 @@ TERVANE_MACHINE = r"HKLM\Software\TERVANE\Power Management"
 USER_SCHEMES = r"HKCU\Control Panel\PowerCfg\PowerPolicies"
 MACHINE_POWERCFG = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Controls Folder\PowerCfg"
 EMULATOR_KEY = r"HKLM\Software\Notebook Emulator"
+BATTERY_PARAMETERS = r"HKLM\System\CurrentControlSet\Services\NotebookBattery\Parameters"
 DESKTOP_SIZE = "800x600"
 # The taskbar of that desktop: its lowest 20 rows, the notification area at the right.
 TASKBAR_CROP = "800x20+0+580"
@@ -206,6 +207,11 @@ class TrayE2E:
         subprocess.run([os.path.join(self.scripts, "wine-session"), "fresh", self.session,
                         self.prefix], check=True, timeout=180, stdin=subprocess.DEVNULL)
         self.fakebat("init", "--ac", "on", "--percent", "100")
+        # The notebook's battery device reads this script's tree, as Wine's power status does.
+        subprocess.run(["wine", "reg", "add", BATTERY_PARAMETERS, "/v", "PowerSupplyDir", "/d",
+                        "Z:" + self.battery.replace("/", "\\"), "/f"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=True)
         app = self.host_path(APP_DIR)
         os.makedirs(app, exist_ok=True)
         shutil.copy(self.options.halvik, app)
