@@ -1,7 +1,8 @@
 ; Set-up of the emulated notebook, for a demo or test machine without the notebook: its
 ; libraries go into the system folder so that Power Management runs there. Never part of the
 ; Power Management set-up. The build passes /DARCH, /DVERSION, /DICON, /DOUTFILE and the
-; files: /DZELNOR /DSARNESH /DPORTAX /DVODOVERIZ /DVOVOZI /DPOWRPROF /DNOTEBOOKSETUP.
+; files: /DZELNOR /DSARNESH /DPORTAX /DVODOVERIZ /DVOVOZI /DPOWRPROF /DNOTEBOOKSETUP
+; /DNOTEBOOKBATTERY.
 Unicode true
 !if "${ARCH}" == "x64"
     Target amd64-unicode
@@ -67,10 +68,14 @@ Section "Notebook libraries"
     ${If} $wine = 1
         ; Wine's own power manager is stubs: ours replaces it there, and only there (on
         ; Windows the system's own is used). Wine also lacks the XP power schemes, which
-        ; NotebookSetup adds; the switcher needs a later Windows version reported.
+        ; NotebookSetup adds; the switcher needs a later Windows version reported. Wine has
+        ; no battery device either: the battery driver gives it the notebook's battery bays,
+        ; which NotebookSetup registers (reading the machine's own power-supply tree).
         File "${POWRPROF}"
         WriteRegStr HKCU "${OVERRIDES_KEY}" "powrprof" "native,builtin"
         WriteRegStr HKCU "Software\Wine\AppDefaults\Pivora.exe" "Version" "win7"
+        SetOutPath "$SYSDIR\drivers"
+        File "${NOTEBOOKBATTERY}"
         SetOutPath "$WINDIR"
         File "${NOTEBOOKSETUP}"
         ExecWait '"$WINDIR\NotebookSetup.exe"'
@@ -94,6 +99,8 @@ Section "Uninstall"
         Delete /REBOOTOK "$SYSDIR\powrprof.dll"
         DeleteRegValue HKCU "${OVERRIDES_KEY}" "powrprof"
         DeleteRegKey HKCU "Software\Wine\AppDefaults\Pivora.exe"
+        ExecWait '"$WINDIR\NotebookSetup.exe" --remove-batteries'
+        Delete /REBOOTOK "$SYSDIR\drivers\NotebookBattery.sys"
         Delete "$WINDIR\NotebookSetup.exe"
     ${EndIf}
     DeleteRegKey HKLM "Software\Notebook Emulator"

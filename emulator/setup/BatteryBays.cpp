@@ -172,8 +172,8 @@ BayResult InstallBatteryBays(const BayOptions& options) {
 }
 
 BayResult RemoveBatteryBays() {
-    // The devices go first, so that the running driver lets go of them; the driver itself
-    // cannot be unloaded while its process lives, so its file may go at the next restart.
+    // The devices go first, so that the running driver lets go of them and can be stopped; a
+    // file still in use goes at the next restart.
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kEnumKey) + "\\" + SlotName(1)).c_str());
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kEnumKey) + "\\" + SlotName(0)).c_str());
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEnumKey);
@@ -183,6 +183,8 @@ BayResult RemoveBatteryBays() {
         if (service) {
             SERVICE_STATUS status{};
             ::ControlService(service.Get(), kReenumerateRootDevices, &status);
+            // Without its devices the driver can be unloaded, which lets go of its file.
+            ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
             ::DeleteService(service.Get());
         }
     }

@@ -240,20 +240,28 @@ def main():
         expect(not meter[IDC_METER_BUTTON2][0], "one bay: no #2")
         t.screenshot("meter-mains.png")
 
-        t.fakebat("set", "--ac", "off", "--percent", "40", "--battery", "1", "--percent", "30")
-        status, out = t.wine(r"C:\windows\NotebookSetup.exe", "--battery-slots", "2")
-        expect(status == 0, f"NotebookSetup --battery-slots 2: {out}")
+        t.fakebat("set", "--ac", "off", "--percent", "40")
         t.dialog("post", "0x0218", "10", "0")  # WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE
         time.sleep(1)
         meter = t.controls()
         expect_equal(meter[IDC_METER_BAR1], (True, "Discharging:%d%%", 40), "battery #1")
         expect_equal(meter[IDC_PM_GAUGE][2], 40, "gauge on battery")
+
+        # Wine's gauge reports one battery of several (the first it lists); the bars show each.
+        t.fakebat("set", "--battery", "1", "--percent", "30")
+        status, out = t.wine(r"C:\windows\NotebookSetup.exe", "--battery-slots", "2")
+        expect(status == 0, f"NotebookSetup --battery-slots 2: {out}")
+        t.dialog("post", "0x0218", "10", "0")
+        time.sleep(1)
+        meter = t.controls()
+        expect_equal(meter[IDC_METER_BAR1], (True, "Discharging:%d%%", 40), "battery #1 of two")
         expect_equal(meter[IDC_METER_BAR2], (True, "Discharging:%d%%", 30), "battery #2")
         t.screenshot("meter-two.png")
 
         t.dialog("click", str(IDC_METER_BUTTON1))
         title = "Detailed Information for Battery #1"
         t.drive("--class", DIALOG_CLASS, "--title", title, "wait-window", "10")
+        time.sleep(1)  # the window is there before its fields are filled
         details = t.drive("--class", DIALOG_CLASS, "--title", title, "controls")
         texts = {int(line.split("\t")[0]): line.split("\t")[2]
                  for line in details.splitlines() if line.count("\t") >= 2}
@@ -265,7 +273,7 @@ def main():
         time.sleep(1)
         details = t.drive("--class", DIALOG_CLASS, "--title", title, "controls")
         expect("\tOn Line,Charging" in details, f"details after Refresh: {details}")
-        t.drive("--class", DIALOG_CLASS, "--title", title, "post", "0x0111", "1", "0")
+        t.drive("--class", DIALOG_CLASS, "--title", title, "click", "1")  # OK
         t.drive("--class", DIALOG_CLASS, "--title", title, "wait-gone", "10")
 
         status, out = t.wine(r"C:\windows\NotebookSetup.exe", "--battery-slots", "1")

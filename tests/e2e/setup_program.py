@@ -86,6 +86,10 @@ class SetupE2E(TrayE2E):
                      "programs still running")
 
 
+BATTERY_DRIVER = os.path.join("drivers", "NotebookBattery.sys")
+BATTERY_BAY = r"HKLM\System\CurrentControlSet\Enum\ROOT\NOTEBOOKBATTERY\0000"
+
+
 def main():
     t = SetupE2E(__doc__, add_arguments)
     t.prepare()
@@ -99,6 +103,9 @@ def main():
         expect_equal(missing, [], "libraries missing")
         expect_equal(t.reg_values(r"HKCU\Software\Wine\AppDefaults\Pivora.exe").get("Version"),
                      ("REG_SZ", "win7"), "switcher's Windows version")
+        expect(os.path.exists(t.system32(BATTERY_DRIVER)), "the battery driver is missing")
+        expect_equal(t.reg_values(BATTERY_BAY).get("Service"), ("REG_SZ", "NotebookBattery"),
+                     "battery bay #1")
 
     with t.case("silent install: files, logon entries, uninstall entry; tray and switcher "
                 "run and the mains mode is applied"):
@@ -202,6 +209,8 @@ def main():
         expect_equal(left, [], "libraries left")
         expect_equal(t.reg_values(entry), {}, "its uninstall entry")
         expect_equal(t.reg_query(r"HKLM\Software\Notebook Emulator"), {}, "its state")
+        expect_equal(t.reg_values(BATTERY_BAY), {}, "its battery bay")
+        expect(not os.path.exists(t.system32(BATTERY_DRIVER)), "the battery driver is left")
 
     sys.exit(t.finish())
 

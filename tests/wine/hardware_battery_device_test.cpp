@@ -5,44 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "BatteryQueries.h"
+#include "FakeBatteryTree.h"
 #include "PowerStatus.h"
 
 using namespace hardware;
+using fake_battery::Battery;
+using fake_battery::TreePath;
+using fake_battery::Write;
 
 namespace {
-
-// The session's tree as this Windows program reaches it (Z: is the host's root).
-std::string TreePath() {
-    const char* tree = std::getenv("SUITE_FAKE_BATTERY");
-    std::string path = "Z:";
-    for (const char* c = tree != nullptr ? tree : ""; *c != '\0'; ++c) {
-        path.push_back(*c == '/' ? '\\' : *c);
-    }
-    return path;
-}
-
-void Write(const std::string& file, const std::string& text) {
-    const std::string path = TreePath() + "\\" + file;
-    ::CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text << "\n";
-}
-
-// fakebat's default battery: 4.4 Ah full at 11.1 V.
-void Battery(const std::string& name, int percent, bool charging) {
-    Write(name + "\\type", "Battery");
-    Write(name + "\\present", "1");
-    Write(name + "\\status", charging ? "Charging" : "Discharging");
-    Write(name + "\\voltage_now", "11100000");
-    Write(name + "\\charge_full", "4400000");
-    Write(name + "\\charge_full_design", "4800000");
-    Write(name + "\\charge_now", std::to_string(4400000LL * (2 * percent + 1) / 200));
-    Write(name + "\\current_now", "1500000");
-}
 
 bool RunSetup(const std::string& arguments) {
     std::string command = "C:\\windows\\NotebookSetup.exe " + arguments;
@@ -79,20 +53,15 @@ DWORD RawInformation(HANDLE battery, ULONG tag, int level, void* output, DWORD s
 class BatteryDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(std::getenv("SUITE_FAKE_BATTERY"), nullptr) << "run in a test session";
-        Write("AC\\online", "1");
-        Battery("BAT0", 100, false);
-        Write("BAT0\\status", "Full");
+        ASSERT_TRUE(fake_battery::InSession()) << "run in a test session";
+        fake_battery::Reset();
     }
-    void TearDown() override { SetUp(); }
+    void TearDown() override { fake_battery::Reset(); }
 };
 
 } // namespace
 
 TEST_F(BatteryDeviceTest, DeviceAndGaugeShowTheSameBattery) {
-    Write("BAT0\\technology", "NiMH");
-    Write("BAT0\\model_name", "ABC");
-    Write("BAT0\\serial_number", "NB-0042");
     for (const auto& [ac, percent] : {std::pair{true, 100}, {false, 40}, {false, 7}, {true, 63}}) {
         Write("AC\\online", ac ? "1" : "0");
         Battery("BAT0", percent, ac);
@@ -106,6 +75,9 @@ TEST_F(BatteryDeviceTest, DeviceAndGaugeShowTheSameBattery) {
         EXPECT_EQ(AcLineStatus(), ac ? 1 : 0);
     }
 
+    Write("BAT0\\technology", "NiMH");
+    Write("BAT0\\model_name", "ABC");
+    Write("BAT0\\serial_number", "NB-0042");
     BATTERY_INFORMATION information{};
     ASSERT_EQ(QueryBatteryInformation(0, information), BatteryQuery::Succeeded);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(information.Chemistry), 4), "NiMH");

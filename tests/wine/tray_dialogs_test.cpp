@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "FakeBatteryTree.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
+#include "tray/BatteryReminder.h"
 #include "tray/CAboutDlg.h"
 #include "tray/CBatteryLearningDlg.h"
 #include "tray/resource.h"
@@ -229,4 +231,18 @@ TEST(AboutBox, TheVersionLineEndsWithTheNotebooksVersionText) {
     EXPECT_EQ(about.DoModal(nullptr), IDOK);
     EXPECT_EQ(line, "Power Management Utility Ver EMU 1.20");
     EXPECT_EQ(caption, "About...");
+}
+
+// The reminder reads the first battery's chemistry through the battery device: a
+// nickel-metal-hydride pack ends the checks (read-only: nothing shown), any other goes on.
+TEST(BatteryReminderCheck, OnlyANickelMetalHydrideBatteryIsOneToRecondition) {
+    ASSERT_TRUE(fake_battery::InSession());
+    hardware::FirmwarePort firmware{};
+    tray::BatteryReminder lithium(firmware);
+    fake_battery::Reset();
+    EXPECT_TRUE(lithium.Check(nullptr, true));
+    fake_battery::Write("BAT0\\technology", "NiMH");
+    tray::BatteryReminder nickel(firmware);
+    EXPECT_FALSE(nickel.Check(nullptr, true));
+    fake_battery::Reset();
 }
