@@ -75,8 +75,8 @@ bool SchemePropertiesDlg::OnInitDialog() {
     host_.Select(0);
 
     // The caption is a text with "%s" where the language puts the mode's name.
-    framework::SetWindowText(Hwnd(), framework::FillText(framework::WindowText(Hwnd()),
-                                                         copy_.mode.NamePolicy));
+    framework::SetWindowText(
+        Hwnd(), framework::FillText(framework::WindowText(Hwnd()), copy_.mode.NamePolicy));
     return true;
 }
 

@@ -255,3 +255,6 @@
 #define IDS_ADMIN_RIGHTS 146
 #define IDS_COOLING_LIST 147
 #define IDS_FREE_DISK_SPACE 1204
+// The language's list separator and the battery bar's text ("%s:%d%%").
+#define IDS_LIST_SEPARATOR 1300
+#define IDS_BAR_FORMAT 1301

@@ -32,12 +32,15 @@ struct Named {
     int id;
     const char* name;
 };
-#define NAMED(x) {x, #x}
+#define NAMED(x)                                                                                   \
+    { x, #x }
 const Named kDialogs[] = {
-    NAMED(IDD_PMDLG),         NAMED(IDD_ABOUT),          NAMED(IDD_ALARM_PAGE),
-    NAMED(IDD_ALARM_ACTION),  NAMED(IDD_BATTERY_PAGE),   NAMED(IDD_ADVANCED_PAGE),
-    NAMED(IDD_BATTERY_DETAILS), NAMED(IDD_MODES_PAGE),   NAMED(IDD_GENERAL_PAGE),
-    NAMED(IDD_SCHEME_PROPERTIES), NAMED(IDD_SETTINGS_PAGE),
+    NAMED(IDD_PMDLG),           NAMED(IDD_ABOUT),
+    NAMED(IDD_ALARM_PAGE),      NAMED(IDD_ALARM_ACTION),
+    NAMED(IDD_BATTERY_PAGE),    NAMED(IDD_ADVANCED_PAGE),
+    NAMED(IDD_BATTERY_DETAILS), NAMED(IDD_MODES_PAGE),
+    NAMED(IDD_GENERAL_PAGE),    NAMED(IDD_SCHEME_PROPERTIES),
+    NAMED(IDD_SETTINGS_PAGE),
 };
 const Named kTrayDialogs[] = {NAMED(IDD_ABOUTBOX), NAMED(IDD_BATTERY_LEARNING)};
 #undef NAMED
@@ -61,8 +64,8 @@ std::string Utf8(const std::wstring& text) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                          size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                          nullptr, nullptr);
     for (char& c : out) {
         if (c == '\n' || c == '\r' || c == '\t') {
             c = ' ';
@@ -85,8 +88,8 @@ void Fail(const Program& program, const char* dialog, const std::string& control
 
 // A string of the module in the language checked, never another one.
 std::wstring LoadText(HMODULE module, UINT id) {
-    const HRSRC found = ::FindResourceExW(module, MAKEINTRESOURCEW(6),
-                                          MAKEINTRESOURCEW(id / 16 + 1), g_lang);
+    const HRSRC found =
+        ::FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1), g_lang);
     if (found == nullptr) {
         return {};
     }
@@ -126,8 +129,8 @@ std::string ControlName(HWND control) {
     wchar_t cls[64] = {};
     ::GetClassNameW(control, cls, 64);
     const int id = ::GetDlgCtrlID(control);
-    return "control " + (id == -1 || id == 0xffff ? std::string("-1") : std::to_string(id)) +
-           " (" + Utf8(cls) + ")";
+    return "control " + (id == -1 || id == 0xffff ? std::string("-1") : std::to_string(id)) + " (" +
+           Utf8(cls) + ")";
 }
 
 std::string Pixels(int need, int room) {
@@ -217,8 +220,7 @@ void Measure(const Program& program, const char* dialog, HWND control, const std
             RECT wrapped{0, 0, width, 0};
             ::DrawTextW(dc, text.c_str(), -1, &wrapped, format | DT_CALCRECT);
             if (wrapped.right > width) {
-                Fail(program, dialog, name, text,
-                     "a word " + Pixels(wrapped.right, width));
+                Fail(program, dialog, name, text, "a word " + Pixels(wrapped.right, width));
             } else if (wrapped.bottom > height) {
                 const int need = (wrapped.bottom + metrics.tmHeight - 1) / metrics.tmHeight;
                 Fail(program, dialog, name, text,
@@ -337,6 +339,13 @@ void RunTimeTexts(const Program& program, const Program& installer, int id, cons
                                  IDS_STATE_CRITICAL, IDS_NOT_PRESENT}) {
             Measure(program, dialog, item(IDC_DETAILS_STATE), text(state), " (power state)");
         }
+        // The longest states a battery reports together.
+        Measure(program, dialog, item(IDC_DETAILS_STATE),
+                text(IDS_STATE_DISCHARGING) + text(IDS_LIST_SEPARATOR) + text(IDS_STATE_CRITICAL),
+                " (power state)");
+        Measure(program, dialog, item(IDC_DETAILS_STATE),
+                text(IDS_STATE_ON_LINE) + text(IDS_LIST_SEPARATOR) + text(IDS_STATE_CHARGING),
+                " (power state)");
         break;
     case IDD_BATTERY_PAGE:
         Measure(program, dialog, item(IDC_METER_SOURCE_TEXT), text(IDS_AC_POWER));
@@ -344,10 +353,13 @@ void RunTimeTexts(const Program& program, const Program& installer, int id, cons
         break;
     case IDD_ALARM_PAGE: {
         // Both notifications, then each action or the word for none.
-        const std::wstring sound = text(IDS_NOTIFY_SOUND);
-        const std::wstring both = sound + text(IDS_NOTIFY_TEXT);
+        auto word = [&](UINT string) {
+            const std::wstring w = text(string);
+            return w.empty() ? w : w.substr(0, w.size() - 1);
+        };
         Measure(program, dialog, item(IDC_ALARM_LOW_NOTIFY_TEXT),
-                both.empty() ? both : both.substr(0, both.size() - 1), " (notification)");
+                word(IDS_NOTIFY_SOUND) + text(IDS_LIST_SEPARATOR) + word(IDS_NOTIFY_TEXT),
+                " (notification)");
         // The list's first entry is never shown here: no action reads as the word for none.
         const auto actions = Split(text(IDS_ACTION_LIST), L',');
         for (std::size_t i = 1; i < actions.size(); ++i) {
@@ -378,10 +390,9 @@ void RunTimeTexts(const Program& program, const Program& installer, int id, cons
     }
 }
 
-void CheckDialog(const Program& program, const Program& installer, const Named& dialog,
-                 HWND host) {
-    const HRSRC found = ::FindResourceExW(program.module, MAKEINTRESOURCEW(5),
-                                          MAKEINTRESOURCEW(dialog.id), g_lang);
+void CheckDialog(const Program& program, const Program& installer, const Named& dialog, HWND host) {
+    const HRSRC found =
+        ::FindResourceExW(program.module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(dialog.id), g_lang);
     if (found == nullptr) {
         ++g_failures;
         std::printf("MISSING: %s %s %s: no such dialog in this language\n", program.name,
@@ -419,8 +430,8 @@ void CheckDialog(const Program& program, const Program& installer, const Named& 
 }
 
 std::string Ansi(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr,
-                                           nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
     out.resize(out.size() - 1);
@@ -514,7 +525,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     CheckTrayTip(tray, installer);
     ::DestroyWindow(host);
-    std::printf("%s: %d texts measured, %d do not fit (code page %u)\n", g_tag.c_str(),
-                g_measured, g_failures, ::GetACP());
+    std::printf("%s: %d texts measured, %d do not fit (code page %u)\n", g_tag.c_str(), g_measured,
+                g_failures, ::GetACP());
     return g_failures == 0 ? 0 : 1;
 }
