@@ -5,6 +5,7 @@
 // (the About lines with a version, the grid and alarm labels, tabs, captions, the tray tip).
 //
 //   text_fit.exe TAG LANGID Z:\...\Vumo.cpl Z:\...\Halvik.exe Z:\...\Tobrinel.dll
+//   text_fit.exe --switcher Z:\...\Pivora.exe TAG=LANGID...   (the switcher's texts)
 //
 // Run it under the locale of the language (LC_ALL), so that "MS Shell Dlg" is the font that
 // language's system gives it. Prints one line per text that does not fit and exits with 1 when
@@ -20,6 +21,9 @@
 
 #include "applet/res/resource.h"
 #include "installer/resource.h"
+#include "switcher/BatteryStatusLogic.h"
+#include "switcher/GdiplusHandles.h"
+#include "switcher/SwitcherIds.h"
 #include "tray/logic/Tooltip.h"
 #include "tray/resource.h"
 
@@ -489,6 +493,77 @@ void CheckTrayTip(const Program& tray, const Program& installer) {
     }
 }
 
+// The switcher draws with GDI+: the battery indicator's texts centred in 110 x 40 px at 8 pt,
+// the actions in 130 x 20 px at 9 pt (one line). Its languages are few and neutral, and its
+// texts are wide: one run checks them all.
+int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGID>>& languages) {
+    using namespace switcher;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+        std::fprintf(stderr, "text_fit: GDI+ does not start\n");
+        return 2;
+    }
+    int failures = 0;
+    {
+        const HDC screen = ::GetDC(nullptr);
+        UniqueGpGraphics graphics;
+        gdip::GdipCreateFromHDC(screen, graphics.Put());
+        UniqueGpFont small =
+            MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+        UniqueGpFont list =
+            MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+        UniqueGpStringFormat centred = MakeStringFormat();
+        gdip::GdipSetStringFormatAlign(centred.Get(), Gdiplus::StringAlignmentCenter);
+        UniqueGpStringFormat plain = MakeStringFormat();
+        auto check = [&](const std::string& tag, const char* where, const std::wstring& text,
+                         Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format, float width,
+                         float height) {
+            // Room for as many lines as the text needs at this width.
+            const Gdiplus::RectF layout(0.0f, 0.0f, width, 1000.0f);
+            Gdiplus::RectF bound;
+            gdip::GdipMeasureString(graphics.Get(), text.c_str(), -1, font, &layout, format, &bound,
+                                    nullptr, nullptr);
+            ++g_measured;
+            if (bound.Height > height + 0.5f || bound.Width > width + 0.5f) {
+                ++failures;
+                std::printf("DOES NOT FIT: switcher %s %s \"%s\": needs %.0f x %.0f px, has "
+                            "%.0f x %.0f px\n",
+                            tag.c_str(), where, Utf8(text).c_str(), bound.Width, bound.Height,
+                            width, height);
+            }
+        };
+        for (const auto& [tag, lang] : languages) {
+            g_lang = lang;
+            const auto texts = Split(LoadText(pivora, IDS_BATTERY_TEXTS), L'\t');
+            if (texts.size() > kTokenTimeRemaining) {
+                check(tag, "battery indicator", texts[kTokenCalculating], small.Get(),
+                      centred.Get(), 110.0f, 40.0f);
+                std::wstring remaining = texts[kTokenTimeRemaining];
+                for (const wchar_t* number : {L"10", L"59"}) {
+                    const auto at = remaining.find(L"%d");
+                    if (at != std::wstring::npos) {
+                        remaining.replace(at, 2, number);
+                    }
+                }
+                check(tag, "battery indicator", remaining, small.Get(), centred.Get(), 110.0f,
+                      40.0f);
+            } else {
+                ++failures;
+                std::printf("MISSING: switcher %s: battery texts\n", tag.c_str());
+            }
+            for (const std::wstring& action : Split(LoadText(pivora, IDS_POWER_ACTIONS), L';')) {
+                check(tag, "action list", action, list.Get(), plain.Get(), 130.0f, 20.0f);
+            }
+        }
+        ::ReleaseDC(nullptr, screen);
+    }
+    Gdiplus::GdiplusShutdown(token);
+    std::printf("switcher: %d texts measured in %zu languages, %d do not fit\n", g_measured,
+                languages.size(), failures);
+    return failures == 0 ? 0 : 1;
+}
+
 HMODULE Open(const wchar_t* path) {
     const HMODULE module = ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr) {
@@ -500,8 +575,24 @@ HMODULE Open(const wchar_t* path) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 3 && std::wstring(argv[1]) == L"--switcher") {
+        const HMODULE pivora = Open(argv[2]);
+        if (pivora == nullptr) {
+            return 2;
+        }
+        std::vector<std::pair<std::string, LANGID>> languages;
+        for (int i = 3; i < argc; ++i) {
+            // TAG=LANGID
+            const std::wstring arg = argv[i];
+            const auto at = arg.find(L'=');
+            languages.emplace_back(Utf8(arg.substr(0, at)),
+                                   static_cast<LANGID>(wcstoul(arg.c_str() + at + 1, nullptr, 0)));
+        }
+        return CheckSwitcher(pivora, languages);
+    }
     if (argc != 6) {
-        std::fprintf(stderr, "usage: text_fit TAG LANGID VUMO.cpl HALVIK.exe TOBRINEL.dll\n");
+        std::fprintf(stderr, "usage: text_fit TAG LANGID VUMO.cpl HALVIK.exe TOBRINEL.dll\n"
+                             "       text_fit --switcher PIVORA.exe TAG=LANGID...\n");
         return 2;
     }
     g_lang = static_cast<LANGID>(wcstoul(argv[2], nullptr, 0));

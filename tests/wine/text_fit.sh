@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Runs the text fit check once per language, each under that language's locale, so that every
-# dialog is measured in the font a system of that language gives it.
+# dialog is measured in the font a system of that language gives it; then, in one run, the
+# switcher's languages.
 #
-#   text_fit.sh SESSION_DIR WINE_EXEC CHECKER.exe VUMO.cpl HALVIK.exe TOBRINEL.dll [TAG...]
+#   text_fit.sh SESSION_DIR WINE_EXEC CHECKER.exe VUMO.cpl HALVIK.exe TOBRINEL.dll PIVORA.exe
+#               [TAG...]
 #
 # The tags, or TEXT_FIT_LANGUAGES=ja-JP,ko-KR in the environment, choose some languages.
 # Each text that does not fit is one line "DOES NOT FIT: program language dialog control
 # "text": by how much"; the status is 1 when there is any.
 set -uo pipefail
-[ $# -ge 6 ] || { sed -n '5,10p' "$0" >&2; exit 2; }
+[ $# -ge 7 ] || { sed -n '5,11p' "$0" >&2; exit 2; }
 S=$1 exec_=$2 checker=$3
 shift 3
 modules=()
 for m in "$1" "$2" "$3"; do modules+=("Z:$m"); done
 shift 3
+pivora="Z:$1"
+shift
 if [ $# -eq 0 ] && [ -n "${TEXT_FIT_LANGUAGES:-}" ]; then
     IFS=, read -r -a chosen <<<"$TEXT_FIT_LANGUAGES"
     set -- "${chosen[@]}"
@@ -49,5 +53,18 @@ while read -r tag id locale; do
     LC_ALL=$locale.UTF-8 "$exec_" "$S" 60 "$checker" "$tag" "$id" "${modules[@]}" \
         2> >(grep -v 'setlocale' >&2) | tr -d '\r' || status=1
 done <<<"$languages"
+# The switcher's languages (tag=id), checked in one run: its texts are wide and its font GDI+'s.
+switcher=()
+for pair in de=7 es=10 fr=12 it=16 no=20 sv=29 da-DK=1030 en-US=1033 es-ES_tradnl=1034 \
+    fi-FI=1035 en-GB=2057; do
+    if [ $# -eq 0 ] || printf '%s\n' "$@" | grep -qx "${pair%=*}"; then
+        switcher+=("$pair")
+    fi
+done
+if [ ${#switcher[@]} -gt 0 ]; then
+    checked=$((checked + 1))
+    LC_ALL=en_US.UTF-8 "$exec_" "$S" 60 "$checker" --switcher "$pivora" "${switcher[@]}" \
+        2> >(grep -v 'setlocale' >&2) | tr -d '\r' || status=1
+fi
 [ $checked -gt 0 ] || { echo "text_fit: no language matches '$*'" >&2; exit 2; }
 exit $status
