@@ -19,4 +19,20 @@ std::vector<std::string> SplitList(std::string_view text, char separator) {
     }
 }
 
+std::string FillText(std::string_view format, std::string_view value) {
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
+            out += value;
+            ++i;
+        } else if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == '%') {
+            out += '%';
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
+
 } // namespace framework

@@ -12,4 +12,8 @@ namespace framework {
 // gives no pieces at all.
 std::vector<std::string> SplitList(std::string_view text, char separator = ',');
 
+// A text with its own word order around a value: each "%s" becomes value, "%%" a percent sign.
+// The value is never read as a format, so a name with '%' in it stays as typed.
+std::string FillText(std::string_view format, std::string_view value);
+
 } // namespace framework

@@ -3,18 +3,18 @@
 namespace applet {
 
 std::string NotificationText(std::uint32_t notify, const NotifyWords& words) {
+    const auto word = [](const std::string& text) {
+        return text.empty() ? text : text.substr(0, text.size() - 1);
+    };
+    if (notify == 0) {
+        return word(words.noAction);
+    }
     std::string text;
     if ((notify & kNotifySound) != 0) {
-        text += words.sound;
+        text = word(words.sound);
     }
     if ((notify & kNotifyMessage) != 0) {
-        text += words.text;
-    }
-    if (notify == 0) {
-        text = words.noAction;
-    }
-    if (!text.empty()) {
-        text.pop_back();
+        text += (text.empty() ? "" : words.separator) + word(words.text);
     }
     return text;
 }

@@ -13,13 +13,14 @@ inline constexpr std::uint32_t kNotifyMessage = 1;
 inline constexpr std::uint32_t kNotifySound = 2;
 
 struct NotifyWords {
-    std::string sound;    // "Sound,"
-    std::string text;     // "Text,"
-    std::string noAction; // "No Action,"
+    std::string sound;           // "Sound,"
+    std::string text;            // "Text,"
+    std::string noAction;        // "No Action,"
+    std::string separator = ","; // the language's list separator
 };
 
-// "Sound" and/or "Text" joined by a comma, or "No Action": each word keeps the comma its
-// string ends with, and the last character of the whole is dropped.
+// "Sound" and/or "Text" joined by the separator, or "No Action": each word is its string less
+// its last character (the comma every language keeps there), so English reads "Sound,Text".
 std::string NotificationText(std::uint32_t notify, const NotifyWords& words);
 
 // The action an alarm really has: hibernation without hibernate support becomes stand by.

@@ -12,28 +12,31 @@ std::string BatteryStateText(std::uint32_t powerState, const BatteryWords& words
     };
     for (const auto& [bit, word] : bits) {
         if ((powerState & bit) != 0) {
+            if (!text.empty()) {
+                text += words.separator;
+            }
             text += *word;
-            text += ',';
         }
-    }
-    if (!text.empty()) {
-        text.pop_back();
     }
     return text;
 }
 
-std::string BatteryBarFormat(const std::string& stateText) {
+std::string BatteryBarFormat(const std::string& stateText, const std::string& barText) {
     if (stateText.empty()) {
         return "%d%%";
     }
-    std::string format;
+    std::string state;
     for (const char c : stateText) {
-        format += c;
+        state += c;
         if (c == '%') {
-            format += '%';
+            state += '%';
         }
     }
-    return format + ":%d%%";
+    const std::size_t at = barText.find("%s");
+    if (at == std::string::npos) {
+        return state + ":%d%%";
+    }
+    return barText.substr(0, at) + state + barText.substr(at + 2);
 }
 
 } // namespace applet

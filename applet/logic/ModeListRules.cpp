@@ -4,6 +4,8 @@
 #include <climits>
 #include <set>
 
+#include "framework/TextList.h"
+
 namespace applet {
 
 namespace {
@@ -43,9 +45,11 @@ bool DeleteAllowed(int selectedRow, int protectedRows) {
     return selectedRow >= 0 && selectedRow >= protectedRows;
 }
 
-std::string CopyName(const std::string& prefix, const std::string& source,
+std::string CopyName(const std::string& format, const std::string& source,
                      framework::LeadBytePredicate isLeadByte) {
-    return framework::CutToBytes(prefix + source, kStoredTextLimit, isLeadByte);
+    const std::string frame = framework::FillText(format, "");
+    const std::size_t room = frame.size() < kStoredTextLimit ? kStoredTextLimit - frame.size() : 0;
+    return framework::FillText(format, framework::CutToBytes(source, room, isLeadByte));
 }
 
 std::optional<int> NextModeId(int lastId, const std::vector<int>& idsInUse) {

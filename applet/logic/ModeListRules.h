@@ -43,9 +43,10 @@ CheckOutcome OnCheckChange(const CheckChange& change);
 // cannot be deleted.
 bool DeleteAllowed(int selectedRow, int protectedRows);
 
-// "Copy " and the source name, cut to what the store can hold (199 bytes) without splitting a
-// double-byte character.
-std::string CopyName(const std::string& prefix, const std::string& source,
+// The name of a copy: the language's text ("Copy %s") with the source name in it, the name cut
+// so that the whole fits what the store can hold (199 bytes) without splitting a double-byte
+// character.
+std::string CopyName(const std::string& format, const std::string& source,
                      framework::LeadBytePredicate isLeadByte);
 
 // The number of a new copy: one above both LastID and every id in use (the page's modes and

@@ -72,9 +72,9 @@ void AlarmPage::EnableGroup(const Alarm& alarm, bool enabled) {
 }
 
 void AlarmPage::ShowTexts(Alarm& alarm) {
-    const NotifyWords words{framework::LoadText(IDS_NOTIFY_SOUND),
-                            framework::LoadText(IDS_NOTIFY_TEXT),
-                            framework::LoadText(IDS_NO_ACTION)};
+    const NotifyWords words{
+        framework::LoadText(IDS_NOTIFY_SOUND), framework::LoadText(IDS_NOTIFY_TEXT),
+        framework::LoadText(IDS_NO_ACTION), framework::LoadText(IDS_LIST_SEPARATOR)};
     framework::SetItemText(Hwnd(), alarm.notifyText, NotificationText(alarm.notify, words));
     alarm.action = EffectiveAction(alarm.action, hibernateEnabled_);
     const auto list = framework::SplitList(framework::LoadText(IDS_ACTION_LIST));

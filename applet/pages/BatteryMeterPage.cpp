@@ -37,7 +37,8 @@ BatteryReading ReadBattery(int index, const hardware::BatteryDevice& device) {
 std::string BatteryStateWords(std::uint32_t powerState) {
     const BatteryWords words{
         framework::LoadText(IDS_STATE_ON_LINE), framework::LoadText(IDS_STATE_DISCHARGING),
-        framework::LoadText(IDS_STATE_CHARGING), framework::LoadText(IDS_STATE_CRITICAL)};
+        framework::LoadText(IDS_STATE_CHARGING), framework::LoadText(IDS_STATE_CRITICAL),
+        framework::LoadText(IDS_LIST_SEPARATOR)};
     return BatteryStateText(powerState, words);
 }
 
@@ -100,7 +101,9 @@ void BatteryMeterPage::UpdateBattery(int index, HoverButton& button, TextProgres
     } else {
         button.SetIcons(IDI_BATTERY);
         ::EnableWindow(button.Hwnd(), TRUE);
-        bar.SetText(BatteryBarFormat(BatteryStateWords(reading.powerState)), kTextPercent);
+        bar.SetText(BatteryBarFormat(BatteryStateWords(reading.powerState),
+                                     framework::LoadText(IDS_BAR_FORMAT)),
+                    kTextPercent);
     }
     bar.Send(PBM_SETPOS, static_cast<WPARAM>(reading.percent >= 0 ? reading.percent : 0));
 }

@@ -168,7 +168,7 @@ void PowerSaveModesPage::CopySelected(bool ac) {
     lastId_ = *id;
     copy->modeId = *id;
     copy->mode.id = *id;
-    const std::string name = CopyName(framework::LoadText(IDS_COPY_PREFIX), source->mode.NamePolicy,
+    const std::string name = CopyName(framework::LoadText(IDS_COPY_NAME), source->mode.NamePolicy,
                                       framework::IsAnsiLeadByte);
     framework::CopyToField(copy->mode.NamePolicy, name, framework::IsAnsiLeadByte);
     copy->modified = 1;

@@ -7,6 +7,7 @@
 #include "applet/AppletPolicy.h"
 #include "applet/PageList.h"
 #include "framework/TextCut.h"
+#include "framework/TextList.h"
 #include "applet/res/resource.h"
 #include "framework/WindowText.h"
 
@@ -73,9 +74,9 @@ bool SchemePropertiesDlg::OnInitDialog() {
     }
     host_.Select(0);
 
-    // "name Properties".
-    framework::SetWindowText(Hwnd(), std::string(copy_.mode.NamePolicy) + " " +
-                                         framework::WindowText(Hwnd()));
+    // The caption is a text with "%s" where the language puts the mode's name.
+    framework::SetWindowText(
+        Hwnd(), framework::FillText(framework::WindowText(Hwnd()), copy_.mode.NamePolicy));
     return true;
 }
 

@@ -232,7 +232,7 @@
 #define IDS_TAB_GENERAL 156
 #define IDS_TAB_SETTINGS 157
 #define IDS_AC_COLUMN_HELP 1202
-#define IDS_COPY_PREFIX 1205
+#define IDS_COPY_NAME 1205
 #define IDS_ACTION_LIST 107
 #define IDS_TAB_MODES 108
 #define IDS_TAB_ALARM 110
@@ -255,3 +255,6 @@
 #define IDS_ADMIN_RIGHTS 146
 #define IDS_COOLING_LIST 147
 #define IDS_FREE_DISK_SPACE 1204
+// The language's list separator and the battery bar's text ("%s:%d%%").
+#define IDS_LIST_SEPARATOR 1300
+#define IDS_BAR_FORMAT 1301

@@ -14,7 +14,8 @@ from traye2e import APP_DIR, TERVANE_MACHINE, TERVANE_USER, expect, expect_equal
 
 # The locale Wine takes the system language from, and the language file it must pick.
 LOCALES = [("ja_JP.UTF-8", "ja-JP"), ("ru_RU.UTF-8", "ru-RU"), ("el_GR.UTF-8", "el-GR"),
-           ("zh_TW.UTF-8", "zh-TW"), ("de_DE.UTF-8", "de-DE")]
+           ("zh_TW.UTF-8", "zh-TW"), ("de_DE.UTF-8", "de-DE"), ("ko_KR.UTF-8", "ko-KR"),
+           ("zh_CN.UTF-8", "zh-CN")]
 FACTORY_NAMES = ["TXT_NAME_FULL_POWER", "TXT_NAME_LONG_LIFE", "TXT_NAME_NORMAL",
                  "TXT_NAME_HIGH_POWER", "TXT_NAME_DVD_PLAYBACK"]
 FACTORY_DESCRIPTIONS = ["TXT_DESC_FULL_POWER", "TXT_DESC_LONG_LIFE", "TXT_DESC_NORMAL",

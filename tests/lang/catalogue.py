@@ -6,7 +6,7 @@
 Each program's lang/<tag>.rc defines its TXT_ texts and includes the program's Layout.rc. For
 every file: the LANGUAGE line names the id of its tag, the texts are exactly those of English,
 printf conversions and list separators match English, accelerators are there where English has
-one and unique within each dialog and menu, and the texts of the narrow programs fit their
+one and unique within each dialog and menu and across the dialogs on screen together, and the texts of the narrow programs fit their
 language's ANSI code page and byte limits. Every listed language must have its file (--partial
 skips that rule while translations are still coming). Each problem is printed as
 "file: TEXT: rule"; the exit status is 1 when there is any.
@@ -244,6 +244,33 @@ LISTS = {
 }
 
 
+# Templates on screen together, which share one keyboard: each page is a child of its dialog
+# (DS_CONTROL under WS_EX_CONTROLPARENT), so Alt+key reaches the page and the dialog's buttons.
+SCREENS = {
+    "applet": [("IDD_PMDLG", page) for page in ("IDD_MODES_PAGE", "IDD_ALARM_PAGE",
+                                                "IDD_ADVANCED_PAGE", "IDD_BATTERY_PAGE")] +
+              [("IDD_SCHEME_PROPERTIES", page) for page in ("IDD_GENERAL_PAGE",
+                                                            "IDD_SETTINGS_PAGE")],
+}
+
+
+def check_screens(program, texts, blocks, report):
+    """Keys unique across the templates of each screen (within one template, check_file)."""
+    for templates in SCREENS.get(program, []):
+        seen = {}
+        for template in templates:
+            for name in blocks.get(f"DIALOG {template}", []):
+                for key in accelerators(texts.get(name, "")):
+                    folded = key.casefold()
+                    if not folded.strip():
+                        continue
+                    other = seen.get(folded)
+                    if other and other[1] != template:
+                        report(name, f"accelerator '{key}' is also taken by {other[0]} of "
+                                     f"{other[1]}, on screen with {template}")
+                    seen.setdefault(folded, (name, template))
+
+
 def check_lists(program, name, text, english, report):
     separator = LISTS.get(program, {}).get(name)
     if separator is None:
@@ -384,6 +411,7 @@ def check_file(program, lang_file, english, blocks, used):
                 elif folded in seen:
                     report(name, f"used twice in {block}, so its accelerator '{key}' is too")
                 seen.setdefault(folded, name)
+    check_screens(program.name, texts, blocks, report)
     return problems
 
 

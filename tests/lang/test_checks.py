@@ -122,6 +122,16 @@ class CatalogueTest(unittest.TestCase):
         })
         self.assertEqual(self.tree.problems("applet"), [])
 
+    def test_a_page_and_its_dialogs_buttons_share_the_keys(self):
+        self.tree.translate("applet", "de-DE", "LANG_GERMAN, SUBLANG_GERMAN", {
+            "TXT_APPLY": "Ü&bernehmen",
+            "TXT_MODES_BATTERY_GROUP": "Energiesparmodi im &Batteriebetrieb",
+        })
+        self.assertProblem("applet", "TXT_MODES_BATTERY_GROUP: accelerator 'B' is also taken "
+                                     "by TXT_APPLY of IDD_PMDLG, on screen with IDD_MODES_PAGE")
+        # The properties dialog has no Apply button: its General page's &Browse keeps B.
+        self.assertEqual(len(self.tree.problems("applet")), 1)
+
     def test_characters_outside_the_code_page(self):
         self.tree.translate("applet", "ru-RU", "LANG_RUSSIAN, SUBLANG_DEFAULT",
                             {"TXT_TAB_ALARM": "Сигнал тревоги – café"})

@@ -63,6 +63,9 @@ TEST(AlarmTexts, NotificationWordsAndTheirComma) {
     EXPECT_EQ(NotificationText(2, words), "Sound");
     EXPECT_EQ(NotificationText(3, words), "Sound,Text");
     EXPECT_EQ(NotificationText(3, NotifyWords{}), "") << "missing strings: no underflow";
+    const NotifyWords french{"Son,", "Texte,", "Aucune action,", ", "};
+    EXPECT_EQ(NotificationText(3, french), "Son, Texte");
+    EXPECT_EQ(NotificationText(1, french), "Texte");
 }
 
 TEST(AlarmTexts, HibernateWithoutSupportReadsAndSavesAsStandBy) {
@@ -126,6 +129,9 @@ TEST(BatteryTexts, StateWordsAndBarFormat) {
     EXPECT_EQ(BatteryBarFormat(BatteryStateText(0, words)), "%d%%");
     EXPECT_EQ(BatteryStateText(0xF, words), "On Line,Discharging,Charging,Critical");
     EXPECT_EQ(BatteryBarFormat("50%"), "50%%:%d%%") << "a translation cannot add a conversion";
+    const BatteryWords chinese{"已接通电源", "正在放电", "正在充电", "严重", "、"};
+    EXPECT_EQ(BatteryBarFormat(BatteryStateText(0xA, chinese), "%s：%d%%"), "正在放电、严重：%d%%");
+    EXPECT_EQ(BatteryBarFormat("Critique", "%s\xA0: %d\xA0%%"), "Critique\xA0: %d\xA0%%");
 }
 
 TEST(ProgressRules, TextSubstitutesOnlyThePercentage) {

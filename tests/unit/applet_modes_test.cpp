@@ -62,18 +62,22 @@ TEST(ModeList, FactoryRowsCannotBeDeleted) {
 }
 
 TEST(ModeList, CopiesArePrefixedOncePerCopyAndFitTheStore) {
-    EXPECT_EQ(CopyName("Copy ", "Long Life Mode", NoLeadBytes), "Copy Long Life Mode");
-    EXPECT_EQ(CopyName("Copy ", CopyName("Copy ", "Normal", NoLeadBytes), NoLeadBytes),
+    EXPECT_EQ(CopyName("Copy %s", "Long Life Mode", NoLeadBytes), "Copy Long Life Mode");
+    EXPECT_EQ(CopyName("Copy %s", CopyName("Copy %s", "Normal", NoLeadBytes), NoLeadBytes),
               "Copy Copy Normal");
     // A name the registry could not give back (200 bytes and more) would be lost on reading.
-    const std::string copy = CopyName("Copy ", std::string(198, 'n'), NoLeadBytes);
+    const std::string copy = CopyName("Copy %s", std::string(198, 'n'), NoLeadBytes);
     EXPECT_EQ(copy.size(), 199U);
     const auto lead = [](unsigned char c) { return c >= 0x81 && c <= 0x9F; };
     std::string wide;
     for (int i = 0; i < 98; ++i) {
         wide += "\x82\xA0";
     }
-    EXPECT_EQ(CopyName("Copy ", wide, lead).size(), 5U + 2 * 97) << "no half character";
+    EXPECT_EQ(CopyName("Copy %s", wide, lead).size(), 5U + 2 * 97) << "no half character";
+    // A language that puts the word after the name keeps it when the name is cut.
+    const std::string after = CopyName("%s - Kopya", std::string(198, 'n'), NoLeadBytes);
+    EXPECT_EQ(after.size(), 199U);
+    EXPECT_EQ(after.substr(190), "n - Kopya");
 }
 
 TEST(ModeList, CopyNumbersComeAfterLastIdAndEveryModeInUse) {

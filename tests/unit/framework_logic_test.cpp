@@ -141,3 +141,10 @@ TEST(SplitList, EmptyPiecesCountAndAnEmptyTextHasNone) {
     EXPECT_EQ(SplitList("x\n", '\n'), (std::vector<std::string>{"x", ""}));
     EXPECT_EQ(SplitList("Max performance mode,Silent mode").size(), 2U);
 }
+
+TEST(FillText, PutsTheValueWhereTheLanguageWantsItAndNeverReadsItAsAFormat) {
+    using framework::FillText;
+    EXPECT_EQ(FillText("%s Properties", "Normal"), "Normal Properties");
+    EXPECT_EQ(FillText("Eigenschaften von %s", "Normal"), "Eigenschaften von Normal");
+    EXPECT_EQ(FillText("%s (100%%)", "50%s %d"), "50%s %d (100%)");
+}
