@@ -76,6 +76,7 @@ def main():
     with t.case("installed by the set-up programs"):
         status, out = t.wine(r"C:\NotebookEmulatorSetup.exe", "/S", seconds=60)
         expect(status == 0, f"notebook set-up: {status} {out.strip()}")
+        t.point_battery_device()
         t.install()
         t.wait_window("TvPMClass")
         t.wait_window(SWITCHER_CLASS)
@@ -87,7 +88,17 @@ def main():
             t.picture(f"applet-{page}.png", t.rect(DIALOG_CLASS))
             t.keys("Right")
             time.sleep(0.5)
-        t.keys("Left", "Left", "Left", "Left")
+        # The details of battery #1 (its icon on the meter page).
+        t.keys("Left")
+        time.sleep(0.5)
+        t.drive("--class", DIALOG_CLASS, "click", "1119")
+        details = "Detailed Information for Battery #1"
+        t.drive("--class", DIALOG_CLASS, "--title", details, "wait-window", "10")
+        time.sleep(1)
+        t.picture("battery-details.png", t.rect(DIALOG_CLASS))
+        t.drive("--class", DIALOG_CLASS, "--title", details, "click", "1")
+        t.drive("--class", DIALOG_CLASS, "--title", details, "wait-gone", "10")
+        t.keys("Left", "Left", "Left")
 
     with t.case("a mode's properties and its grid"):
         t.keys("alt+b", "Tab", "Tab", "space")  # Details... of the battery mode in force

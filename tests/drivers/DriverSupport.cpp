@@ -146,10 +146,10 @@ std::int64_t NowMicroseconds() {
     return now.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-HWND WaitForWindow(const char* className, bool wantGone, double seconds) {
+HWND WaitForWindow(const char* className, bool wantGone, double seconds, const char* title) {
     const std::int64_t end = NowMicroseconds() + static_cast<std::int64_t>(seconds * 1e6);
     for (;;) {
-        HWND window = ::FindWindowA(className, nullptr);
+        HWND window = ::FindWindowA(className, title);
         if ((window != nullptr) != wantGone) {
             return window;
         }

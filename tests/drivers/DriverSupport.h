@@ -25,7 +25,8 @@ std::int64_t NowMicroseconds();
 
 // Polls for a top-level window of the class until it exists (wantGone false) or is gone (true)
 // or the time is up. The window found, or null.
-HWND WaitForWindow(const char* className, bool wantGone, double seconds);
+HWND WaitForWindow(const char* className, bool wantGone, double seconds,
+                   const char* title = nullptr);
 
 // A window of another process that looks like a message box, as the user would read it.
 struct BoxReading {

@@ -138,7 +138,7 @@ UINT MouseMessage(const char* name) {
 }
 
 int Wait(const Options& options, bool gone, double seconds) {
-    HWND window = WaitForWindow(options.className, gone, seconds);
+    HWND window = WaitForWindow(options.className, gone, seconds, options.title);
     if ((window != nullptr) == gone) {
         std::fprintf(stderr, "traydriver: window of class %s %s after %.1f s\n", options.className,
                      gone ? "still there" : "not there", seconds);

@@ -39,6 +39,8 @@ class SetupE2E(TrayE2E):
             os.remove(os.path.join(app, name))
         os.rmdir(app)
         # The notebook's libraries come from their own set-up, as on a demo machine.
+        status, out = self.wine(r"C:\windows\NotebookSetup.exe", "--remove-batteries")
+        expect(status == 0, f"removing the session's battery bays: {out}")
         for name in NOTEBOOK_FILES:
             os.remove(self.system32(name))
         os.remove(self.host_path(r"C:\windows\NotebookSetup.exe"))
@@ -106,6 +108,7 @@ def main():
         expect(os.path.exists(t.system32(BATTERY_DRIVER)), "the battery driver is missing")
         expect_equal(t.reg_values(BATTERY_BAY).get("Service"), ("REG_SZ", "NotebookBattery"),
                      "battery bay #1")
+        t.point_battery_device()
 
     with t.case("silent install: files, logon entries, uninstall entry; tray and switcher "
                 "run and the mains mode is applied"):

@@ -207,11 +207,7 @@ class TrayE2E:
         subprocess.run([os.path.join(self.scripts, "wine-session"), "fresh", self.session,
                         self.prefix], check=True, timeout=180, stdin=subprocess.DEVNULL)
         self.fakebat("init", "--ac", "on", "--percent", "100")
-        # The notebook's battery device reads this script's tree, as Wine's power status does.
-        subprocess.run(["wine", "reg", "add", BATTERY_PARAMETERS, "/v", "PowerSupplyDir", "/d",
-                        "Z:" + self.battery.replace("/", "\\"), "/f"], env=self.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+        self.point_battery_device()
         app = self.host_path(APP_DIR)
         os.makedirs(app, exist_ok=True)
         shutil.copy(self.options.halvik, app)
@@ -229,6 +225,14 @@ class TrayE2E:
                         "shell", "/d", DESKTOP_SIZE, "/f"], env=self.env, **quiet)
         self.wait_server()
         self.start_server()
+
+    def point_battery_device(self):
+        """The notebook's battery device reads this script's tree, as Wine's power status
+        does (it reads the value at every request)."""
+        subprocess.run(["wine", "reg", "add", BATTERY_PARAMETERS, "/v", "PowerSupplyDir", "/d",
+                        "Z:" + self.battery.replace("/", "\\"), "/f"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=True)
 
     def start_server(self):
         """One server for the whole script, and Wine's own services started by a program whose
