@@ -94,7 +94,11 @@ TEST_F(BatteryDeviceTest, EmptyBayAndMissingSecondBatteryFail) {
     EXPECT_FALSE(OpenBattery(1)) << "one bay unless set up with two";
     BATTERY_STATUS status{};
     EXPECT_EQ(QueryBatteryStatus(1, status), BatteryQuery::NoDevice);
+    BATTERY_INFORMATION information{};
+    EXPECT_EQ(QueryBatteryInformation(1, information), BatteryQuery::NoDevice);
     EXPECT_EQ(hardware::BatteryCharge(1), -1);
+    char text[kBatteryTextSize];
+    EXPECT_FALSE(hardware::BatteryDeviceName(1, text));
 
     Write("BAT0\\present", "0");
     const framework::UniqueFile battery = OpenBattery(0);

@@ -159,19 +159,6 @@ TEST_F(BatteryTest, FailedOrShortStatusIsAFailure) {
     EXPECT_EQ(hardware::BatteryCharge(0, device), -1);
 }
 
-TEST_F(BatteryTest, MissingSecondBatteryFailsEveryQuery) {
-    BATTERY_STATUS status{};
-    BATTERY_INFORMATION information{};
-    char text[kBatteryTextSize];
-    EXPECT_FALSE(OpenBattery(1, device));
-    EXPECT_EQ(QueryBatteryStatus(1, status, device), BatteryQuery::NoDevice);
-    EXPECT_EQ(QueryBatteryInformation(1, information, device), BatteryQuery::NoDevice);
-    EXPECT_EQ(hardware::BatteryCharge(1, device), -1);
-    EXPECT_FALSE(hardware::BatteryDeviceName(1, text, device));
-    EXPECT_FALSE(hardware::BatteryUniqueId(1, text, device));
-    EXPECT_TRUE(device.calls.empty());
-}
-
 TEST_F(BatteryTest, QueriesSendTheTagWithTheirWaitsAndLevels) {
     BATTERY_STATUS status{};
     BATTERY_INFORMATION information{};
