@@ -26,6 +26,8 @@ class CPMDlg : public framework::Dialog {
 public:
     static constexpr UINT_PTR kGaugeTimer = 1;
     static constexpr UINT kGaugePeriod = 30000;
+    // How long Apply waits for the tray to take the change in.
+    static constexpr UINT kTrayWait = 5000;
 
     CPMDlg();
     ~CPMDlg() override;
@@ -58,6 +60,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void SavePages();
     void SetUpGauge();
     void AddTabs();
     void SettleHibernation();

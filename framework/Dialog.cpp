@@ -7,6 +7,20 @@
 
 namespace framework {
 
+void DisableControl(HWND control) {
+    if (control == nullptr) {
+        return;
+    }
+    if (::GetFocus() == control) {
+        const HWND root = ::GetAncestor(control, GA_ROOT);
+        const HWND next = ::GetNextDlgTabItem(root, control, FALSE);
+        if (next != nullptr && next != control) {
+            ::SendMessageW(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+        }
+    }
+    ::EnableWindow(control, FALSE);
+}
+
 INT_PTR Dialog::DoModal(HWND parent) {
     if (Hwnd() != nullptr) {
         Trace("framework: dialog %u is already open\n", templateId_);
@@ -148,6 +162,14 @@ bool Dialog::OnCommand(UINT id, UINT code, HWND) {
     // Cancel buttons (focus, for instance) are not a request to close.
     if (code > 1) {
         return false;
+    }
+    // A page (a child dialog) never ends itself: its IDOK and IDCANCEL (Escape in a multi-line
+    // edit closes the edit's dialog) belong to the dialog it sits in.
+    if ((id == IDOK || id == IDCANCEL) && (::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & WS_CHILD) != 0) {
+        if (const HWND owner = ::GetParent(Hwnd())) {
+            ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(id, code), 0);
+        }
+        return true;
     }
     if (id == IDOK) {
         OnOK();

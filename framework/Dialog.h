@@ -12,6 +12,11 @@
 
 namespace framework {
 
+// Disables a control of a dialog. When it has the focus, the focus first moves to the next
+// control in the tab order of its top-level dialog: a disabled window would keep the keyboard
+// and every key would go nowhere.
+void DisableControl(HWND control);
+
 class Dialog : public Window {
 public:
     // `kind` chooses CreateDialogParamA/W (or DialogBoxParamA/W) and so the text of the dialog

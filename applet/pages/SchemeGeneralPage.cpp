@@ -7,6 +7,7 @@
 #include "applet/AppletPolicy.h"
 #include "applet/controls/HelpPopup.h"
 #include "applet/logic/IconReference.h"
+#include "applet/logic/ModeListRules.h"
 #include "applet/res/resource.h"
 #include "framework/DataExchange.h"
 #include "framework/TextCut.h"
@@ -98,7 +99,11 @@ void SchemeGeneralPage::SaveToMode() {
         return;
     }
     Exchange(true);
-    Store(mode_->mode.NamePolicy, name_);
+    if (IsBlankName(name_.c_str())) {
+        name_ = mode_->mode.NamePolicy;
+    } else {
+        Store(mode_->mode.NamePolicy, name_);
+    }
     Store(mode_->mode.DescriptionPolicy, description_);
     Store(mode_->mode.ICON, iconReference_);
     Store(mode_->mode.LinkedProgram, linkedProgram_);

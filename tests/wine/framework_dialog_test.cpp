@@ -243,6 +243,8 @@ public:
     Host() : Dialog(IDD_FW_HOST, TextKind::Narrow) {}
     Page page;
     bool pageIsChild = false;
+    bool pageLived = false;
+    int cancels = 0;
 
 protected:
     bool OnInitDialog() override {
@@ -259,14 +261,20 @@ protected:
     void OnTimer(UINT_PTR) override {
         KillTimer(1);
         ::SendMessageA(page.Item(IDC_FW_PAGE_BUTTON), BM_CLICK, 0, 0);
+        // Escape in a multi-line edit of a page closes the page as a dialog (IDCANCEL).
+        page.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        pageLived = page.Hwnd() != nullptr;
         End(page.clicks);
     }
+    void OnCancel() override { ++cancels; }
 };
 
 TEST_F(DialogTest, TabPageIsAChildDialogWithItsOwnObject) {
     Host host;
     EXPECT_EQ(host.DoModal(), 1) << "the page's button reaches the page's object";
     EXPECT_TRUE(host.pageIsChild);
+    EXPECT_TRUE(host.pageLived) << "a page never ends itself";
+    EXPECT_EQ(host.cancels, 1) << "its IDCANCEL belongs to the dialog it sits in";
     EXPECT_EQ(host.page.Hwnd(), nullptr) << "the page goes with the dialog it sits in";
 }
 
