@@ -99,6 +99,7 @@ bool CPMDlg::OnInitDialog() {
     ::GetWindowRect(Item(IDC_PM_PAGE_FRAME), &frame);
     ::OffsetRect(&frame, 4, 2);
     host_.SetPageRect(frame);
+    host_.SetTabControl(Item(IDC_PM_TABS));
     CreatePages();
     host_.Select(0);
     SetTimer(kGaugeTimer, kGaugePeriod);
@@ -276,6 +277,10 @@ bool CPMDlg::OnCommand(UINT id, UINT code, HWND control) {
         return true;
     }
     return Dialog::OnCommand(id, code, control);
+}
+
+bool CPMDlg::PreTranslateMessage(MSG& message) {
+    return host_.TranslatePageKey(message) || Dialog::PreTranslateMessage(message);
 }
 
 bool CPMDlg::OnNotify(const NMHDR& header, LRESULT& result) {

@@ -51,6 +51,8 @@ public:
     void Apply();
     void UpdateGauge();
 
+    bool PreTranslateMessage(MSG& message) override;
+
 protected:
     bool OnInitDialog() override;
     void OnOK() override;

@@ -67,7 +67,8 @@ bool SchemeGeneralPage::OnInitDialog() {
     LoadFromMode();
     // Without linked programs on this notebook the group goes; the stored program stays.
     if (AppletPolicy().LinkedProgramWord() == 0) {
-        for (const int id : {IDC_GENERAL_LINKED_GROUP, IDC_GENERAL_BROWSE, IDC_GENERAL_LINKED}) {
+        for (const int id : {IDC_GENERAL_LINKED_GROUP, IDC_GENERAL_LINKED_HINT, IDC_GENERAL_BROWSE,
+                             IDC_GENERAL_LINKED}) {
             ::ShowWindow(Item(id), SW_HIDE);
         }
     }

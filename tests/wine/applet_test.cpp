@@ -134,6 +134,20 @@ protected:
         }
     }
 
+    // A key pressed with Ctrl (and Shift) held, as the thread's keyboard state tells it.
+    static void PressWithControl(WPARAM key, bool shift) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        BYTE held[256];
+        std::memcpy(held, keys, sizeof held);
+        held[VK_CONTROL] = 0x80;
+        held[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(held);
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0);
+        Pump();
+        ::SetKeyboardState(keys);
+    }
+
     static store::GlobalPowerSettings StoredGlobal() {
         store::SchemeStore stored;
         stored.LoadGlobal(HKEY_CURRENT_USER);
@@ -238,6 +252,22 @@ TEST_F(AppletTest, OpensOnTheFirstTabWithApplyOffAndCancelWritesNothing) {
         EXPECT_FALSE(::IsWindowVisible(d.Alarm()->Hwnd()));
         EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Hwnd()));
         EXPECT_EQ(gApp.MainWindow(), &d);
+        EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_PM_PAGE_FRAME))) << "no frame inside the tabs";
+        EXPECT_NE(::GetWindowLongPtrA(d.Hwnd(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
+        // Tab goes from the tabs into the shown page; Ctrl+Tab turns the pages both ways.
+        const HWND tabs = d.Item(IDC_PM_TABS);
+        EXPECT_TRUE(::IsChild(d.Modes()->Hwnd(), ::GetNextDlgTabItem(d.Hwnd(), tabs, FALSE)));
+        ::SetFocus(d.Modes()->Item(IDC_MODES_AC_COPY));
+        PressWithControl(VK_TAB, false);
+        EXPECT_EQ(d.Pages().Shown(), 1);
+        EXPECT_EQ(::SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
+        EXPECT_TRUE(::IsWindowVisible(::GetFocus())) << "the focus left the hidden page";
+        PressWithControl(VK_TAB, true);
+        PressWithControl(VK_TAB, true);
+        EXPECT_EQ(d.Pages().Shown(), 3);
+        EXPECT_EQ(::SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 3);
+        d.Pages().Select(0);
+        ::SendMessageA(tabs, TCM_SETCURSEL, 0, 0);
         ::SendMessageA(d.Alarm()->Item(IDC_ALARM_LOW_ON), BM_CLICK, 0, 0);
         EXPECT_TRUE(::IsWindowEnabled(d.Item(IDC_PM_APPLY))) << "an edit enables Apply";
     });
@@ -771,6 +801,11 @@ TEST_F(AppletTest, PropertiesLoadDefaultThenCancelLeavesTheModeAlone) {
         props.SetHibernate(false);
         const INT_PTR result = RunModal(props, [&] {
             SchemeSettingsPage& grid = *props.Settings();
+            EXPECT_TRUE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_NAME)));
+            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED)));
+            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED_HINT)));
+            EXPECT_FALSE(::IsWindowVisible(props.Item(IDC_PROPS_PAGE_FRAME)));
+            EXPECT_NE(::GetWindowLongPtrA(props.Hwnd(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
             ::SendMessageA(props.Item(IDC_PROPS_TABS), TCM_SETCURSEL, 1, 0);
             props.Pages().Select(1);
             EXPECT_FALSE(::IsWindowVisible(grid.Slider(kRowMonitor, 1).Hwnd())) << "AC: one column";
@@ -784,7 +819,6 @@ TEST_F(AppletTest, PropertiesLoadDefaultThenCancelLeavesTheModeAlone) {
             ::GetWindowRect(grid.Item(IDC_SET_COLUMN1_ICON), &icon);
             EXPECT_GT(brightness.top, icon.bottom);
             EXPECT_LT(brightness.top - icon.bottom, 30);
-            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED)));
             EXPECT_EQ(grid.Slider(kRowMonitor, 0).Value(), 3);
             ::SendMessageA(props.General()->Item(IDC_GENERAL_LOAD_DEFAULT), BM_CLICK, 0, 0);
             EXPECT_EQ(grid.Slider(kRowMonitor, 0).Value(), 1) << "factory \"Never\"";
