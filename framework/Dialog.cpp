@@ -165,7 +165,8 @@ bool Dialog::OnCommand(UINT id, UINT code, HWND) {
     }
     // A page (a child dialog) never ends itself: its IDOK and IDCANCEL (Escape in a multi-line
     // edit closes the edit's dialog) belong to the dialog it sits in.
-    if ((id == IDOK || id == IDCANCEL) && (::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & WS_CHILD) != 0) {
+    if ((id == IDOK || id == IDCANCEL) &&
+        (::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & WS_CHILD) != 0) {
         if (const HWND owner = ::GetParent(Hwnd())) {
             ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(id, code), 0);
         }

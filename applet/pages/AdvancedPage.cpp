@@ -219,11 +219,9 @@ bool AdvancedPage::PreTranslateMessage(MSG& message) {
     // an open drop-down list, which they accept or close.
     if (message.message == WM_KEYDOWN &&
         (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
-        for (const framework::Window* combo : {static_cast<framework::Window*>(&powerButton_),
-                                               static_cast<framework::Window*>(&lid_),
-                                               static_cast<framework::Window*>(&sleepButton_),
-                                               &cooling_}) {
-            if (combo->Hwnd() != nullptr && combo->Send(CB_GETDROPPEDSTATE) != FALSE) {
+        const framework::Window* lists[] = {&powerButton_, &lid_, &sleepButton_, &cooling_};
+        for (const framework::Window* list : lists) {
+            if (list->Hwnd() != nullptr && list->Send(CB_GETDROPPEDSTATE) != FALSE) {
                 return false;
             }
         }

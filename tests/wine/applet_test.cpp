@@ -394,9 +394,8 @@ TEST_F(AppletTest, RefusedHibernationFileOnApplyStoresWhatThePagesShow) {
         EXPECT_EQ(stored.PowerButton, Combo(page, IDC_ADV_POWER_BUTTON)->SelectedAction());
         EXPECT_EQ(stored.SleepButton, Combo(page, IDC_ADV_SLEEP_BUTTON)->SelectedAction());
         EXPECT_EQ(stored.CriticalAlarm.Action, d.Alarm()->CriticalAction());
-        for (const std::uint32_t action : {stored.LidClose, stored.PowerButton,
-                                           stored.SleepButton, stored.CriticalAlarm.Action,
-                                           stored.LowAlarm.Action}) {
+        for (const std::uint32_t action : {stored.LidClose, stored.PowerButton, stored.SleepButton,
+                                           stored.CriticalAlarm.Action, stored.LowAlarm.Action}) {
             EXPECT_NE(action, 3U);
         }
         for (const std::string& text : shown) {
@@ -839,8 +838,8 @@ TEST_F(AppletTest, PropertiesWithoutHibernationWriteTheHiddenPartnerOnly) {
         ASSERT_TRUE(mode.LoadScheme(HKEY_CURRENT_USER, 1));
         mode.modeId = 1;
         const std::string name = mode.mode.NamePolicy;
-        mode.mode.Hibernate[2] = 6;    // "2 hours"
-        mode.mode.Hibernate[3] = 999;  // beyond the list
+        mode.mode.Hibernate[2] = 6;   // "2 hours"
+        mode.mode.Hibernate[3] = 999; // beyond the list
         SchemePropertiesDlg props;
         props.SetScheme(&mode);
         props.SetHibernate(false);
