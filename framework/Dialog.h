@@ -52,6 +52,9 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_CONTEXTMENU in a dialog with the caption's help button: the help of the control
+    // clicked (or, from the keyboard, of the focused one) through OnHelp.
+    bool ContextHelp(HWND clicked, LPARAM position);
     HWND CreateFromTemplate(HWND parent);
     void RunModalLoop();
 
