@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "applet/controls/HelpPopup.h"
 #include "applet/logic/CplTable.h"
 
 namespace applet {
@@ -55,6 +56,7 @@ LONG_PTR CControlPanelApp::OnCplMsg(HWND hwndCPl, UINT message, LPARAM lParam1, 
         break;
     case CplStep::Exit:
         value = static_cast<long>(OnExit());
+        ReleaseHelpEngine();
         break;
     case CplStep::Inquire:
         if (applet != nullptr) {

@@ -14,6 +14,7 @@
 #include "framework/Application.h"
 #include "framework/Module.h"
 #include "framework/PaintDC.h"
+#include "framework/Trace.h"
 #include "framework/WindowText.h"
 #include "hardware/PowerStatus.h"
 #include "pages/AdvancedPage.h"
@@ -98,6 +99,7 @@ bool CPMDlg::OnInitDialog() {
     ::GetWindowRect(Item(IDC_PM_PAGE_FRAME), &frame);
     ::OffsetRect(&frame, 4, 2);
     host_.SetPageRect(frame);
+    host_.SetTabControl(Item(IDC_PM_TABS));
     CreatePages();
     host_.Select(0);
     SetTimer(kGaugeTimer, kGaugePeriod);
@@ -193,8 +195,7 @@ void CPMDlg::UpdateGauge() {
     ::RedrawWindow(gauge_.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void CPMDlg::Apply() {
-    store::PowerApi power;
+void CPMDlg::SavePages() {
     if (advancedPage_) {
         advancedPage_->Save();
     }
@@ -204,24 +205,40 @@ void CPMDlg::Apply() {
     if (modesPage_) {
         modesPage_->Save();
     }
-    store::GlobalPowerSettings& global = settings_.global;
     settings_.SaveGlobal(HKEY_CURRENT_USER);
-    if (!ReserveHibernationFile(power, global.HibernateEnable)) {
+}
+
+void CPMDlg::Apply() {
+    store::PowerApi power;
+    SavePages();
+    if (!ReserveHibernationFile(power, settings_.global.HibernateEnable)) {
         if (advancedPage_) {
             advancedPage_->SetHibernateBox(false);
         }
         SpreadHibernate(false);
-        // The store must not go on claiming a hibernation the system refused: the tray would
-        // apply it again and the next opening would show it switched on.
-        if (global.HibernateEnable != 0) {
-            global.HibernateEnable = 0;
-            settings_.SaveGlobal(HKEY_CURRENT_USER);
+        // The pages have replaced every Hibernate action: the store takes what they show, so
+        // that the tray applies no hibernation the system refused and the next opening shows
+        // what was saved.
+        if (advancedPage_) {
+            advancedPage_->Save();
         }
+        if (alarmPage_) {
+            alarmPage_->Save();
+        }
+        settings_.global.HibernateEnable = 0;
+        settings_.SaveGlobal(HKEY_CURRENT_USER);
     }
     if (const HWND tray = ::FindWindowA(store::kTrayWindowClass, nullptr)) {
-        ::SendMessageA(tray, store::WM_SCHEME_CHANGED, 0, 0);
+        // Synchronous, so that the tray has read the store before Apply returns, but bounded:
+        // a hung tray must not freeze the Control Panel.
+        DWORD_PTR answer = 0;
+        if (::SendMessageTimeoutA(tray, store::WM_SCHEME_CHANGED, 0, 0,
+                                  SMTO_NORMAL | SMTO_ABORTIFHUNG, kTrayWait, &answer) == 0) {
+            framework::Trace("Vumo: the tray did not answer the change, error %lu\n",
+                             ::GetLastError());
+        }
     }
-    ::EnableWindow(Item(IDC_PM_APPLY), FALSE);
+    framework::DisableControl(Item(IDC_PM_APPLY));
     // The taskbar lays out its icons again (the tray icon may have come or gone).
     if (const HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr)) {
         ::PostMessageA(taskbar, WM_SIZE, 0, 0);
@@ -242,7 +259,10 @@ void CPMDlg::SpreadHibernate(bool enabled) {
 }
 
 void CPMDlg::OnOK() {
-    Apply();
+    // Apply disabled: nothing was edited since the opening or the last Apply.
+    if (::IsWindowEnabled(Item(IDC_PM_APPLY))) {
+        Apply();
+    }
     Dialog::OnOK();
 }
 
@@ -257,6 +277,10 @@ bool CPMDlg::OnCommand(UINT id, UINT code, HWND control) {
         return true;
     }
     return Dialog::OnCommand(id, code, control);
+}
+
+bool CPMDlg::PreTranslateMessage(MSG& message) {
+    return host_.TranslatePageKey(message) || Dialog::PreTranslateMessage(message);
 }
 
 bool CPMDlg::OnNotify(const NMHDR& header, LRESULT& result) {

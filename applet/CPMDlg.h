@@ -26,6 +26,8 @@ class CPMDlg : public framework::Dialog {
 public:
     static constexpr UINT_PTR kGaugeTimer = 1;
     static constexpr UINT kGaugePeriod = 30000;
+    // How long Apply waits for the tray to take the change in.
+    static constexpr UINT kTrayWait = 5000;
 
     CPMDlg();
     ~CPMDlg() override;
@@ -49,6 +51,8 @@ public:
     void Apply();
     void UpdateGauge();
 
+    bool PreTranslateMessage(MSG& message) override;
+
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
@@ -58,6 +62,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void SavePages();
     void SetUpGauge();
     void AddTabs();
     void SettleHibernation();

@@ -7,6 +7,20 @@
 
 namespace framework {
 
+void DisableControl(HWND control) {
+    if (control == nullptr) {
+        return;
+    }
+    if (::GetFocus() == control) {
+        const HWND root = ::GetAncestor(control, GA_ROOT);
+        const HWND next = ::GetNextDlgTabItem(root, control, FALSE);
+        if (next != nullptr && next != control) {
+            ::SendMessageW(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+        }
+    }
+    ::EnableWindow(control, FALSE);
+}
+
 INT_PTR Dialog::DoModal(HWND parent) {
     if (Hwnd() != nullptr) {
         Trace("framework: dialog %u is already open\n", templateId_);
@@ -149,6 +163,15 @@ bool Dialog::OnCommand(UINT id, UINT code, HWND) {
     if (code > 1) {
         return false;
     }
+    // A page (a child dialog) never ends itself: its IDOK and IDCANCEL (Escape in a multi-line
+    // edit closes the edit's dialog) belong to the dialog it sits in.
+    if ((id == IDOK || id == IDCANCEL) &&
+        (::GetWindowLongPtrW(Hwnd(), GWL_STYLE) & WS_CHILD) != 0) {
+        if (const HWND owner = ::GetParent(Hwnd())) {
+            ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(id, code), 0);
+        }
+        return true;
+    }
     if (id == IDOK) {
         OnOK();
         return true;
@@ -174,7 +197,55 @@ LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return focus ? TRUE : FALSE;
     }
+    // Where the system draws no help button in the caption (Wine does not), a right click is
+    // the way to the help of the controls, also of those that cannot take the focus.
+    if (message == WM_CONTEXTMENU && ContextHelp(reinterpret_cast<HWND>(wParam), lParam)) {
+        return 0;
+    }
     return Window::WindowProc(message, wParam, lParam);
+}
+
+bool Dialog::ContextHelp(HWND clicked, LPARAM position) {
+    const HWND root = ::GetAncestor(Hwnd(), GA_ROOT);
+    if ((::GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) == 0) {
+        return false;
+    }
+    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    HWND control = clicked;
+    if (position == -1) {
+        control = ::GetFocus();
+        RECT rect{};
+        ::GetWindowRect(control, &rect);
+        at = POINT{rect.left, rect.top};
+    } else if (clicked == Hwnd()) {
+        // Labels let the click through to the dialog: the control under the mouse, the first
+        // in the Z order, passing over group boxes (they enclose the controls they group).
+        control = nullptr;
+        for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr && control == nullptr;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT rect{};
+            ::GetWindowRect(child, &rect);
+            const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+            wchar_t cls[16] = {};
+            ::GetClassNameW(child, cls, 16);
+            const bool groupBox =
+                lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+            if ((style & WS_VISIBLE) != 0 && !groupBox && ::PtInRect(&rect, at)) {
+                control = child;
+            }
+        }
+    }
+    // Only a control of this dialog: a page's own clicks reach the page.
+    if (control == nullptr || ::GetParent(control) != Hwnd()) {
+        return false;
+    }
+    HELPINFO help{};
+    help.cbSize = sizeof(help);
+    help.iContextType = HELPINFO_WINDOW;
+    help.iCtrlId = ::GetDlgCtrlID(control);
+    help.hItemHandle = control;
+    help.MousePos = at;
+    return OnHelp(help);
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,11 @@
 
 namespace framework {
 
+// Disables a control of a dialog. When it has the focus, the focus first moves to the next
+// control in the tab order of its top-level dialog: a disabled window would keep the keyboard
+// and every key would go nowhere.
+void DisableControl(HWND control);
+
 class Dialog : public Window {
 public:
     // `kind` chooses CreateDialogParamA/W (or DialogBoxParamA/W) and so the text of the dialog
@@ -47,6 +52,9 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_CONTEXTMENU in a dialog with the caption's help button: the help of the control
+    // clicked (or, from the keyboard, of the focused one) through OnHelp.
+    bool ContextHelp(HWND clicked, LPARAM position);
     HWND CreateFromTemplate(HWND parent);
     void RunModalLoop();
 

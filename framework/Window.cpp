@@ -418,6 +418,12 @@ bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     default:
         return false;
     }
+    // The messages that carry the control in lParam are sent by the control to its parent;
+    // anything else there (a number posted by hand) is no control of ours to offer it to.
+    if (message != WM_NOTIFY && message != WM_DRAWITEM && message != WM_MEASUREITEM &&
+        (child == nullptr || ::GetParent(child) != hwnd_)) {
+        return false;
+    }
     Window* target = child == hwnd_ ? nullptr : FromHandle(child);
     if (target == nullptr) {
         return false;

@@ -21,8 +21,7 @@ bool CAdvListCtrl::Init(int id, HWND parent, IStream* image, int rows) {
     columnWidth_ = static_cast<int>(width) / kColumns;
     rowHeight_ = static_cast<int>(ImageHeight(image_.Get()));
     model_.SetRows(rows);
-    ::SetWindowPos(Hwnd(), nullptr, 0, 0, columnWidth_, rowHeight_ * rows,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    FitToShownRows();
     layout_ = Gdiplus::RectF(0.0f, 0.0f, static_cast<Gdiplus::REAL>(columnWidth_),
                              static_cast<Gdiplus::REAL>(rowHeight_));
     return true;
@@ -54,7 +53,20 @@ void CAdvListCtrl::HighlightVisibleRow(int relative) {
 
 void CAdvListCtrl::Repaint() {
     if (Hwnd() != nullptr) {
+        FitToShownRows();
         ::InvalidateRect(Hwnd(), nullptr, FALSE);
+    }
+}
+
+void CAdvListCtrl::FitToShownRows() {
+    // A row without an item draws nothing: the control covers only the rows that show one,
+    // and the popup's own artwork shows where the others would be.
+    const int height = rowHeight_ * model_.ShownRows();
+    RECT rect{};
+    ::GetWindowRect(Hwnd(), &rect);
+    if (rect.bottom - rect.top != height || rect.right - rect.left != columnWidth_) {
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, columnWidth_, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -152,11 +164,11 @@ void CAdvListCtrl::DrawColumn(Gdiplus::GpGraphics* graphics, int column, int y) 
 void CAdvListCtrl::DrawRows(Gdiplus::GpGraphics* graphics) const {
     for (int row = 0; row < model_.Rows(); ++row) {
         const int y = row * rowHeight_;
-        DrawColumn(graphics, 0, y);
         const RowLook look = model_.Look(row);
         if (!look.hasItem) {
             continue;
         }
+        DrawColumn(graphics, 0, y);
         if (look.highlighted) {
             DrawColumn(graphics, 1, y);
         }

@@ -28,8 +28,9 @@ public:
     explicit CAdvListCtrl(CurrentList& current) : current_(current) {}
     ~CAdvListCtrl() override;
 
-    // Decodes the row image, takes the item over and sizes it to one column by `rows` rows,
-    // in place. Fails (the item stays as it was) when the image cannot be decoded.
+    // Decodes the row image and takes the item over, `rows` rows at most. The item is one
+    // column wide and as high as the rows that show an item (Repaint keeps it so). Fails (the
+    // item stays as it was) when the image cannot be decoded.
     bool Init(int id, HWND parent, IStream* image, int rows);
     // Keeps copies of the font and the format; `layout` is the text's place inside a row.
     void SetTextStyle(Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
@@ -55,6 +56,7 @@ protected:
 private:
     void OnHover(int y);
     void DrawRows(Gdiplus::GpGraphics* graphics) const;
+    void FitToShownRows();
     void DrawColumn(Gdiplus::GpGraphics* graphics, int column, int y) const;
     void ReleaseDrawing();
 

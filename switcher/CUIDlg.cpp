@@ -15,6 +15,8 @@ constexpr COLORREF kColourKey = RGB(0x30, 0x30, 0x30);
 constexpr Gdiplus::ARGB kOpaqueKey = 0xFF303030;
 
 constexpr int kListRows = 4;
+// Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
+constexpr int kActionRows = 3;
 constexpr int kStripColumns = 4;
 
 struct ControlPlace {
@@ -94,7 +96,7 @@ void CUIDlg::InitControls() {
     schemeList_.Init(IDC_SCHEME_LIST, Hwnd(), OpenSkinStream(skins_, "imgs/main/slist.png"),
                      kListRows);
     actionList_.Init(IDC_ACTION_LIST, Hwnd(), OpenSkinStream(skins_, "imgs/main/plist.png"),
-                     kListRows);
+                     kActionRows);
     scrollUp_.Init(IDC_SCROLL_UP, Hwnd(), OpenSkinStream(skins_, "imgs/main/btnup.png"),
                    kStripColumns);
     scrollDown_.Init(IDC_SCROLL_DOWN, Hwnd(), OpenSkinStream(skins_, "imgs/main/btndown.png"),

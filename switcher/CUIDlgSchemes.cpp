@@ -73,9 +73,10 @@ void CUIDlg::RefreshSchemeList() {
         } else if (actionHighlight >= 0) {
             actionList_.Model().HighlightVisibleRow(actionHighlight - actionList_.Model().First());
         }
-        schemeList_.Repaint();
         actionList_.Repaint();
     }
+    // Sized to the rows that show a scheme even before a list is current.
+    schemeList_.Repaint();
     UpdateScrollButtons();
     DebugTrace(true, L"CUIDlg::OnPower", L"Refresh power scheme.\n");
 }

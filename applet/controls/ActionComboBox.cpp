@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "applet/logic/HibernateRules.h"
 #include "applet/res/resource.h"
@@ -84,8 +85,11 @@ void ActionComboBox::AddHibernateIfMissing() {
     }
     const auto texts = framework::SplitList(framework::LoadText(IDS_ACTION_LIST));
     const std::string text = texts.size() > 2 ? texts[2] : std::string();
-    Insert(static_cast<int>(HibernateInsertIndex(static_cast<std::size_t>(Count()))), text.c_str(),
-           store::kActionHibernate);
+    std::vector<std::uint32_t> actions;
+    for (int i = 0; i < Count(); ++i) {
+        actions.push_back(ActionAt(i));
+    }
+    Insert(static_cast<int>(HibernateInsertIndex(actions)), text.c_str(), store::kActionHibernate);
 }
 
 } // namespace applet

@@ -22,8 +22,8 @@ using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 const char kHelpClsidKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 const char kPopupClass[] = "VumoHelpText";
 
-// The help engine, bound at first use and kept for the life of the library; a failed
-// binding is remembered so that later requests go straight to our own popup.
+// The help engine, bound at first use and kept until the Control Panel lets the applet go;
+// a failed binding is remembered so that later requests go straight to our own popup.
 class HelpEngine {
 public:
     HtmlHelpFn Get() {
@@ -32,6 +32,16 @@ public:
             Bind();
         }
         return htmlHelp_;
+    }
+
+    // Its popups go first: their windows run the engine's code.
+    void Release() {
+        if (htmlHelp_ != nullptr) {
+            htmlHelp_(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        }
+        htmlHelp_ = nullptr;
+        module_.Reset();
+        tried_ = false;
     }
 
 private:
@@ -222,6 +232,13 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at) {
     }
     gPopup = window->Hwnd();
     return true;
+}
+
+void ReleaseHelpEngine() {
+    if (const HWND popup = HelpPopupWindow()) {
+        ::DestroyWindow(popup);
+    }
+    gEngine.Release();
 }
 
 bool ShowHelpFor(HWND owner, const HELPINFO& help, UINT stringId) {

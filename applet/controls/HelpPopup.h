@@ -16,6 +16,11 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at);
 // For a WM_HELP: the string picked for the control, at the mouse position of the request.
 bool ShowHelpFor(HWND owner, const HELPINFO& help, UINT stringId);
 
+// Closes the help popups and frees the system's help engine. Called when the Control Panel
+// lets the applet go (CPL_EXIT), not from a static destructor: the library's detach runs under
+// the loader lock, where no library may be freed.
+void ReleaseHelpEngine();
+
 // Our own popup, if one is up (tests look at it); it goes at the next click or key.
 HWND HelpPopupWindow();
 

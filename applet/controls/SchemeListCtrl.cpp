@@ -4,6 +4,7 @@
 
 #include "applet/AppletMessages.h"
 #include "applet/logic/ModeListRules.h"
+#include "framework/Dialog.h"
 #include "framework/TextCut.h"
 #include "framework/WindowText.h"
 
@@ -113,8 +114,13 @@ void SchemeListCtrl::SelectRow(int row) {
 void SchemeListCtrl::UpdateDeleteButton() {
     // Delete acts on the selected row, so its state follows that row (the row that just
     // changed may be another one: a check box clicked beside the selection).
-    if (deleteButton_ != nullptr) {
-        ::EnableWindow(deleteButton_, DeleteAllowed(SelectedRow(), protectedRows_) ? TRUE : FALSE);
+    if (deleteButton_ == nullptr) {
+        return;
+    }
+    if (DeleteAllowed(SelectedRow(), protectedRows_)) {
+        ::EnableWindow(deleteButton_, TRUE);
+    } else {
+        framework::DisableControl(deleteButton_);
     }
 }
 
@@ -155,7 +161,11 @@ void SchemeListCtrl::OnClick(const NMITEMACTIVATE& click, bool doubleClick) {
         return;
     }
     if (doubleClick) {
-        ::PostMessageA(::GetParent(Hwnd()), WM_COMMAND, 0, ac_ ? kAcDetailsId : kBatteryDetailsId);
+        // As a click of the list's Details button: its id, BN_CLICKED and its window.
+        const HWND page = ::GetParent(Hwnd());
+        const int details = ac_ ? kAcDetailsId : kBatteryDetailsId;
+        ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(details, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page, details)));
         return;
     }
     SelectRow(click.iItem);
@@ -166,7 +176,8 @@ bool SchemeListCtrl::OnEndLabelEdit(const NMLVDISPINFOA& info) {
         return false; // cancelled
     }
     store::SchemeStore* mode = ModeOfRow(info.item.iItem);
-    if (mode == nullptr) {
+    // An empty name would show as a blank row in the tray's menu: the old name stays.
+    if (mode == nullptr || IsBlankName(info.item.pszText)) {
         return false;
     }
     framework::CopyToField(mode->mode.NamePolicy, info.item.pszText, framework::IsAnsiLeadByte,

@@ -14,8 +14,9 @@ std::vector<std::uint32_t> OfferedActions(ActionListKind kind, bool hibernate) {
     return actions;
 }
 
-std::size_t HibernateInsertIndex(std::size_t count) {
-    return count == 0 ? 0 : count - 1;
+std::size_t HibernateInsertIndex(const std::vector<std::uint32_t>& actions) {
+    const auto powerOff = std::find(actions.begin(), actions.end(), 6U);
+    return static_cast<std::size_t>(powerOff - actions.begin());
 }
 
 std::uint64_t HibernateUnits(std::uint64_t bytes) {

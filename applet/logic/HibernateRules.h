@@ -17,8 +17,9 @@ enum class ActionListKind { PowerButton, Lid, SleepButton, AlarmAction };
 // and the alarm action never offer None; without hibernation no list offers Hibernate.
 std::vector<std::uint32_t> OfferedActions(ActionListKind kind, bool hibernate);
 
-// Where "Hibernate" goes back into a list that lacks it: before the last item.
-std::size_t HibernateInsertIndex(std::size_t count);
+// Where "Hibernate" goes back into a list (its actions in order) that lacks it: where the
+// filled list has it, before "Power OFF" when the list offers that, else at the end.
+std::size_t HibernateInsertIndex(const std::vector<std::uint32_t>& actions);
 
 // What the three lists hold after hibernation was switched off.
 struct ButtonActions {

@@ -101,4 +101,16 @@ SavePlan PlanSave(const std::vector<ModeEntry>& modes) {
     return plan;
 }
 
+bool IsBlankName(const char* name) {
+    if (name == nullptr) {
+        return true;
+    }
+    for (; *name != '\0'; ++name) {
+        if (*name != ' ' && *name != '\t') {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace applet

@@ -49,6 +49,10 @@ bool DeleteAllowed(int selectedRow, int protectedRows);
 std::string CopyName(const std::string& format, const std::string& source,
                      framework::LeadBytePredicate isLeadByte);
 
+// A name of nothing but blanks would show as an empty row in the tray's menu; such a name is
+// refused and the mode keeps the one it had.
+bool IsBlankName(const char* name);
+
 // The number of a new copy: one above both LastID and every id in use (the page's modes and
 // the keys in the store), so a copy never lands on an existing mode. When that would overflow
 // (a damaged, huge LastID) the lowest free number is taken. None when nothing is free.

@@ -156,14 +156,20 @@ void AdvancedPage::SetHibernate(bool enabled) {
     for (ActionComboBox* combo : {&powerButton_, &lid_, &sleepButton_}) {
         combo->RemoveAction(store::kActionHibernate);
     }
-    NotifyModified();
+    // Not an edit by itself: at the opening it only loads, and a switch by the user or a
+    // refusal on Apply is an edit where it happens.
 }
 
 void AdvancedPage::SetHibernateBox(bool checked) {
     ::CheckDlgButton(Hwnd(), IDC_ADV_HIBERNATE, checked ? BST_CHECKED : BST_UNCHECKED);
     if (!HibernateAllowed() && !CheckHibernateDiskSpace()) {
         const std::string text = framework::LoadText(IDS_FREE_DISK_SPACE);
-        ::MessageBoxA(Hwnd(), text.c_str(), "Power Management", MB_ICONEXCLAMATION | MB_TOPMOST);
+        if (messageBox_) {
+            messageBox_(text.c_str(), "Power Management", MB_ICONEXCLAMATION | MB_TOPMOST);
+        } else {
+            ::MessageBoxA(Hwnd(), text.c_str(), "Power Management",
+                          MB_ICONEXCLAMATION | MB_TOPMOST);
+        }
     }
 }
 
@@ -209,9 +215,16 @@ bool AdvancedPage::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 bool AdvancedPage::PreTranslateMessage(MSG& message) {
-    // Escape and Enter would close the main dialog; on this page they do nothing.
+    // Escape and Enter would close the main dialog; on this page they do nothing, except in
+    // an open drop-down list, which they accept or close.
     if (message.message == WM_KEYDOWN &&
         (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
+        const framework::Window* lists[] = {&powerButton_, &lid_, &sleepButton_, &cooling_};
+        for (const framework::Window* list : lists) {
+            if (list->Hwnd() != nullptr && list->Send(CB_GETDROPPEDSTATE) != FALSE) {
+                return false;
+            }
+        }
         return true;
     }
     return Dialog::PreTranslateMessage(message);

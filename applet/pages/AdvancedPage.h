@@ -5,6 +5,7 @@
 
 #include "applet/controls/ActionComboBox.h"
 #include "framework/Dialog.h"
+#include "hardware/MessageBoxes.h"
 #include "store/GlobalPowerSettings.h"
 
 namespace applet {
@@ -25,6 +26,8 @@ public:
     void SetHibernateBox(bool checked);
     void Load();
     void Save();
+    // Where message 1204 goes (tests); by default a message box owned by the page.
+    void SetMessageBox(hardware::MessageBoxFn box) { messageBox_ = std::move(box); }
 
     bool PreTranslateMessage(MSG& message) override;
 
@@ -42,6 +45,7 @@ private:
     ActionComboBox lid_;
     ActionComboBox sleepButton_;
     framework::Window cooling_;
+    hardware::MessageBoxFn messageBox_;
 };
 
 } // namespace applet

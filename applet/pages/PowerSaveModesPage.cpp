@@ -138,7 +138,7 @@ void PowerSaveModesPage::FillList(bool ac) {
     const int current = settings_ != nullptr ? static_cast<int>(Current(ac)) : -1;
     list.Fill(current);
     if (current >= 0 && current < 4) {
-        ::EnableWindow(Item(ButtonsOf(ac).remove), FALSE);
+        framework::DisableControl(Item(ButtonsOf(ac).remove));
     }
 }
 
@@ -187,6 +187,8 @@ void PowerSaveModesPage::DeleteSelected(bool ac) {
     mode->deleted = 1;
     deletedId_ = mode->modeId;
     const int remembered = list.IdOfRow(list.CheckedRow());
+    // Undo puts back the check and the choice in force that the deletion replaced.
+    checkedBeforeDelete_ = remembered;
     int factoryDefault = -1;
     if (remembered == deletedId_) {
         store::SchemeStore factory;
@@ -205,17 +207,31 @@ void PowerSaveModesPage::DeleteSelected(bool ac) {
     }
     FillList(ac);
     ::EnableWindow(Item(ButtonsOf(ac).undo), TRUE);
-    ::EnableWindow(Item(ButtonsOf(!ac).undo), FALSE);
+    framework::DisableControl(Item(ButtonsOf(!ac).undo));
     NotifyModified();
 }
 
 void PowerSaveModesPage::Undo(bool ac) {
-    if (store::SchemeStore* mode = FindMode(deletedId_)) {
+    if (settings_ == nullptr) {
+        return;
+    }
+    SchemeListCtrl& list = List(ac);
+    // The check stays where the user has put it since, unless the deletion took it away.
+    int checked = list.IdOfRow(list.CheckedRow());
+    store::SchemeStore* mode = FindMode(deletedId_);
+    if (mode != nullptr) {
         mode->deleted = 0;
+        if (checkedBeforeDelete_ == deletedId_) {
+            checked = deletedId_;
+        }
+    }
+    if (checked >= 0) {
+        Current(ac) = static_cast<std::uint32_t>(checked);
     }
     deletedId_ = -1;
+    checkedBeforeDelete_ = -1;
     FillList(ac);
-    ::EnableWindow(Item(ButtonsOf(ac).undo), FALSE);
+    framework::DisableControl(Item(ButtonsOf(ac).undo));
     NotifyModified();
 }
 
@@ -279,21 +295,13 @@ void PowerSaveModesPage::Save() {
                  modes_.end());
     if (deletedId_ != -1) {
         deletedId_ = -1;
-        ::EnableWindow(Item(IDC_MODES_AC_UNDO), FALSE);
-        ::EnableWindow(Item(IDC_MODES_BATTERY_UNDO), FALSE);
+        checkedBeforeDelete_ = -1;
+        framework::DisableControl(Item(IDC_MODES_AC_UNDO));
+        framework::DisableControl(Item(IDC_MODES_BATTERY_UNDO));
     }
 }
 
 bool PowerSaveModesPage::OnCommand(UINT id, UINT code, HWND control) {
-    // A double click on a row posts Details as WM_COMMAND with wParam 0 and the button's id
-    // in lParam.
-    if (id == 0 && code == 0 && control != nullptr) {
-        const auto posted = reinterpret_cast<LPARAM>(control);
-        if (posted == IDC_MODES_AC_DETAILS || posted == IDC_MODES_BATTERY_DETAILS) {
-            ShowDetails(posted == IDC_MODES_AC_DETAILS);
-            return true;
-        }
-    }
     if (code != BN_CLICKED) {
         return Dialog::OnCommand(id, code, control);
     }

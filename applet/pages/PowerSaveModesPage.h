@@ -66,6 +66,7 @@ private:
     SchemeListCtrl batteryList_;
     int lastId_ = -1;
     int deletedId_ = -1;
+    int checkedBeforeDelete_ = -1;
     int acDefaults_ = 0;
     int batteryDefaults_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "applet/AppletPolicy.h"
 #include "applet/controls/HelpPopup.h"
 #include "applet/logic/IconReference.h"
+#include "applet/logic/ModeListRules.h"
 #include "applet/res/resource.h"
 #include "framework/DataExchange.h"
 #include "framework/TextCut.h"
@@ -66,7 +67,8 @@ bool SchemeGeneralPage::OnInitDialog() {
     LoadFromMode();
     // Without linked programs on this notebook the group goes; the stored program stays.
     if (AppletPolicy().LinkedProgramWord() == 0) {
-        for (const int id : {IDC_GENERAL_LINKED_GROUP, IDC_GENERAL_BROWSE, IDC_GENERAL_LINKED}) {
+        for (const int id : {IDC_GENERAL_LINKED_GROUP, IDC_GENERAL_LINKED_HINT, IDC_GENERAL_BROWSE,
+                             IDC_GENERAL_LINKED}) {
             ::ShowWindow(Item(id), SW_HIDE);
         }
     }
@@ -98,7 +100,11 @@ void SchemeGeneralPage::SaveToMode() {
         return;
     }
     Exchange(true);
-    Store(mode_->mode.NamePolicy, name_);
+    if (IsBlankName(name_.c_str())) {
+        name_ = mode_->mode.NamePolicy;
+    } else {
+        Store(mode_->mode.NamePolicy, name_);
+    }
     Store(mode_->mode.DescriptionPolicy, description_);
     Store(mode_->mode.ICON, iconReference_);
     Store(mode_->mode.LinkedProgram, linkedProgram_);

@@ -43,6 +43,7 @@ bool SchemePropertiesDlg::OnInitDialog() {
     ::GetWindowRect(Item(IDC_PROPS_PAGE_FRAME), &frame);
     ::OffsetRect(&frame, 4, 2);
     host_.SetPageRect(frame);
+    host_.SetTabControl(Item(IDC_PROPS_TABS));
 
     // Load Default is offered only where the machine keeps a factory copy of this mode.
     store::SchemeStore factory;
@@ -101,6 +102,10 @@ void SchemePropertiesDlg::OnOK() {
                                store::kModeNameLimit);
     }
     End(IDOK);
+}
+
+bool SchemePropertiesDlg::PreTranslateMessage(MSG& message) {
+    return host_.TranslatePageKey(message) || Dialog::PreTranslateMessage(message);
 }
 
 bool SchemePropertiesDlg::OnNotify(const NMHDR& header, LRESULT& result) {

@@ -28,6 +28,8 @@ public:
     SchemeSettingsPage* Settings() const { return settings_.get(); }
     framework::TabPageHost& Pages() { return host_; }
 
+    bool PreTranslateMessage(MSG& message) override;
+
 protected:
     bool OnInitDialog() override;
     void OnOK() override;

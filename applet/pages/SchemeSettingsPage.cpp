@@ -119,6 +119,7 @@ void SchemeSettingsPage::LoadFromMode() {
             // A damaged word beyond any list must not turn into a negative position.
             const std::uint32_t word = words[column];
             sliders_[row][column].SetValue(word > 0xFFFF ? 0 : static_cast<int>(word));
+            loaded_[row][column] = sliders_[row][column].Value();
         }
     }
 }
@@ -130,8 +131,11 @@ void SchemeSettingsPage::SaveToMode() const {
     for (int row = 0; row < kGridRows; ++row) {
         auto& words = Field(mode_->mode, row);
         for (int column = 0; column < kGridColumns; ++column) {
-            if (shown_[row][column]) {
-                words[column] = static_cast<std::uint32_t>(sliders_[row][column].Value());
+            // A hidden slider writes only what moved it (its shown partner): a word it never
+            // moved stays as stored, also one outside its list.
+            const int value = sliders_[row][column].Value();
+            if (shown_[row][column] || value != loaded_[row][column]) {
+                words[column] = static_cast<std::uint32_t>(value);
             }
         }
     }

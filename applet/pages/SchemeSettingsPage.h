@@ -23,8 +23,8 @@ public:
     // Every slider from the mode's 24 words; a value outside a slider's list shows its last
     // choice.
     void LoadFromMode();
-    // Every word from its slider. Words the page does not show (the unused columns of an AC
-    // mode, a row taken away) keep what the mode holds.
+    // Every word from its slider. A slider the page does not show (the unused columns of an
+    // AC mode, a row taken away) writes its word only when its partner moved it.
     void SaveToMode() const;
     // Without processor speed control: the row goes and the rows below move up.
     void RemoveProcessorRow();
@@ -49,6 +49,7 @@ private:
     int columnInEffect_ = -1;
     LabeledSlider sliders_[kGridRows][kGridColumns];
     bool shown_[kGridRows][kGridColumns] = {};
+    int loaded_[kGridRows][kGridColumns] = {};
     IconStatic rowIcons_[kGridRows];
     IconStatic columnIcons_[kGridColumns];
 };

@@ -136,6 +136,7 @@
 #define IDC_GENERAL_LINKED_GROUP 1146
 #define IDC_GENERAL_BROWSE 1147
 #define IDC_GENERAL_LINKED 1148
+#define IDC_GENERAL_LINKED_HINT 1149 // no help text of its own: the group's explains it
 
 // Scheme settings page: the slider grid (row by row, columns 1..4: slider, value label,
 // frame), the row icons and texts and the column icons.

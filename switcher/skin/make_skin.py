@@ -8,9 +8,9 @@ Deterministic, standard library only. The results are committed; the build only 
 Geometry follows the popup's fixed layout (client pixels of the 356 x 245 window):
 battery indicator at (30, 25) 110 x 160 with its text in the bottom 40 pixels, scroll-up button
 (140, 6), scheme list (140, 28) four rows of 24, scroll-down button (140, 123), action list
-(140, 160). Rows and buttons are opaque because their controls never erase what lies beneath;
-only the list overlay cells (highlight, active mark) are translucent, as they are drawn over
-the row background.
+(140, 160) three rows of 24. Rows and buttons are opaque because their controls never erase
+what lies beneath; only the list overlay cells (highlight, active mark) are translucent, as they
+are drawn over the row background.
 
 Colour key: the popup is a layered window keyed on RGB(0x30, 0x30, 0x30). Outside the rounded
 panel dlg.png is fully transparent and carries that colour; no opaque pixel of any image drawn
@@ -147,11 +147,8 @@ def dialog_background():
     for x0, x1 in ((bx + 14, lx - 8), (lx + lw + 8, bx + CELL_W - 14)):
         c.fill(rect(x0, by + 12, x1, by + 13), with_alpha(WHITE, 0.07))
 
-    # Empty row slots of both lists.
-    for x, y in ((SCHEME_LIST[0], SCHEME_LIST[1] + 24 * r) for r in range(4)):
-        c.paste(row_cell("scheme", 0), x, y)
-    for x, y in ((ACTION_LIST[0], ACTION_LIST[1] + 24 * r) for r in range(4)):
-        c.paste(row_cell("action", 0), x, y)
+    # No row slots: the lists draw the rows that show an item, and where there is none the
+    # plain pane shows (an empty slot would look like a row without its text).
 
     # Seam between the scheme section and the actions.
     sy = (DOWN_BUTTON[1] + CELL_H + ACTION_LIST[1]) // 2

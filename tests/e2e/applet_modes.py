@@ -133,10 +133,10 @@ def main():
         t.battery_list()
         t.keys("Tab", "Tab", "Tab", "space")  # Details...: Copy, Delete, Details
         time.sleep(1.5)
-        # From the tab control Tab passes OK and Cancel before it reaches the page's sliders.
-        t.keys("Right", "Tab", "Tab", "Tab", "Down", "Tab", "Down", "Tab", "Tab", "Tab", "Down")
+        # From the tab control Tab goes straight into the page's sliders.
+        t.keys("Right", "Tab", "Down", "Tab", "Down", "Tab", "Tab", "Tab", "Down")
         t.screenshot("grid-edited.png")
-        t.keys(*["shift+Tab"] * 7, "Left")   # back to the tab control, the General tab
+        t.keys(*["shift+Tab"] * 5, "Left")   # back to the tab control, the General tab
         t.keys("alt+p")
         t.xdotool("type", "--delay", "40", LINKED)
         t.keys("Return")                     # OK

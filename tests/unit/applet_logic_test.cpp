@@ -96,8 +96,10 @@ TEST(HibernateRules, ListsOfferedWithAndWithoutHibernation) {
     EXPECT_EQ(OfferedActions(ActionListKind::Lid, true), (V{0, 2, 3}));
     EXPECT_EQ(OfferedActions(ActionListKind::PowerButton, true), (V{2, 3, 6}));
     EXPECT_EQ(OfferedActions(ActionListKind::SleepButton, false), (V{2, 6}));
-    EXPECT_EQ(HibernateInsertIndex(2), 1U) << "before the last item";
-    EXPECT_EQ(HibernateInsertIndex(0), 0U);
+    using A = std::vector<std::uint32_t>;
+    EXPECT_EQ(HibernateInsertIndex(A{2, 6}), 1U) << "before Power OFF";
+    EXPECT_EQ(HibernateInsertIndex(A{0, 2}), 2U) << "the lid's list: at the end";
+    EXPECT_EQ(HibernateInsertIndex(A{}), 0U);
     EXPECT_EQ(kActionsWithoutHibernation.powerButton, 6U);
     EXPECT_EQ(kActionsWithoutHibernation.lid, 0U);
     EXPECT_EQ(kActionsWithoutHibernation.sleepButton, 6U);

@@ -19,16 +19,16 @@ bool NoLeadBytes(unsigned char) {
 }
 
 std::vector<ModeEntry> FactoryModes() {
-    // Ids 0..4 as the installer writes them: two AC modes, three battery modes.
-    return {{0, true}, {1, false}, {2, false}, {3, true}, {4, false}};
+    // Ids 0..4 as the installer writes them: one AC mode, four battery modes.
+    return {{0, true}, {1, false}, {2, false}, {3, false}, {4, false}};
 }
 
 TEST(ModeList, RowsOfAKindInArrayOrderWithoutDeletedModes) {
     std::vector<ModeEntry> modes = FactoryModes();
     modes.push_back({7, false, true, false});
     modes[2].deleted = true;
-    EXPECT_EQ(ListRows(modes, true), (std::vector<int>{0, 3}));
-    EXPECT_EQ(ListRows(modes, false), (std::vector<int>{1, 4, 7}));
+    EXPECT_EQ(ListRows(modes, true), (std::vector<int>{0}));
+    EXPECT_EQ(ListRows(modes, false), (std::vector<int>{1, 3, 4, 7}));
 }
 
 TEST(ModeList, CheckBoxesActAsRadioButtons) {

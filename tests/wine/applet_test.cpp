@@ -41,6 +41,7 @@
 #include "store/PolicyRecords.h"
 #include "store/RegistryKey.h"
 #include "store/SchemeStore.h"
+#include "store/SuiteMessages.h"
 
 using namespace applet;
 using emulator_test::ResetMachineState;
@@ -131,6 +132,20 @@ protected:
             }
             ::Sleep(5);
         }
+    }
+
+    // A key pressed with Ctrl (and Shift) held, as the thread's keyboard state tells it.
+    static void PressWithControl(WPARAM key, bool shift) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        BYTE held[256];
+        std::memcpy(held, keys, sizeof held);
+        held[VK_CONTROL] = 0x80;
+        held[VK_SHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(held);
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0);
+        Pump();
+        ::SetKeyboardState(keys);
     }
 
     static store::GlobalPowerSettings StoredGlobal() {
@@ -237,6 +252,22 @@ TEST_F(AppletTest, OpensOnTheFirstTabWithApplyOffAndCancelWritesNothing) {
         EXPECT_FALSE(::IsWindowVisible(d.Alarm()->Hwnd()));
         EXPECT_FALSE(::IsWindowVisible(d.Advanced()->Hwnd()));
         EXPECT_EQ(gApp.MainWindow(), &d);
+        EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_PM_PAGE_FRAME))) << "no frame inside the tabs";
+        EXPECT_NE(::GetWindowLongPtrA(d.Hwnd(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
+        // Tab goes from the tabs into the shown page; Ctrl+Tab turns the pages both ways.
+        const HWND tabs = d.Item(IDC_PM_TABS);
+        EXPECT_TRUE(::IsChild(d.Modes()->Hwnd(), ::GetNextDlgTabItem(d.Hwnd(), tabs, FALSE)));
+        ::SetFocus(d.Modes()->Item(IDC_MODES_AC_COPY));
+        PressWithControl(VK_TAB, false);
+        EXPECT_EQ(d.Pages().Shown(), 1);
+        EXPECT_EQ(::SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
+        EXPECT_TRUE(::IsWindowVisible(::GetFocus())) << "the focus left the hidden page";
+        PressWithControl(VK_TAB, true);
+        PressWithControl(VK_TAB, true);
+        EXPECT_EQ(d.Pages().Shown(), 3);
+        EXPECT_EQ(::SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 3);
+        d.Pages().Select(0);
+        ::SendMessageA(tabs, TCM_SETCURSEL, 0, 0);
         ::SendMessageA(d.Alarm()->Item(IDC_ALARM_LOW_ON), BM_CLICK, 0, 0);
         EXPECT_TRUE(::IsWindowEnabled(d.Item(IDC_PM_APPLY))) << "an edit enables Apply";
     });
@@ -262,20 +293,25 @@ TEST_F(AppletTest, ApplyWritesThePagesEditsAndDisablesApply) {
     });
 }
 
-TEST_F(AppletTest, EscapeOnTheAdvancedPageDoesNotCloseTheDialog) {
+TEST_F(AppletTest, EscapeOnTheAdvancedPageClosesOnlyAnOpenList) {
     CPMDlg dialog;
-    bool stillOpen = false;
-    RunDialog(dialog, [&](CPMDlg& d) {
+    bool listClosed = false;
+    const INT_PTR result = RunDialog(dialog, [&](CPMDlg& d) {
         ASSERT_TRUE(d.Pages().Select(2));
+        // In an open drop-down list Escape closes the list.
+        const HWND lid = d.Advanced()->Item(IDC_ADV_LID);
+        ::SendMessageA(lid, CB_SHOWDROPDOWN, TRUE, 0);
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        Pump();
+        listClosed = ::SendMessageA(lid, CB_GETDROPPEDSTATE, 0, 0) == FALSE;
+        // Elsewhere on the page it does nothing: the OK queued behind it ends the dialog.
         const HWND box = d.Advanced()->Item(IDC_ADV_TRAY_ICON);
         ::SetFocus(box);
         ::PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
-        Pump();
-        stillOpen = d.Hwnd() != nullptr && ::IsWindow(d.Hwnd());
-        ::SetFocus(d.Item(IDC_PM_TABS));
-        d.Pages().Select(0);
+        ::PostMessageA(d.Hwnd(), WM_COMMAND, IDOK, 0);
     });
-    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(listClosed);
+    EXPECT_EQ(result, IDOK) << "Escape on the page must not cancel the dialog";
 }
 
 TEST_F(AppletTest, NoHibernationTurnsButtonsAndAlarmsAwayFromIt) {
@@ -315,11 +351,108 @@ TEST_F(AppletTest, SwitchingHibernationOffResetsTheButtonsAndTellsThePages) {
         EXPECT_EQ(Combo(page, IDC_ADV_LID)->FindAction(6), -1) << "the lid never offers Power OFF";
         page.SetHibernate(true);
         EXPECT_EQ(Combo(page, IDC_ADV_POWER_BUTTON)->FindAction(3), 1);
+        EXPECT_EQ(Combo(page, IDC_ADV_LID)->FindAction(3), 2) << "where it was: at the end";
         // The box tells the main dialog, which tells the Alarm page.
         d.Send(WM_HIBERNATE_CHANGED, 0);
         EXPECT_FALSE(d.HibernateEnabled());
         EXPECT_NE(d.Alarm()->CriticalAction(), 3U);
     });
+}
+
+TEST_F(AppletTest, WithoutHibernationApplyStartsOffAndOkWritesNothing) {
+    SetStateWord("CapS4", 0);
+    CPMDlg dialog;
+    store::GlobalPowerSettings before{};
+    const INT_PTR result = RunDialog(dialog, [&](CPMDlg& d) {
+        before = StoredGlobal();
+        EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_PM_APPLY))) << "loading is no edit";
+        ::PostMessageA(d.Hwnd(), WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(result, IDOK);
+    const store::GlobalPowerSettings after = StoredGlobal();
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+}
+
+TEST_F(AppletTest, RefusedHibernationFileOnApplyStoresWhatThePagesShow) {
+    CPMDlg dialog;
+    std::vector<std::string> shown;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        ASSERT_TRUE(d.HibernateEnabled());
+        d.Advanced()->SetMessageBox([&](const char* text, const char*, UINT) {
+            shown.emplace_back(text);
+            return IDOK;
+        });
+        AdvancedPage& page = *d.Advanced();
+        Combo(page, IDC_ADV_LID)->SelectAction(3);
+        Combo(page, IDC_ADV_POWER_BUTTON)->SelectAction(3);
+        SetStateWord("CapS4", 0); // the system refuses the file from now on
+        d.Apply();
+        const store::GlobalPowerSettings stored = StoredGlobal();
+        EXPECT_EQ(stored.HibernateEnable, 0U);
+        EXPECT_EQ(::IsDlgButtonChecked(page.Hwnd(), IDC_ADV_HIBERNATE), BST_UNCHECKED);
+        EXPECT_EQ(stored.LidClose, Combo(page, IDC_ADV_LID)->SelectedAction());
+        EXPECT_EQ(stored.PowerButton, Combo(page, IDC_ADV_POWER_BUTTON)->SelectedAction());
+        EXPECT_EQ(stored.SleepButton, Combo(page, IDC_ADV_SLEEP_BUTTON)->SelectedAction());
+        EXPECT_EQ(stored.CriticalAlarm.Action, d.Alarm()->CriticalAction());
+        for (const std::uint32_t action : {stored.LidClose, stored.PowerButton, stored.SleepButton,
+                                           stored.CriticalAlarm.Action, stored.LowAlarm.Action}) {
+            EXPECT_NE(action, 3U);
+        }
+        for (const std::string& text : shown) {
+            EXPECT_EQ(text, "You must free some disk space before your computer can hibernate.");
+        }
+    });
+}
+
+// A tray window whose thread stops answering until it is released.
+class HungTray {
+public:
+    HungTray() {
+        thread_ = ::CreateThread(nullptr, 0, &HungTray::Run, this, 0, nullptr);
+        ::WaitForSingleObject(ready_, 5000);
+    }
+    ~HungTray() {
+        ::SetEvent(release_);
+        ::WaitForSingleObject(thread_, 20000);
+        for (const HANDLE handle : {thread_, ready_, release_}) {
+            ::CloseHandle(handle);
+        }
+    }
+    HungTray(const HungTray&) = delete;
+    HungTray& operator=(const HungTray&) = delete;
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto& tray = *static_cast<HungTray*>(self);
+        WNDCLASSA cls{};
+        cls.lpfnWndProc = ::DefWindowProcA;
+        cls.lpszClassName = store::kTrayWindowClass;
+        ::RegisterClassA(&cls);
+        const HWND window = ::CreateWindowExA(0, store::kTrayWindowClass, "", 0, 0, 0, 0, 0,
+                                              nullptr, nullptr, nullptr, nullptr);
+        ::SetEvent(tray.ready_);
+        ::WaitForSingleObject(tray.release_, 20000);
+        ::DestroyWindow(window);
+        ::UnregisterClassA(store::kTrayWindowClass, nullptr);
+        return 0;
+    }
+
+    HANDLE ready_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+};
+
+TEST_F(AppletTest, ApplyGivesUpOnAHungTray) {
+    CPMDlg dialog;
+    DWORD took = 0;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        HungTray tray;
+        ASSERT_NE(::FindWindowA(store::kTrayWindowClass, nullptr), nullptr);
+        const DWORD start = ::GetTickCount();
+        d.Apply();
+        took = ::GetTickCount() - start;
+    });
+    EXPECT_LT(took, CPMDlg::kTrayWait + 3000U);
 }
 
 TEST_F(AppletTest, NoLidAndNoSleepButtonHideTheirLists) {
@@ -490,6 +623,61 @@ TEST_F(AppletTest, ModesPageCopiesRenamesDeletesAndWritesOnlyAtApply) {
     });
 }
 
+TEST_F(AppletTest, ModesPageUndoRestoresTheCheckAndRefusesEmptyNames) {
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg& d) {
+        PowerSaveModesPage& page = *d.Modes();
+        SchemeListCtrl& battery = page.List(false);
+        SelectRow(battery, RowOf(battery, 2));
+        page.CopySelected(false);
+        const std::string name = battery.ModeOfRow(RowOf(battery, 5))->mode.NamePolicy;
+
+        // A blank name keeps the old one.
+        std::string blank = "  ";
+        NMLVDISPINFOA edit{};
+        edit.hdr.hwndFrom = battery.Hwnd();
+        edit.hdr.idFrom = IDC_MODES_BATTERY_LIST;
+        edit.hdr.code = LVN_ENDLABELEDITA;
+        edit.item.iItem = RowOf(battery, 5);
+        edit.item.pszText = blank.data();
+        page.Send(WM_NOTIFY, IDC_MODES_BATTERY_LIST, reinterpret_cast<LPARAM>(&edit));
+        EXPECT_EQ(std::string(battery.ModeOfRow(RowOf(battery, 5))->mode.NamePolicy), name);
+
+        // The checked copy deleted and brought back: checked again, and kept by Apply. The
+        // buttons that disable themselves hand the focus on.
+        ListView_SetCheckState(battery.Hwnd(), RowOf(battery, 5), TRUE);
+        SelectRow(battery, RowOf(battery, 5));
+        ::SendMessageA(page.Item(IDC_MODES_BATTERY_DELETE), BM_CLICK, 0, 0);
+        EXPECT_EQ(battery.IdOfRow(battery.CheckedRow()), 2);
+        const HWND undo = page.Item(IDC_MODES_BATTERY_UNDO);
+        ::SetFocus(undo);
+        ASSERT_EQ(::GetFocus(), undo);
+        ::SendMessageA(undo, BM_CLICK, 0, 0);
+        EXPECT_EQ(battery.IdOfRow(battery.CheckedRow()), 5);
+        EXPECT_NE(::GetFocus(), undo);
+        EXPECT_NE(::GetFocus(), nullptr);
+        const HWND apply = d.Item(IDC_PM_APPLY);
+        ::SetFocus(apply);
+        ::SendMessageA(apply, BM_CLICK, 0, 0);
+        EXPECT_EQ(StoredGlobal().PwrSchemeDC, 5U);
+        EXPECT_NE(::GetFocus(), apply);
+        EXPECT_NE(::GetFocus(), nullptr);
+
+        // A double click asks for Details as a click of the list's Details button would.
+        NMITEMACTIVATE click{};
+        click.hdr.hwndFrom = battery.Hwnd();
+        click.hdr.idFrom = IDC_MODES_BATTERY_LIST;
+        click.hdr.code = NM_DBLCLK;
+        click.iItem = 0;
+        page.Send(WM_NOTIFY, IDC_MODES_BATTERY_LIST, reinterpret_cast<LPARAM>(&click));
+        MSG posted{};
+        ASSERT_TRUE(::PeekMessageA(&posted, page.Hwnd(), WM_COMMAND, WM_COMMAND, PM_REMOVE));
+        EXPECT_EQ(LOWORD(posted.wParam), IDC_MODES_BATTERY_DETAILS);
+        EXPECT_EQ(HIWORD(posted.wParam), BN_CLICKED);
+        EXPECT_EQ(reinterpret_cast<HWND>(posted.lParam), page.Item(IDC_MODES_BATTERY_DETAILS));
+    });
+}
+
 TEST_F(AppletTest, ModesPageCancelAfterCopyAndDeleteWritesNothing) {
     CPMDlg dialog;
     std::map<int, store::PowerSaveMode> before;
@@ -612,6 +800,11 @@ TEST_F(AppletTest, PropertiesLoadDefaultThenCancelLeavesTheModeAlone) {
         props.SetHibernate(false);
         const INT_PTR result = RunModal(props, [&] {
             SchemeSettingsPage& grid = *props.Settings();
+            EXPECT_TRUE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_NAME)));
+            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED)));
+            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED_HINT)));
+            EXPECT_FALSE(::IsWindowVisible(props.Item(IDC_PROPS_PAGE_FRAME)));
+            EXPECT_NE(::GetWindowLongPtrA(props.Hwnd(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP, 0);
             ::SendMessageA(props.Item(IDC_PROPS_TABS), TCM_SETCURSEL, 1, 0);
             props.Pages().Select(1);
             EXPECT_FALSE(::IsWindowVisible(grid.Slider(kRowMonitor, 1).Hwnd())) << "AC: one column";
@@ -625,7 +818,6 @@ TEST_F(AppletTest, PropertiesLoadDefaultThenCancelLeavesTheModeAlone) {
             ::GetWindowRect(grid.Item(IDC_SET_COLUMN1_ICON), &icon);
             EXPECT_GT(brightness.top, icon.bottom);
             EXPECT_LT(brightness.top - icon.bottom, 30);
-            EXPECT_FALSE(::IsWindowVisible(props.General()->Item(IDC_GENERAL_LINKED)));
             EXPECT_EQ(grid.Slider(kRowMonitor, 0).Value(), 3);
             ::SendMessageA(props.General()->Item(IDC_GENERAL_LOAD_DEFAULT), BM_CLICK, 0, 0);
             EXPECT_EQ(grid.Slider(kRowMonitor, 0).Value(), 1) << "factory \"Never\"";
@@ -636,6 +828,56 @@ TEST_F(AppletTest, PropertiesLoadDefaultThenCancelLeavesTheModeAlone) {
         EXPECT_STREQ(mode.mode.NamePolicy, "Edited");
         EXPECT_EQ(mode.mode.Panel[0], 3U);
         (void)d;
+    });
+}
+
+TEST_F(AppletTest, PropertiesWithoutHibernationWriteTheHiddenPartnerOnly) {
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg&) {
+        store::SchemeStore mode;
+        ASSERT_TRUE(mode.LoadScheme(HKEY_CURRENT_USER, 1));
+        mode.modeId = 1;
+        const std::string name = mode.mode.NamePolicy;
+        mode.mode.Hibernate[2] = 6;   // "2 hours"
+        mode.mode.Hibernate[3] = 999; // beyond the list
+        SchemePropertiesDlg props;
+        props.SetScheme(&mode);
+        props.SetHibernate(false);
+        RunModal(props, [&] {
+            SchemeSettingsPage& grid = *props.Settings();
+            LabeledSlider& standby = grid.Slider(kRowStandby, 2);
+            standby.Send(TBM_SETPOS, TRUE, 2); // "5 hours" pulls hibernate to "6 hours"
+            grid.Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2),
+                      reinterpret_cast<LPARAM>(standby.Hwnd()));
+            ::SetDlgItemTextA(props.General()->Hwnd(), IDC_GENERAL_NAME, "");
+            ::SendMessageA(props.Hwnd(), WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(mode.mode.Standby[2], 2U);
+        EXPECT_EQ(mode.mode.Hibernate[2], 2U) << "never shorter than stand-by";
+        EXPECT_EQ(mode.mode.Hibernate[3], 999U) << "no slider moved it";
+        EXPECT_EQ(std::string(mode.mode.NamePolicy), name) << "an empty name keeps the old one";
+    });
+}
+
+TEST_F(AppletTest, EscapeInTheDescriptionEndsThePropertiesNotThePage) {
+    CPMDlg dialog;
+    RunDialog(dialog, [&](CPMDlg&) {
+        store::SchemeStore mode;
+        ASSERT_TRUE(mode.LoadScheme(HKEY_CURRENT_USER, 1));
+        mode.modeId = 1;
+        SchemePropertiesDlg props;
+        props.SetScheme(&mode);
+        bool pageLived = false;
+        const INT_PTR result = RunModal(props, [&] {
+            const HWND description = props.General()->Item(IDC_GENERAL_DESCRIPTION);
+            ::SetFocus(description);
+            ::PostMessageA(description, WM_KEYDOWN, VK_ESCAPE, 0);
+            Pump();
+            pageLived = props.General()->Hwnd() != nullptr;
+            ::PostMessageA(props.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_TRUE(pageLived);
+        EXPECT_EQ(result, IDCANCEL);
     });
 }
 
@@ -668,6 +910,8 @@ protected:
         parent_ = ::CreateWindowExA(0, "STATIC", "controls", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                                     nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(parent_, nullptr);
+        // Shown, so that a control that is not visible is hidden by itself, not by its parent.
+        ::ShowWindow(parent_, SW_SHOWNOACTIVATE);
     }
     void TearDown() override { ::DestroyWindow(parent_); }
 
@@ -819,6 +1063,7 @@ TEST_F(ControlsTest, LabeledSliderOutsideItsListShowsTheLastChoice) {
     slider.MarkInEffect(true);
     EXPECT_NE(::GetWindowLongPtrA(slider.Hwnd(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME, 0);
     EXPECT_EQ(::GetWindowLongPtrA(slider.Hwnd(), GWL_EXSTYLE) & WS_EX_STATICEDGE, 0);
+    EXPECT_TRUE(::IsWindowVisible(label));
     slider.Show(false);
     EXPECT_FALSE(::IsWindowVisible(label));
 }
@@ -934,6 +1179,12 @@ TEST_F(ControlsTest, HelpShowsOnlyStringsTheAppletHas) {
         ::SendMessageA(popup, WM_LBUTTONDOWN, 0, 0);
         EXPECT_FALSE(::IsWindow(popup));
     }
+    // The Control Panel's CPL_EXIT frees the help engine (not the library's detach, which runs
+    // under the loader lock).
+    EXPECT_TRUE(ShowHelpText(parent_, IDC_ADV_HIBERNATE, POINT{50, 50}));
+    gApp.OnCplMsg(nullptr, CPL_EXIT, 0, 0);
+    EXPECT_EQ(::GetModuleHandleA("hhctrl.ocx"), nullptr);
+    EXPECT_EQ(HelpPopupWindow(), nullptr);
 }
 
 // Batteries for the meter page: index -> (power state, capacity of 4000).
@@ -988,6 +1239,8 @@ TEST_F(ControlsTest, MeterPageShowsOneTwoOrNoBatteries) {
     BatteryMeterPage page;
     page.SetBatteryDevice(&device);
     ASSERT_TRUE(page.Create(parent_));
+    ::ShowWindow(page.Hwnd(), SW_SHOW);
+    EXPECT_TRUE(::IsWindowVisible(page.Item(IDC_METER_BUTTON1)));
     EXPECT_EQ(BarText(page, IDC_METER_BAR1), "Not Present");
     EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_BUTTON2)));
 
@@ -997,8 +1250,6 @@ TEST_F(ControlsTest, MeterPageShowsOneTwoOrNoBatteries) {
     EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_BAR2)));
     EXPECT_FALSE(::IsWindowVisible(page.Item(IDC_METER_LABEL2)));
 
-    ::ShowWindow(parent_, SW_SHOW);
-    ::ShowWindow(page.Hwnd(), SW_SHOW);
     device.batteries[1] = {0, 1000};
     page.Refresh();
     EXPECT_TRUE(::IsWindowVisible(page.Item(IDC_METER_BAR2)));

@@ -227,8 +227,13 @@ class Page : public Dialog {
 public:
     Page() : Dialog(IDD_FW_PAGE, TextKind::Narrow) {}
     int clicks = 0;
+    int helpFor = 0;
 
 protected:
+    bool OnHelp(const HELPINFO& help) override {
+        helpFor = help.iCtrlId;
+        return true;
+    }
     bool OnCommand(UINT id, UINT code, HWND control) override {
         if (id == IDC_FW_PAGE_BUTTON) {
             ++clicks;
@@ -243,6 +248,9 @@ public:
     Host() : Dialog(IDD_FW_HOST, TextKind::Narrow) {}
     Page page;
     bool pageIsChild = false;
+    bool pageLived = false;
+    int cancels = 0;
+    int helpFor = 0;
 
 protected:
     bool OnInitDialog() override {
@@ -259,14 +267,30 @@ protected:
     void OnTimer(UINT_PTR) override {
         KillTimer(1);
         ::SendMessageA(page.Item(IDC_FW_PAGE_BUTTON), BM_CLICK, 0, 0);
+        // With the caption's help button, a right click on the page shows the help of the
+        // control under the mouse.
+        ::SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE,
+                            ::GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
+        RECT button{};
+        ::GetWindowRect(page.Item(IDC_FW_PAGE_BUTTON), &button);
+        page.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page.Hwnd()),
+                  MAKELPARAM(button.left + 2, button.top + 2));
+        helpFor = page.helpFor;
+        // Escape in a multi-line edit of a page closes the page as a dialog (IDCANCEL).
+        page.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        pageLived = page.Hwnd() != nullptr;
         End(page.clicks);
     }
+    void OnCancel() override { ++cancels; }
 };
 
 TEST_F(DialogTest, TabPageIsAChildDialogWithItsOwnObject) {
     Host host;
     EXPECT_EQ(host.DoModal(), 1) << "the page's button reaches the page's object";
     EXPECT_TRUE(host.pageIsChild);
+    EXPECT_TRUE(host.pageLived) << "a page never ends itself";
+    EXPECT_EQ(host.cancels, 1) << "its IDCANCEL belongs to the dialog it sits in";
+    EXPECT_EQ(host.helpFor, IDC_FW_PAGE_BUTTON);
     EXPECT_EQ(host.page.Hwnd(), nullptr) << "the page goes with the dialog it sits in";
 }
 

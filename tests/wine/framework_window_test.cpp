@@ -349,6 +349,23 @@ TEST_F(WindowTest, CommandsAreReflectedToTheChildObjectFirst) {
     // A menu command carries no control window and is the parent's own.
     parent.Send(WM_COMMAND, MAKEWPARAM(55, 0), 0);
     EXPECT_EQ(parent.commands.back(), 55u * 100);
+
+    // A command whose lParam names a window that is not a child of the parent (a number
+    // posted there, say) is not reflected to that window's object.
+    Parent other;
+    ASSERT_TRUE(other.Create(fwtest::kNarrowClass, "other",
+                             {.style = WS_POPUP, .width = 50, .height = 50}));
+    Button stranger;
+    ASSERT_TRUE(stranger.Create("BUTTON", "s",
+                                {.style = WS_CHILD | BS_PUSHBUTTON,
+                                 .width = 50,
+                                 .height = 20,
+                                 .parent = other.Hwnd(),
+                                 .menu = reinterpret_cast<HMENU>(11)}));
+    stranger.keep = true;
+    parent.Send(WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(stranger.Hwnd()));
+    EXPECT_EQ(stranger.clicks, 0);
+    EXPECT_EQ(parent.commands.back(), 12u * 100 + BN_CLICKED);
 }
 
 } // namespace

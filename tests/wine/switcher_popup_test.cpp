@@ -253,14 +253,17 @@ TEST_F(SkinnedControls, HoveringAnotherListDeactivatesTheCurrentOne) {
     // A 4 x 4 strip: four columns of 1 x 4, so rows are 4 pixels high.
     ASSERT_TRUE(schemes.Init(1102, parent_, Gif(), 4));
     ASSERT_TRUE(actions.Init(1103, parent_, Gif(), 4));
-    RECT rect{};
-    ::GetWindowRect(schemes.Hwnd(), &rect);
-    EXPECT_EQ(rect.right - rect.left, 1);
-    EXPECT_EQ(rect.bottom - rect.top, 16);
     for (const wchar_t* name : {L"Balanced", L"Power saver"}) {
         schemes.AddRow(name);
     }
     actions.AddRow(L"Sleep");
+    // Rows without an item draw nothing: the lists cover the rows that show one.
+    RECT rect{};
+    ::GetWindowRect(schemes.Hwnd(), &rect);
+    EXPECT_EQ(rect.right - rect.left, 1);
+    EXPECT_EQ(rect.bottom - rect.top, 8);
+    ::GetWindowRect(actions.Hwnd(), &rect);
+    EXPECT_EQ(rect.bottom - rect.top, 4);
 
     schemes.Send(WM_MOUSEHOVER, 0, MAKELPARAM(0, 4)); // second row
     EXPECT_EQ(current.list, &schemes);
