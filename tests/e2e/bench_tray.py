@@ -22,7 +22,8 @@ from traye2e import TERVANE_USER, TrayE2E  # noqa: E402
 BASELINE = "TvPMBaseline"
 IDLE_BASELINE = "TvPMIdleBaseline"
 ROUND_TRIP_AIM = 1.25
-IDLE_AIM = 2.0  # five linked modes; nothing linked aims at 1.5
+IDLE_AIM = 1.5  # five linked modes
+IDLE_AIM_UNLINKED = 1.2
 
 
 def add_arguments(parser):
@@ -118,8 +119,8 @@ def bench_idle(t, seconds, report):
     classes = ("TvPMClass", IDLE_BASELINE)
     time.sleep(3)
     unlinked, unlinked_elapsed = cpu_over(t, classes, seconds)
-    # Five linked mains modes: every tick of the linked-program check opens the foreground
-    # program once per mode and lists its modules.
+    # Five linked mains modes: every tick of the linked-program check looks at the program in
+    # front (none of them is linked to it).
     for mode in range(5):
         key = TERVANE_USER + rf"\PowerPolicy\{mode}"
         t.reg_add(key, "ACPlug_IN", "REG_DWORD", 1)
@@ -129,22 +130,27 @@ def bench_idle(t, seconds, report):
     mark = t.journal.mark()
     linked, elapsed = cpu_over(t, classes, seconds)
     applies = len(t.journal.since(mark, "powrprof", "SetActivePwrScheme"))
-    base = linked[IDLE_BASELINE]
-    ratio = linked["TvPMClass"] / base if base else float("inf")
+
+    def ratio_of(figures):
+        base = figures[IDLE_BASELINE]
+        return figures["TvPMClass"] / base if base else float("inf")
+
+    ratio, unlinked_ratio = ratio_of(linked), ratio_of(unlinked)
     report.append("## Idle cost (another program in the foreground)\n")
-    report.append(f"Two stretches of {seconds:.0f} s, the same yardstick running in both.\n")
-    report.append("| program | CPU ms | CPU ms per minute | share of one processor |")
-    report.append("|---|---|---|---|")
-    rows = (("Halvik.exe, factory modes (nothing linked)", unlinked["TvPMClass"],
-             unlinked_elapsed),
-            ("Halvik.exe, five linked modes", linked["TvPMClass"], elapsed),
-            ("1 s timer baseline", base, elapsed))
-    for name, ms, span in rows:
-        report.append(f"| {name} | {ms:.0f} | {ms * 60 / span:.1f} | "
-                      f"{ms / (span * 1000) * 100:.2f} % |")
-    report.append(f"\nRatio with five linked modes: **{ratio:.2f}×** (aim ≤ {IDLE_AIM}×). "
-                  f"Applies during the linked stretch: {applies}. Wine reports processor time "
-                  "in steps of 10 ms.\n")
+    report.append(f"Two stretches of {seconds:.0f} s, the yardstick running in both.\n")
+    report.append("| stretch | program | CPU ms | CPU ms per minute | share of one processor |")
+    report.append("|---|---|---|---|---|")
+    for stretch, figures, span in (("factory modes (nothing linked)", unlinked,
+                                    unlinked_elapsed), ("five linked modes", linked, elapsed)):
+        for name, window_class in (("Halvik.exe", "TvPMClass"),
+                                   ("1 s timer baseline", IDLE_BASELINE)):
+            ms = figures[window_class]
+            report.append(f"| {stretch} | {name} | {ms:.0f} | {ms * 60 / span:.1f} | "
+                          f"{ms / (span * 1000) * 100:.2f} % |")
+    report.append(f"\nRatio with five linked modes: **{ratio:.2f}×** (aim ≤ {IDLE_AIM}×); "
+                  f"with nothing linked: **{unlinked_ratio:.2f}×** (aim ≤ "
+                  f"{IDLE_AIM_UNLINKED}×). Applies during the linked stretch: {applies}. Wine "
+                  "reports processor time in steps of 10 ms.\n")
     t.drive("--class", IDLE_BASELINE, "exit", check=False)
     for p in (foreground, idle):
         p.terminate()
@@ -244,10 +250,7 @@ def bench_soak(t, o, report):
 def main():
     t = TrayE2E(__doc__, add_arguments)
     o = t.options
-    report = ["# Tray benchmarks\n",
-              f"Run {time.strftime('%Y-%m-%d %H:%M')} under {os.uname().sysname} with "
-              f"{os.cpu_count()} processors; load average at start "
-              f"{os.getloadavg()[0]:.1f}.\n"]
+    report = [f"Tray benchmarks: load average at their start {os.getloadavg()[0]:.1f}.\n"]
     t.create_prefix()
     restart(t, o)
     stages = o.stages.split(",")

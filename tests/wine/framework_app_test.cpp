@@ -126,6 +126,26 @@ TEST_F(AppTest, PreTranslateSeesKeysFirstFromTheInnermostWindowOut) {
         << "a throwing PreTranslateMessage leaves the message to normal dispatch";
 }
 
+namespace {
+
+struct Pulser {
+    HANDLE pulses;
+    HANDLE seen;
+};
+
+// Sets the event twice, each time after the handler has seen the one before.
+DWORD WINAPI PulseTwice(void* data) {
+    const auto* p = static_cast<Pulser*>(data);
+    for (int i = 0; i < 2; ++i) {
+        ::WaitForSingleObject(p->seen, 5000);
+        ::Sleep(50);
+        ::SetEvent(p->pulses);
+    }
+    return 0;
+}
+
+} // namespace
+
 // The loop waits on kernel objects with its messages: a signalled object runs its handler
 // without any message to wake the loop, messages keep flowing, and an object unwatched by its
 // own handler is not waited on again.
@@ -157,24 +177,9 @@ TEST_F(AppTest, LoopRunsTheHandlersOfWatchedObjectsBetweenItsMessages) {
         }
     }));
     EXPECT_TRUE(app.Watches(pulses.Get()));
-    // Set from another thread while the loop waits with nothing in its queue, each time after
-    // the handler has seen the one before.
-    struct Pulser {
-        HANDLE pulses;
-        HANDLE seen;
-    } pulser{pulses.Get(), seen.Get()};
-    const HANDLE setter = ::CreateThread(
-        nullptr, 0,
-        [](void* data) -> DWORD {
-            const auto* p = static_cast<Pulser*>(data);
-            for (int i = 0; i < 2; ++i) {
-                ::WaitForSingleObject(p->seen, 5000);
-                ::Sleep(50);
-                ::SetEvent(p->pulses);
-            }
-            return 0;
-        },
-        &pulser, 0, nullptr);
+    // Set from another thread while the loop waits with nothing in its queue.
+    Pulser pulser{pulses.Get(), seen.Get()};
+    const HANDLE setter = ::CreateThread(nullptr, 0, &PulseTwice, &pulser, 0, nullptr);
     ASSERT_NE(setter, nullptr);
     ::SetEvent(stays.Get());
     EXPECT_EQ(app.Run(), 4);
