@@ -288,6 +288,32 @@ int Soak(const Options& options, long count, const std::string& batteryDir, long
     return 0;
 }
 
+// Child-window enumerators: named, as an x86 callback must be stdcall.
+BOOL CALLBACK PrintControl(HWND child, LPARAM) {
+    char className[64] = {};
+    ::GetClassNameA(child, className, sizeof className);
+    std::printf("%d\t%d\t%s", ::GetDlgCtrlID(child), ::IsWindowVisible(child) ? 1 : 0,
+                OneLine(ChildText(child)).c_str());
+    if (std::strcmp(className, PROGRESS_CLASSA) == 0) {
+        std::printf("\t%d", static_cast<int>(::SendMessageA(child, PBM_GETPOS, 0, 0)));
+    }
+    std::printf("\n");
+    return TRUE;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ControlSearch*>(data);
+    if (::GetDlgCtrlID(child) == search->id && search->found == nullptr) {
+        search->found = child;
+    }
+    return TRUE;
+}
+
 int Run(const Options& options, const std::vector<std::string>& args) {
     if (args.empty()) {
         return Usage();
@@ -405,40 +431,15 @@ int Run(const Options& options, const std::vector<std::string>& args) {
         if (window == nullptr) {
             return 1;
         }
-        ::EnumChildWindows(
-            window,
-            [](HWND child, LPARAM) -> BOOL {
-                char className[64] = {};
-                ::GetClassNameA(child, className, sizeof className);
-                std::printf("%d\t%d\t%s", ::GetDlgCtrlID(child),
-                            ::IsWindowVisible(child) ? 1 : 0, OneLine(ChildText(child)).c_str());
-                if (std::strcmp(className, PROGRESS_CLASSA) == 0) {
-                    std::printf("\t%d", static_cast<int>(::SendMessageA(child, PBM_GETPOS, 0, 0)));
-                }
-                std::printf("\n");
-                return TRUE;
-            },
-            0);
+        ::EnumChildWindows(window, &PrintControl, 0);
         return 0;
     }
     if (command == "click" && args.size() == 2) {
         // A click on the control with this id, among all of the window's controls.
         HWND window = FindTray(options);
-        struct Search {
-            int id;
-            HWND found;
-        } search{std::atoi(arg(1, "0")), nullptr};
+        ControlSearch search{std::atoi(arg(1, "0")), nullptr};
         if (window != nullptr) {
-            ::EnumChildWindows(
-                window,
-                [](HWND child, LPARAM data) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(data);
-                    if (::GetDlgCtrlID(child) == s->id && s->found == nullptr) {
-                        s->found = child;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
+            ::EnumChildWindows(window, &FindControl, reinterpret_cast<LPARAM>(&search));
         }
         return search.found != nullptr && ::PostMessageA(search.found, BM_CLICK, 0, 0) ? 0 : 1;
     }
