@@ -22,6 +22,7 @@ bool ReadRemote(HANDLE process, const void* address, void* buffer, SIZE_T size) 
 } // namespace
 
 void ForegroundModules::Forget() {
+    ++generation_;
     processId_ = 0;
     process_.Reset();
     handles_.clear();
@@ -117,6 +118,7 @@ const ModuleList& ForegroundModules::Paths() {
         handles_.clear();
         paths_.clear();
         listHeadKnown_ = false;
+        ++generation_;
         return paths_;
     }
     handles.resize(std::min<DWORD>(needed / sizeof(HMODULE), kMaxModules));
@@ -139,6 +141,7 @@ const ModuleList& ForegroundModules::Paths() {
     }
     handles_ = std::move(handles);
     paths_ = std::move(paths);
+    ++generation_;
     return paths_;
 }
 

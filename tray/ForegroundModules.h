@@ -30,6 +30,8 @@ public:
     void Follow(HWND window);
     // The modules of the process followed.
     const ModuleList& Paths();
+    // The list as the last look left it, without looking.
+    const ModuleList& LastPaths() const { return paths_; }
     // That process (it can be waited on for its end), or null.
     HANDLE Process() const { return process_.Get(); }
 
@@ -37,6 +39,9 @@ public:
     unsigned long PathsRead() const { return pathsRead_; }
     // How many times the module list was walked.
     unsigned long Walks() const { return walks_; }
+    // Changes whenever the list Paths() returns may have changed (another process, or modules
+    // loaded or freed): an answer drawn from the list holds while this stays the same.
+    unsigned long Generation() const { return generation_; }
 
     // A module freed and another loaded into the same list entry between two looks leaves the
     // head as it was; the periodic walk bounds how long that goes unseen.
@@ -59,6 +64,7 @@ private:
     unsigned looksSinceWalk_ = 0;
     unsigned long pathsRead_ = 0;
     unsigned long walks_ = 0;
+    unsigned long generation_ = 0;
 };
 
 // Case-insensitive comparison by the system's multi-byte rules.

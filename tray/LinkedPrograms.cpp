@@ -19,6 +19,7 @@ void LinkedPrograms::Rebuild(HWND window, UINT message) {
         }
     }
     built_ = true;
+    match_.known = false;
     window_ = window;
     message_ = message;
     if (!hook_.Running()) {
@@ -111,8 +112,10 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
     }
     WatchStore();
     const int stored = static_cast<int>(side == 1 ? storedAc_ : storedDc_);
-    // Only asked for when some mode of this power source has a program.
-    const ModuleSource source = [&]() -> const ModuleList& {
+    // The one look of a tick; only taken when some mode of this power source has a program.
+    bool looked = false;
+    const auto look = [&]() -> const ModuleList& {
+        looked = true;
         // Until the hook has reported a foreground change, nothing says the system reports
         // them: the window in front is asked for, and its process only when it changed.
         if (!hookReports_ || framework::Application::Current() == nullptr) {
@@ -123,7 +126,21 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
         }
         return modules_.Paths();
     };
-    const int match = FindLinkedMatch(schemes_, side, source, &SameTextMultiByte);
+    int match = -1;
+    if (match_.known && match_.side == side) {
+        // A match was looked for last time, so some mode wants the list: look, and compare
+        // again only when the list has changed since.
+        look();
+        match = match_.generation == modules_.Generation()
+                    ? match_.id
+                    : FindLinkedMatch(
+                          schemes_, side,
+                          [&]() -> const ModuleList& { return modules_.LastPaths(); },
+                          &SameTextMultiByte);
+    } else {
+        match = FindLinkedMatch(schemes_, side, look, &SameTextMultiByte);
+    }
+    match_ = {looked, side, modules_.Generation(), match};
     WatchProcess();
     return DecideLinkedSwitch(match, current, stored);
 }

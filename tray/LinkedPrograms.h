@@ -62,6 +62,14 @@ private:
     unsigned long storeReads_ = 0;
     ForegroundModules modules_;
     ForegroundHook hook_;
+    // The last match, for as long as the modes, the side and the module list stay the same:
+    // comparing every path with every program is the dearest part of a look.
+    struct Match {
+        bool known = false;
+        int side = 0;
+        unsigned long generation = 0;
+        int id = -1;
+    } match_;
     // The window in front as last followed; whether the hook has reported one yet.
     HWND front_ = nullptr;
     bool hookReports_ = false;
