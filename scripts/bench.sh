@@ -75,7 +75,8 @@ run_part() { # name script [args...]
         [ -s "$parts/$name.md" ] ||
             printf '## %s\n\nNo figures: the run failed (%s).\n\n' "$name" "$parts/$name.log" \
                 >"$parts/$name.md"
-    fi    printf 'Load average after this stage: %s.\n' "$(cut -d' ' -f1-3 /proc/loadavg)" \
+    fi
+    printf 'Load average after this stage: %s.\n\n' "$(cut -d' ' -f1-3 /proc/loadavg)" \
         >>"$parts/$name.md"
 }
 
