@@ -20,14 +20,15 @@ void LinkedPrograms::Rebuild(HWND window, UINT message) {
     }
     built_ = true;
     match_.known = false;
+    store_.Signalled(); // the applet's change: the stored choice may have changed too
     window_ = window;
     message_ = message;
     if (!hook_.Running()) {
         hook_.Start(window, message);
     }
-    // A program may be in front already; nothing will announce it.
-    Follow(::GetForegroundWindow());
 }
+
+void LinkedPrograms::StoreWritten() { store_.Signalled(); }
 
 void LinkedPrograms::Notice(WPARAM wParam, LPARAM lParam) {
     if (wParam == ForegroundHook::kReport) {
@@ -91,12 +92,9 @@ void LinkedPrograms::WatchStore() {
         store_.Waited(watchedStore_ != nullptr);
         return;
     }
-    const HWND window = window_;
-    const UINT message = message_;
-    if (loop->WatchObject(event, [this, window, message] {
-            store_.Signalled();
-            ::PostMessageA(window, message, 0, 0);
-        })) {
+    // Only noted: the next tick reads the store, once however many writes came meanwhile (an
+    // apply writes the store, and the applet's sender waits for the apply, not for a read).
+    if (loop->WatchObject(event, [this] { store_.Signalled(); })) {
         watchedStore_ = event;
     }
     store_.Waited(watchedStore_ != nullptr);

@@ -4,7 +4,8 @@
 // Asked every second, so each answer is cheap: what can be told is told. The modes are read
 // when the applet reports a change; the window in front comes from the foreground hook; the
 // end of the program in front and a change of the store are kernel objects the message loop
-// waits on, and each posts the window's message, whose handler asks again. What nothing
+// waits on: the first posts the window's message, whose handler asks again, the second is
+// noted for the next tick to read the store. What nothing
 // announces is left to the tick: a library loaded late into the program in front, seen by one
 // read of the head of its module list. Where the system does not report the foreground (Wine
 // 8), the tick also asks which window is in front, and follows it only when it changed.
@@ -34,6 +35,10 @@ public:
     void Rebuild(HWND window, UINT message);
     bool Built() const { return built_; }
     std::size_t Count() const { return schemes_.size(); }
+
+    // The tray itself wrote the store: read it at the next check, whether or not the loop has
+    // seen the registry's notification by then.
+    void StoreWritten();
 
     // `message` arrived with these parameters: the window in front is taken from the hook's
     // report, or asked for.
