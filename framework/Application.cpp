@@ -6,6 +6,8 @@
 #include "framework/Trace.h"
 #include "framework/Window.h"
 
+#include <algorithm>
+
 namespace framework {
 
 namespace {
@@ -49,8 +51,7 @@ int Application::Run() {
     const bool wide = kind_ == TextKind::Wide;
     MSG message{};
     for (;;) {
-        const BOOL got =
-            wide ? ::GetMessageW(&message, nullptr, 0, 0) : ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = NextMessage(message, wide);
         if (got == 0) {
             exitCode_ = static_cast<int>(message.wParam);
             return exitCode_;
@@ -64,6 +65,79 @@ int Application::Run() {
             continue;
         }
         TranslateAndDispatch(message, wide);
+    }
+}
+
+bool Application::WatchObject(HANDLE object, std::function<void()> onSignalled) {
+    if (object == nullptr || !onSignalled) {
+        return false;
+    }
+    const auto known = std::find_if(watched_.begin(), watched_.end(),
+                                    [&](const Watched& w) { return w.object == object; });
+    if (known != watched_.end()) {
+        known->onSignalled = std::move(onSignalled);
+        return true;
+    }
+    if (watched_.size() >= kMaxWatched) {
+        Trace("framework: no room to watch one more object\n");
+        return false;
+    }
+    watched_.push_back({object, std::move(onSignalled)});
+    return true;
+}
+
+void Application::UnwatchObject(HANDLE object) {
+    std::erase_if(watched_, [&](const Watched& w) { return w.object == object; });
+}
+
+bool Application::Watches(HANDLE object) const {
+    return object != nullptr &&
+           std::any_of(watched_.begin(), watched_.end(),
+                       [&](const Watched& w) { return w.object == object; });
+}
+
+void Application::RunWatchHandler(std::size_t index) noexcept {
+    // A copy: the handler may unwatch its own object, or watch others.
+    std::function<void()> handler;
+    CallContained("framework: watched object", false, [&] {
+        handler = watched_[index].onSignalled;
+        handler();
+        return true;
+    });
+}
+
+BOOL Application::NextMessage(MSG& message, bool wide) {
+    for (;;) {
+        if (watched_.empty()) {
+            return wide ? ::GetMessageW(&message, nullptr, 0, 0)
+                        : ::GetMessageA(&message, nullptr, 0, 0);
+        }
+        HANDLE objects[MAXIMUM_WAIT_OBJECTS];
+        const auto count = static_cast<DWORD>(watched_.size());
+        for (DWORD i = 0; i < count; ++i) {
+            objects[i] = watched_[i].object;
+        }
+        // MWMO_INPUTAVAILABLE: messages already in the queue end the wait too, not only new
+        // ones, so that one peek per wake is enough.
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(count, objects, INFINITE, QS_ALLINPUT,
+                                          MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0 + count) {
+            const BOOL got = wide ? ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
+                                  : ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+            if (got) {
+                return message.message == WM_QUIT ? 0 : 1;
+            }
+            continue; // only sent messages, which the peek has delivered
+        }
+        if (woken < WAIT_OBJECT_0 + count) {
+            RunWatchHandler(woken - WAIT_OBJECT_0);
+            continue;
+        }
+        // A watched object that is no longer valid: the messages go on without the objects.
+        Trace("framework: waiting for %lu objects failed, error %lu\n", count,
+              ::GetLastError());
+        watched_.clear();
     }
 }
 

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/CommandState.h"
 #include "framework/TextKind.h"
@@ -31,6 +33,21 @@ public:
     // Until WM_QUIT; returns its exit code.
     int Run();
 
+    // Kernel objects the loop waits on together with its messages, so that a program learns of
+    // an event by being told rather than by asking at every tick. The handler runs on the
+    // loop's thread when the object is signalled; an object that stays signalled (a process,
+    // a manual-reset event) must be unwatched or reset by it. Watching an object again
+    // replaces its handler. Never close an object that is still watched. At most
+    // kMaxWatched objects; false beyond.
+    bool WatchObject(HANDLE object, std::function<void()> onSignalled);
+    void UnwatchObject(HANDLE object);
+    bool Watches(HANDLE object) const;
+    static constexpr std::size_t kMaxWatched = MAXIMUM_WAIT_OBJECTS - 1;
+    // The next message for the loops of this application (its own and modal dialogs'), as
+    // GetMessage returns it (0 for WM_QUIT, -1 on failure), running the handlers of watched
+    // objects signalled meanwhile.
+    BOOL NextMessage(MSG& message, bool wide);
+
     virtual bool InitInstance();
     virtual int ExitInstance();
     // Default: the objects of the message's window and its parents (Window::RoutePreTranslate).
@@ -55,6 +72,12 @@ public:
 
 private:
     bool GuardedPreTranslate(MSG& message) noexcept;
+    void RunWatchHandler(std::size_t index) noexcept;
+
+    struct Watched {
+        HANDLE object;
+        std::function<void()> onSignalled;
+    };
 
     TextKind kind_;
     HINSTANCE instance_;
@@ -62,6 +85,7 @@ private:
     int exitCode_ = 0;
     std::string commandLineA_;
     std::wstring commandLineW_;
+    std::vector<Watched> watched_;
 };
 
 } // namespace framework

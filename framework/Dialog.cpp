@@ -65,8 +65,9 @@ void Dialog::RunModalLoop() {
     MSG message{};
     // A dialog destroyed from outside (its object detached) ends the loop as well.
     while (!ended_ && Hwnd() != nullptr) {
-        const BOOL got =
-            wide ? ::GetMessageW(&message, nullptr, 0, 0) : ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = app != nullptr ? app->NextMessage(message, wide)
+                         : wide         ? ::GetMessageW(&message, nullptr, 0, 0)
+                                        : ::GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) {
             // The thread is ending: the dialog closes and the quit goes on to the outer loop.
             ::PostQuitMessage(static_cast<int>(message.wParam));

@@ -67,6 +67,20 @@ bool CUIDlg::CreatePopup() {
 
 bool CUIDlg::OnInitDialog() {
     Dialog::OnInitDialog();
+    InstallHook();
+    // What the hidden popup does not need yet (its size and outline, the lists' and buttons'
+    // images, the texts, the schemes, the battery check) comes once the loop runs, so that the
+    // program answers at once; whatever shows the popup or reaches the lists before that
+    // finishes it first.
+    Post(WM_SWITCHER_FINISH_START);
+    return true;
+}
+
+void CUIDlg::FinishStart() {
+    if (started_) {
+        return;
+    }
+    started_ = true; // before the work: the battery check below comes back through OnPower
     ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
                    static_cast<int>(ImageHeight(background_.Get())), SWP_NOMOVE | SWP_NOZORDER);
     // Layered with a colour key: every pixel painted in the key colour is see-through, which
@@ -77,19 +91,16 @@ bool CUIDlg::OnInitDialog() {
     // A tool window gets no taskbar button.
     exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
     ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
-
     InitControls();
     SetTextStyles();
     BuildActionList();
     LoadTrayIcons();
-    InstallHook();
     RegisterPowerNotifications();
     // Windows reports each registered setting once at registration, which fills the scheme
     // list; where that report does not come, the list is filled here the same way.
     RefreshSchemeList();
     Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
     SendEcStartCommand();
-    return true;
 }
 
 void CUIDlg::InitControls() {
@@ -140,7 +151,11 @@ void CUIDlg::RegisterPowerNotifications() {
 
 LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SWITCHER_FINISH_START:
+        FinishStart();
+        return 0;
     case WM_POWERBROADCAST:
+        FinishStart();
         return OnPower(wParam, lParam);
     case WM_SWITCHER_TRAY:
         return OnTrayNotify(lParam);

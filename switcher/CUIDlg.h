@@ -53,6 +53,7 @@ protected:
 
 private:
     // Creation and window messages (CUIDlg.cpp).
+    void FinishStart();
     void InitControls();
     void SetTextStyles();
     void RegisterPowerNotifications();
@@ -115,6 +116,7 @@ private:
     UINT_PTR timer_ = 0;
     PopupIdle idle_;
     bool closePending_ = false;
+    bool started_ = false;
     BatteryStatusView batteryStatus_;
     BatteryHealth health_;
     UniqueGpBitmap background_;

@@ -40,6 +40,7 @@ void CUIDlg::OnHookKey(const KBDLLHOOKSTRUCT& key) {
         }
         break;
     case HookKey::Battery:
+        FinishStart(); // the start's own check comes first
         health_.ForceNextWarning();
         Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
         break;
@@ -52,6 +53,7 @@ void CUIDlg::OnHookKey(const KBDLLHOOKSTRUCT& key) {
 }
 
 void CUIDlg::ShowPopup() {
+    FinishStart();
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::ShowWindow(Hwnd(), SW_SHOW);
     // The top visible scheme is highlighted and the scheme list becomes the current one; the
@@ -135,7 +137,7 @@ bool CUIDlg::PreTranslateMessage(MSG& message) {
     if (message.message != WM_TIMER) {
         idle_.Reset();
     }
-    if (message.message == WM_KEYDOWN) {
+    if (message.message == WM_KEYDOWN && started_) {
         Navigate(static_cast<UINT>(message.wParam));
     }
     // Enter gives IDOK and Escape IDCANCEL.

@@ -32,6 +32,8 @@
 #define WM_SWITCHER_CLOSE 0x0464
 #define WM_SWITCHER_TRAY 0x0465
 #define WM_ADVLIST_DEACTIVATE 0x04C8
+// Posted to itself at creation: the rest of the start, once the loop runs.
+#define WM_SWITCHER_FINISH_START 0x0466
 
 // Timers of the popup dialog.
 #define TIMER_POPUP 110

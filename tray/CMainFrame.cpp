@@ -84,7 +84,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnRefreshRequest(wParam);
         return 0;
     case WM_FOREGROUND_CHANGED:
+        // From the foreground hook, the end of the program in front or a change of the store.
         if (linked_.Built()) {
+            linked_.Notice(wParam, lParam);
             CheckLinkedPrograms();
         }
         return 0;

@@ -110,6 +110,7 @@ void CMainFrame::SelectScheme(int id) {
         work.global.PwrSchemeDC = static_cast<std::uint32_t>(id);
     }
     work.SaveGlobal(HKEY_CURRENT_USER);
+    linked_.StoreWritten();
     framework::Trace("TvPMTray: scheme %d selected for %s.\n", id,
                      acStatus_ == 1 ? "AC power" : "battery power");
     UpdateView();

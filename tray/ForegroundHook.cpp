@@ -11,7 +11,8 @@ UINT g_message = 0;
 void CALLBACK OnForeground(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD,
                            DWORD) {
     if (event == EVENT_SYSTEM_FOREGROUND && g_target != nullptr) {
-        ::PostMessageA(g_target, g_message, 0, reinterpret_cast<LPARAM>(window));
+        ::PostMessageA(g_target, g_message, ForegroundHook::kReport,
+                       reinterpret_cast<LPARAM>(window));
     }
 }
 

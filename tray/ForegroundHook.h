@@ -1,5 +1,7 @@
 // Tells a window, by a posted message, that another window has come to the foreground, so that
-// a linked program is seen the moment it is in front rather than at the next tick.
+// a linked program is seen the moment it is in front rather than at the next tick, and the
+// tick need not ask which window is in front. Wine 8 reports no foreground changes to event
+// hooks: until a first report arrives, the receiver asks at every tick.
 #pragma once
 
 #include <windows.h>
@@ -15,11 +17,14 @@ public:
     ForegroundHook& operator=(const ForegroundHook&) = delete;
     ~ForegroundHook();
 
-    // Posts `message` to `target` at every change of the foreground window. One hook per
-    // process; false when the system refuses it (the caller's timer still notices).
+    // Posts `message` to `target` at every change of the foreground window, with wParam
+    // kReport and lParam the window now in front. One hook per process; false when the
+    // system refuses it (the caller's timer still notices).
     bool Start(HWND target, UINT message);
     void Stop();
     bool Running() const { return static_cast<bool>(hook_); }
+
+    static constexpr WPARAM kReport = 1;
 
 private:
     framework::UniqueWinEventHook hook_;

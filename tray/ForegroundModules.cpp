@@ -22,6 +22,7 @@ bool ReadRemote(HANDLE process, const void* address, void* buffer, SIZE_T size) 
 } // namespace
 
 void ForegroundModules::Forget() {
+    ++generation_;
     processId_ = 0;
     process_.Reset();
     handles_.clear();
@@ -60,28 +61,41 @@ bool ForegroundModules::ReadListHead(LIST_ENTRY& head) {
 }
 
 const ModuleList& ForegroundModules::Of(HWND window) {
+    Follow(window);
+    return Paths();
+}
+
+void ForegroundModules::Follow(HWND window) {
     DWORD processId = 0;
     if (window != nullptr) {
         ::GetWindowThreadProcessId(window, &processId);
     }
     if (processId == 0) {
         Forget();
-        return paths_;
+        return;
     }
-    // The same id with our handle still held is the same process, unless that process has
-    // ended (a window of an ended process cannot be in front, but the answer costs nothing).
-    DWORD exitCode = 0;
-    const bool same = processId == processId_ && process_ &&
-                      ::GetExitCodeProcess(process_.Get(), &exitCode) &&
-                      exitCode == STILL_ACTIVE;
-    if (!same) {
-        Forget();
+    // The same id with our handle still held is the same process: an id is not given to a
+    // new process while a handle to the old one is open.
+    if (processId == processId_ && process_) {
+        return;
+    }
+    Forget();
+    // SYNCHRONIZE beyond what the listing needs, so that the end of the process can be waited
+    // for; a process that refuses it is opened for the listing alone.
+    process_.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                                 processId));
+    if (!process_) {
         process_.Reset(
             ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-        if (!process_) {
-            return paths_;
-        }
+    }
+    if (process_) {
         processId_ = processId;
+    }
+}
+
+const ModuleList& ForegroundModules::Paths() {
+    if (!process_) {
+        return paths_;
     }
     // Read before the walk: a module loaded in between moves the head away from what is kept
     // and is walked for at the next look.
@@ -99,7 +113,12 @@ const ModuleList& ForegroundModules::Of(HWND window) {
     DWORD needed = 0;
     if (!::EnumProcessModules(process_.Get(), handles.data(),
                               static_cast<DWORD>(handles.size() * sizeof(HMODULE)), &needed)) {
-        Forget();
+        // A process still starting may not be listed yet: the process is kept and listed
+        // again at the next look.
+        handles_.clear();
+        paths_.clear();
+        listHeadKnown_ = false;
+        ++generation_;
         return paths_;
     }
     handles.resize(std::min<DWORD>(needed / sizeof(HMODULE), kMaxModules));
@@ -122,6 +141,7 @@ const ModuleList& ForegroundModules::Of(HWND window) {
     }
     handles_ = std::move(handles);
     paths_ = std::move(paths);
+    ++generation_;
     return paths_;
 }
 

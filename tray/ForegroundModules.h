@@ -6,6 +6,9 @@
 // only modules that appeared since the last look have their paths read. Between two looks the
 // list is walked again only when the head of the process's module list has moved (one read
 // instead of one per module), and at the latest every kLooksPerWalk looks.
+//
+// Which window is in front is told by the caller (Follow), who learns it from the system's
+// events; a look (Paths) then costs that one read.
 #pragma once
 
 #include <windows.h>
@@ -20,17 +23,30 @@ namespace tray {
 class ForegroundModules {
 public:
     // Full paths of at most the first 1024 modules of the process owning `window`; empty when
-    // there is none or its process cannot be opened or listed.
+    // there is none or its process cannot be opened or listed. Follow, then Paths.
     const ModuleList& Of(HWND window);
+
+    // `window` is now in front: its process is opened unless it is the one already held.
+    void Follow(HWND window);
+    // The modules of the process followed.
+    const ModuleList& Paths();
+    // The list as the last look left it, without looking.
+    const ModuleList& LastPaths() const { return paths_; }
+    // That process (it can be waited on for its end), or null.
+    HANDLE Process() const { return process_.Get(); }
 
     // How many paths were read from the process so far; the rest came from the cache.
     unsigned long PathsRead() const { return pathsRead_; }
     // How many times the module list was walked.
     unsigned long Walks() const { return walks_; }
+    // Changes whenever the list Paths() returns may have changed (another process, or modules
+    // loaded or freed): an answer drawn from the list holds while this stays the same.
+    unsigned long Generation() const { return generation_; }
 
     // A module freed and another loaded into the same list entry between two looks leaves the
     // head as it was; the periodic walk bounds how long that goes unseen.
-    static constexpr unsigned kLooksPerWalk = 8;
+    // A minute of ticks: such a swap within one second is rare, and a walk reads every entry.
+    static constexpr unsigned kLooksPerWalk = 60;
 
 private:
     void Forget();
@@ -48,6 +64,7 @@ private:
     unsigned looksSinceWalk_ = 0;
     unsigned long pathsRead_ = 0;
     unsigned long walks_ = 0;
+    unsigned long generation_ = 0;
 };
 
 // Case-insensitive comparison by the system's multi-byte rules.

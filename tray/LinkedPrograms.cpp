@@ -1,10 +1,13 @@
 #include "LinkedPrograms.h"
 
 #include "SchemeStore.h"
+#include "framework/Application.h"
 
 namespace tray {
 
 LinkedPrograms::LinkedPrograms() : store_(store::kBasePath) {}
+
+LinkedPrograms::~LinkedPrograms() { Unwatch(); }
 
 void LinkedPrograms::Rebuild(HWND window, UINT message) {
     schemes_.clear();
@@ -16,9 +19,85 @@ void LinkedPrograms::Rebuild(HWND window, UINT message) {
         }
     }
     built_ = true;
+    match_.known = false;
+    store_.Signalled(); // the applet's change: the stored choice may have changed too
+    window_ = window;
+    message_ = message;
     if (!hook_.Running()) {
         hook_.Start(window, message);
     }
+}
+
+void LinkedPrograms::StoreWritten() { store_.Signalled(); }
+
+void LinkedPrograms::Notice(WPARAM wParam, LPARAM lParam) {
+    if (wParam == ForegroundHook::kReport) {
+        hookReports_ = true;
+        Follow(reinterpret_cast<HWND>(lParam));
+    } else {
+        Follow(::GetForegroundWindow());
+    }
+}
+
+void LinkedPrograms::Follow(HWND window) {
+    front_ = window;
+    modules_.Follow(window);
+    WatchProcess();
+}
+
+void LinkedPrograms::Unwatch() {
+    if (framework::Application* loop = framework::Application::Current()) {
+        loop->UnwatchObject(watchedStore_);
+        loop->UnwatchObject(watchedProcess_);
+    }
+    watchedStore_ = nullptr;
+    watchedProcess_ = nullptr;
+}
+
+// The process handle changes whenever another program comes to the front (and its value may
+// be given again to the next one): the loop is told before it waits again.
+void LinkedPrograms::WatchProcess() {
+    framework::Application* loop = framework::Application::Current();
+    const HANDLE process = modules_.Process();
+    if (loop == nullptr || process == watchedProcess_) {
+        return;
+    }
+    loop->UnwatchObject(watchedProcess_);
+    watchedProcess_ = nullptr;
+    if (process == nullptr || window_ == nullptr) {
+        return;
+    }
+    const HWND window = window_;
+    const UINT message = message_;
+    // Signalled for good at its end: unwatched at once, and the window in front asked again.
+    if (loop->WatchObject(process, [this, window, message] {
+            if (framework::Application* current = framework::Application::Current()) {
+                current->UnwatchObject(watchedProcess_);
+            }
+            watchedProcess_ = nullptr;
+            front_ = nullptr;
+            ::PostMessageA(window, message, 0, 0);
+        })) {
+        watchedProcess_ = process;
+    }
+}
+
+void LinkedPrograms::WatchStore() {
+    framework::Application* loop = framework::Application::Current();
+    const HANDLE event = store_.Event();
+    if (loop != nullptr && watchedStore_ != nullptr && !loop->Watches(watchedStore_)) {
+        watchedStore_ = nullptr; // the loop gave up waiting
+    }
+    if (loop == nullptr || event == nullptr || event == watchedStore_ || window_ == nullptr) {
+        store_.Waited(watchedStore_ != nullptr);
+        return;
+    }
+    // Only noted: the next tick reads the store, once however many writes came meanwhile (an
+    // apply writes the store, and the applet's sender waits for the apply, not for a read).
+    if (loop->WatchObject(event, [this] { store_.Signalled(); })) {
+        watchedStore_ = event;
+    }
+    store_.Waited(watchedStore_ != nullptr);
 }
 
 LinkedSwitch LinkedPrograms::Check(int side, int current) {
@@ -29,12 +108,38 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
         storedDc_ = work.global.PwrSchemeDC;
         ++storeReads_;
     }
+    WatchStore();
     const int stored = static_cast<int>(side == 1 ? storedAc_ : storedDc_);
-    // Only asked for when some mode of this power source has a program.
-    const ModuleSource source = [&]() -> const ModuleList& {
-        return modules_.Of(::GetForegroundWindow());
+    // The one look of a tick; only taken when some mode of this power source has a program.
+    bool looked = false;
+    const auto look = [&]() -> const ModuleList& {
+        looked = true;
+        // Until the hook has reported a foreground change, nothing says the system reports
+        // them: the window in front is asked for, and its process only when it changed.
+        if (!hookReports_ || framework::Application::Current() == nullptr) {
+            const HWND front = ::GetForegroundWindow();
+            if (front != front_) {
+                Follow(front);
+            }
+        }
+        return modules_.Paths();
     };
-    const int match = FindLinkedMatch(schemes_, side, source, &SameTextMultiByte);
+    int match = -1;
+    if (match_.known && match_.side == side) {
+        // A match was looked for last time, so some mode wants the list: look, and compare
+        // again only when the list has changed since.
+        look();
+        match = match_.generation == modules_.Generation()
+                    ? match_.id
+                    : FindLinkedMatch(
+                          schemes_, side,
+                          [&]() -> const ModuleList& { return modules_.LastPaths(); },
+                          &SameTextMultiByte);
+    } else {
+        match = FindLinkedMatch(schemes_, side, look, &SameTextMultiByte);
+    }
+    match_ = {looked, side, modules_.Generation(), match};
+    WatchProcess();
     return DecideLinkedSwitch(match, current, stored);
 }
 

@@ -1,10 +1,14 @@
 // Programs linked to a mode: while one of them has the foreground, its mode is in force for
 // the current power source; the stored choice returns when it loses the foreground.
 //
-// Asked every second and at every change of the foreground window, so each answer is cheap:
-// the modes are read when the applet reports a change, the stored choice only when the
-// registry says the store changed, and the foreground process's modules are kept while it
-// stays in front.
+// Asked every second, so each answer is cheap: what can be told is told. The modes are read
+// when the applet reports a change; the window in front comes from the foreground hook; the
+// end of the program in front and a change of the store are kernel objects the message loop
+// waits on: the first posts the window's message, whose handler asks again, the second is
+// noted for the next tick to read the store. What nothing
+// announces is left to the tick: a library loaded late into the program in front, seen by one
+// read of the head of its module list. Where the system does not report the foreground (Wine
+// 8), the tick also asks which window is in front, and follows it only when it changed.
 #pragma once
 
 #include <windows.h>
@@ -22,12 +26,23 @@ namespace tray {
 class LinkedPrograms {
 public:
     LinkedPrograms();
+    ~LinkedPrograms();
+    LinkedPrograms(const LinkedPrograms&) = delete;
+    LinkedPrograms& operator=(const LinkedPrograms&) = delete;
 
     // Reads every mode up to LastID that exists, whatever its id (beyond the ids the menu can
-    // carry), and starts telling `window` of foreground changes with `message`.
+    // carry), and starts telling `window` with `message` of what may change the answer.
     void Rebuild(HWND window, UINT message);
     bool Built() const { return built_; }
     std::size_t Count() const { return schemes_.size(); }
+
+    // The tray itself wrote the store: read it at the next check, whether or not the loop has
+    // seen the registry's notification by then.
+    void StoreWritten();
+
+    // `message` arrived with these parameters: the window in front is taken from the hook's
+    // report, or asked for.
+    void Notice(WPARAM wParam, LPARAM lParam);
 
     // What the program in front asks for on power source `side` (1 mains, 0 battery, -1
     // unknown) while `current` is the mode in force there.
@@ -37,14 +52,35 @@ public:
     unsigned long StoreReads() const { return storeReads_; }
 
 private:
+    void Follow(HWND window);
+    void WatchStore();
+    void WatchProcess();
+    void Unwatch();
+
     std::vector<LinkedScheme> schemes_;
     bool built_ = false;
+    HWND window_ = nullptr;
+    UINT message_ = 0;
     StoreWatch store_;
     std::uint32_t storedAc_ = 0;
     std::uint32_t storedDc_ = 0;
     unsigned long storeReads_ = 0;
     ForegroundModules modules_;
     ForegroundHook hook_;
+    // The last match, for as long as the modes, the side and the module list stay the same:
+    // comparing every path with every program is the dearest part of a look.
+    struct Match {
+        bool known = false;
+        int side = 0;
+        unsigned long generation = 0;
+        int id = -1;
+    } match_;
+    // The window in front as last followed; whether the hook has reported one yet.
+    HWND front_ = nullptr;
+    bool hookReports_ = false;
+    // What the application's loop waits on for us; null when nothing.
+    HANDLE watchedStore_ = nullptr;
+    HANDLE watchedProcess_ = nullptr;
 };
 
 } // namespace tray

@@ -36,12 +36,14 @@ bool StoreWatch::Arm() {
 }
 
 bool StoreWatch::Changed() {
+    // GetTickCount reads shared memory; only the event costs a call to the system.
     const DWORD now = ::GetTickCount();
-    if (armed_ && now - lastRead_ < recheck_ &&
-        ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT) {
+    if (armed_ && !signalled_ && now - lastRead_ < recheck_ &&
+        (waitedByCaller_ || ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT)) {
         return false;
     }
     lastRead_ = now;
+    signalled_ = false;
     // A notification fires once: armed again before the caller reads, so that a change made
     // while it reads is not missed. A key deleted and made again needs a new handle.
     key_.Reset();

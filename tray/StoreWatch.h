@@ -22,6 +22,14 @@ public:
     // no watch on the new key), and a read a minute costs nothing.
     bool Changed();
 
+    // The event the registry signals at a change, for a caller whose message loop waits on
+    // it; null until the first Changed(). It stays the same object for the watch's life.
+    HANDLE Event() const { return event_.Get(); }
+    // Told by such a caller that its wait saw the event (and so consumed it): Changed() then
+    // asks the event nothing itself until Waited(false).
+    void Signalled() { signalled_ = true; }
+    void Waited(bool byCaller) { waitedByCaller_ = byCaller; }
+
     static constexpr DWORD kRecheckPeriod = 60 * 1000;
 
     bool Watching() const { return armed_; }
@@ -35,6 +43,8 @@ private:
     framework::UniqueKey key_;
     framework::UniqueKernelHandle event_;
     bool armed_ = false;
+    bool signalled_ = false;
+    bool waitedByCaller_ = false;
 };
 
 } // namespace tray

@@ -10,6 +10,7 @@
 
 #include "framework/Application.h"
 #include "framework/Menu.h"
+#include "framework/UniqueHandle.h"
 #include "framework/Window.h"
 #include "framework_test_ids.h"
 #include "framework_test_support.h"
@@ -123,6 +124,74 @@ TEST_F(AppTest, PreTranslateSeesKeysFirstFromTheInnermostWindowOut) {
     EXPECT_EQ(app.Run(), 0);
     EXPECT_EQ(log, (std::vector<std::string>{"child pre", "child key"}))
         << "a throwing PreTranslateMessage leaves the message to normal dispatch";
+}
+
+namespace {
+
+struct Pulser {
+    HANDLE pulses;
+    HANDLE seen;
+};
+
+// Sets the event twice, each time after the handler has seen the one before.
+DWORD WINAPI PulseTwice(void* data) {
+    const auto* p = static_cast<Pulser*>(data);
+    for (int i = 0; i < 2; ++i) {
+        ::WaitForSingleObject(p->seen, 5000);
+        ::Sleep(50);
+        ::SetEvent(p->pulses);
+    }
+    return 0;
+}
+
+} // namespace
+
+// The loop waits on kernel objects with its messages: a signalled object runs its handler
+// without any message to wake the loop, messages keep flowing, and an object unwatched by its
+// own handler is not waited on again.
+TEST_F(AppTest, LoopRunsTheHandlersOfWatchedObjectsBetweenItsMessages) {
+    TestApp app(TextKind::Narrow);
+    Logged window(log, "window");
+    ASSERT_TRUE(window.Create(fwtest::kNarrowClass, "w", {.style = WS_POPUP}));
+    framework::UniqueKernelHandle stays(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    framework::UniqueKernelHandle pulses(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_TRUE(stays && pulses);
+    framework::UniqueKernelHandle seen(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_TRUE(seen);
+    int staysSeen = 0;
+    int pulsesSeen = 0;
+    ASSERT_TRUE(app.WatchObject(stays.Get(), [&] {
+        ++staysSeen;
+        app.UnwatchObject(stays.Get()); // signalled for good: would run again and again
+        ::SetEvent(pulses.Get());
+    }));
+    ASSERT_TRUE(app.WatchObject(pulses.Get(), [&] {
+        ++pulsesSeen;
+        window.Post(WM_KEYDOWN, VK_DOWN, 1);
+        ::SetEvent(seen.Get());
+        if (pulsesSeen == 2) {
+            throw std::runtime_error("contained by the loop");
+        }
+        if (pulsesSeen == 3) {
+            ::PostQuitMessage(4);
+        }
+    }));
+    EXPECT_TRUE(app.Watches(pulses.Get()));
+    // Set from another thread while the loop waits with nothing in its queue.
+    Pulser pulser{pulses.Get(), seen.Get()};
+    const HANDLE setter = ::CreateThread(nullptr, 0, &PulseTwice, &pulser, 0, nullptr);
+    ASSERT_NE(setter, nullptr);
+    ::SetEvent(stays.Get());
+    EXPECT_EQ(app.Run(), 4);
+    ::WaitForSingleObject(setter, 5000);
+    ::CloseHandle(setter);
+    EXPECT_EQ(staysSeen, 1);
+    EXPECT_EQ(pulsesSeen, 3);
+    EXPECT_FALSE(app.Watches(stays.Get()));
+    app.UnwatchObject(pulses.Get());
+    EXPECT_EQ(log, (std::vector<std::string>{"window pre", "window key", "window pre",
+                                             "window key", "window pre", "window key"}))
+        << "the messages posted by the handlers, in the loop, up to the quit";
 }
 
 TEST_F(AppTest, FailedStartRunsExitInstanceWithoutTheLoop) {

@@ -16,7 +16,7 @@ using store::WM_TRAY_EXIT;
 inline constexpr unsigned WM_HOOK_NOTIFY = 0x8032; // handed to the keyboard hook only
 inline constexpr unsigned WM_TRAY_NOTIFY = 0x8064; // mouse messages of the tray icon
 inline constexpr unsigned WM_REFRESH_POWER_OPTIONS = 0x8082;
-inline constexpr unsigned WM_FOREGROUND_CHANGED = 0x8084; // posted by the foreground hook
+inline constexpr unsigned WM_FOREGROUND_CHANGED = 0x8084; // the linked-program answer may change
 
 // Timers of the frame window.
 inline constexpr std::uintptr_t TIMER_REFRESH_POWER_OPTIONS = 1;
