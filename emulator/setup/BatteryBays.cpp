@@ -146,7 +146,8 @@ BayResult InstallBatteryBays(const BayOptions& options) {
     }
     int slots = options.slots;
     if (slots == 0) {
-        slots = InstalledSlots() > 0 ? InstalledSlots() : 1;
+        const int installed = InstalledSlots();
+        slots = installed > 0 ? installed : 1;
     }
     if (slots < 1 || slots > kMaxSlots) {
         return {false, "a notebook has one or two battery bays, not " + std::to_string(slots)};
