@@ -1,6 +1,8 @@
 #include "framework/Window.h"
 
 #include <exception>
+#include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "framework/Application.h"
@@ -32,6 +34,52 @@ LONG_PTR SetLong(HWND hwnd, bool unicode, int index, LONG_PTR value) {
 WNDPROC AsProc(LONG_PTR value) {
     return reinterpret_cast<WNDPROC>(value);
 }
+
+// The same pairs as the property, for the lookups made at every message (the loop's and the
+// procedure's): under Wine reading a property is a round trip to its server, two per message.
+// Filled and emptied with the property; never destroyed, so that an object let go during the
+// program's exit still finds it.
+class ObjectTable {
+public:
+    ObjectTable() { ::InitializeCriticalSection(&lock_); }
+
+    Window* Find(HWND hwnd) {
+        Lock lock(lock_);
+        const auto found = objects_.find(hwnd);
+        return found == objects_.end() ? nullptr : found->second;
+    }
+    void Add(HWND hwnd, Window* object) {
+        Lock lock(lock_);
+        objects_[hwnd] = object;
+    }
+    void Remove(HWND hwnd) {
+        Lock lock(lock_);
+        objects_.erase(hwnd);
+    }
+
+    static ObjectTable& Instance() {
+        alignas(ObjectTable) static unsigned char storage[sizeof(ObjectTable)];
+        static ObjectTable* const table = new (storage) ObjectTable;
+        return *table;
+    }
+
+private:
+    class Lock {
+    public:
+        explicit Lock(CRITICAL_SECTION& section) : section_(section) {
+            ::EnterCriticalSection(&section_);
+        }
+        ~Lock() { ::LeaveCriticalSection(&section_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        CRITICAL_SECTION& section_;
+    };
+
+    CRITICAL_SECTION lock_;
+    std::unordered_map<HWND, Window*> objects_;
+};
 
 } // namespace
 
@@ -89,7 +137,7 @@ Window* Window::FromHandle(HWND hwnd) {
     if (hwnd == nullptr) {
         return nullptr;
     }
-    return static_cast<Window*>(::GetPropW(hwnd, kObjectProperty));
+    return ObjectTable::Instance().Find(hwnd);
 }
 
 LRESULT Window::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -278,7 +326,8 @@ LRESULT CALLBACK Window::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 bool Window::Attach(HWND hwnd, bool created) noexcept {
-    if (FromHandle(hwnd) != nullptr || ::GetPropW(hwnd, kPreviousProperty) != nullptr) {
+    if (::GetPropW(hwnd, kObjectProperty) != nullptr ||
+        ::GetPropW(hwnd, kPreviousProperty) != nullptr) {
         Trace("framework: window %p already has an object\n", static_cast<void*>(hwnd));
         return false;
     }
@@ -296,6 +345,7 @@ bool Window::Attach(HWND hwnd, bool created) noexcept {
         ::RemovePropW(hwnd, kObjectProperty);
         return false;
     }
+    ObjectTable::Instance().Add(hwnd, this);
     hwnd_ = hwnd;
     previous_ = AsProc(previous);
     unicode_ = unicode;
@@ -317,6 +367,7 @@ void Window::Release() noexcept {
                    reinterpret_cast<HANDLE>(reinterpret_cast<LONG_PTR>(previous)));
     }
     ::RemovePropW(hwnd, kObjectProperty);
+    ObjectTable::Instance().Remove(hwnd);
 }
 
 LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
