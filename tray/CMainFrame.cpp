@@ -62,6 +62,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_DESTROY:
+        linkedTick_.Stop();
+        return framework::Window::WindowProc(message, wParam, lParam);
     case WM_QUERYENDSESSION:
         return OnQueryEndSession(wParam, lParam);
     case WM_POWERBROADCAST:

@@ -19,6 +19,7 @@
 #include "NotebookPolicy.h"
 #include "SchemeApplier.h"
 #include "TrayIconView.h"
+#include "framework/PeriodicTimer.h"
 #include "framework/Window.h"
 
 namespace tray {
@@ -83,6 +84,7 @@ private:
     SchemeApplier applier_;
     BatteryReminder reminder_;
     LinkedPrograms linked_;
+    framework::PeriodicTimer linkedTick_;
 
     int acStatus_ = -1;
     int batteryPercent_ = -1;

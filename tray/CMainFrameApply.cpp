@@ -72,9 +72,11 @@ void CMainFrame::OnSchemeChanged() {
 }
 
 void CMainFrame::RebuildLinkedSchemes() {
-    KillTimer(TIMER_LINKED_PROGRAMS);
+    linkedTick_.Stop();
     linked_.Rebuild(Hwnd(), WM_FOREGROUND_CHANGED);
-    SetTimer(TIMER_LINKED_PROGRAMS, kLinkedProgramsPeriod);
+    // The tick that runs all day: a kernel timer the loop waits on costs less than WM_TIMER.
+    // It goes where a WM_TIMER of that id would, so a pending refresh still comes first.
+    linkedTick_.Start(kLinkedProgramsPeriod, [this] { OnTimer(TIMER_LINKED_PROGRAMS); });
 }
 
 void CMainFrame::CheckLinkedPrograms() {
