@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/PeriodicTimer.h"
 #include "framework/Menu.h"
 #include "framework/UniqueHandle.h"
 #include "framework/Window.h"
@@ -192,6 +193,32 @@ TEST_F(AppTest, LoopRunsTheHandlersOfWatchedObjectsBetweenItsMessages) {
     EXPECT_EQ(log, (std::vector<std::string>{"window pre", "window key", "window pre",
                                              "window key", "window pre", "window key"}))
         << "the messages posted by the handlers, in the loop, up to the quit";
+}
+
+// The tick repeats until stopped, from the loop alone; a stopped timer is no longer waited on,
+// and its destruction leaves nothing watched.
+TEST_F(AppTest, PeriodicTimerTicksFromTheLoopUntilStopped) {
+    TestApp app(TextKind::Narrow);
+    int ticks = 0;
+    framework::PeriodicTimer timer;
+    EXPECT_FALSE(timer.Start(0, [] {})) << "a zero period is refused";
+    ASSERT_TRUE(timer.Start(20, [&] {
+        if (++ticks == 3) {
+            timer.Stop();
+            ::PostQuitMessage(6);
+        }
+    }));
+    EXPECT_EQ(app.Run(), 6);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(timer.Running());
+    {
+        framework::PeriodicTimer gone;
+        ASSERT_TRUE(gone.Start(10, [&] { ++ticks; }));
+    }
+    ::Sleep(50);
+    ::PostQuitMessage(7);
+    EXPECT_EQ(app.Run(), 7) << "a destroyed timer's handler must not run";
+    EXPECT_EQ(ticks, 3);
 }
 
 TEST_F(AppTest, FailedStartRunsExitInstanceWithoutTheLoop) {
