@@ -1,14 +1,21 @@
 #include "CMainFrame.h"
 
+#include "PowerStatus.h"
 #include "ResourceText.h"
 #include "SessionNotifyLib.h"
-#include "framework/Trace.h"
 #include "TimeoutTables.h"
 #include "VersionClass.h"
 #include "WindowsVersion.h"
+#include "framework/CommandState.h"
+#include "framework/Trace.h"
+#include "logic/PowerDecision.h"
+#include "logic/SchemeMenu.h"
 #include "logic/TimerDispatch.h"
 #include "logic/TrayIds.h"
 #include "resource.h"
+
+static_assert(ID_ADJUST_PROPERTIES_CMD == tray::ID_ADJUST_PROPERTIES);
+static_assert(ID_APP_ABOUT_CMD == tray::ID_APP_ABOUT);
 
 namespace tray {
 
@@ -16,15 +23,8 @@ namespace {
 
 // The frame flag that puts the document name into the title; the system ignores the bit.
 constexpr DWORD kAddToTitle = 0x8000;
-
-// Windows' own battery meter in the notification area, which our icon replaces.
-constexpr char kSystemMeterClass[] = "SystemTray_Main";
-constexpr UINT kSystemMeterIconId = 1225;
-
-
-bool HidesSystemMeter(int osClass) {
-    return osClass == store::kWindows2000 || osClass == store::kWindowsXp;
-}
+// How long the machine is given after waking before its readings are taken.
+constexpr DWORD kResumeSettle = 2000;
 
 hardware::FirmwarePort TrayFirmwarePort() {
     hardware::FirmwarePort port = hardware::ZelnorPort();
@@ -37,7 +37,7 @@ hardware::FirmwarePort TrayFirmwarePort() {
 CMainFrame::CMainFrame(const hardware::NotebookPolicy& policy, KeyboardHookLib& keyboardHook)
     : policy_(policy), keyboardHook_(keyboardHook), osClass_(store::WindowsVersionClass()),
       firmware_(TrayFirmwarePort()), view_(tray_), applier_(policy, firmware_, osClass_),
-      reminder_(firmware_) {
+      reminder_(firmware_), menus_(*this), shell_(osClass_) {
     framework::Trace("TvPMTray: Halvik starts (process %lu, Windows class %d).\n",
                  ::GetCurrentProcessId(), osClass_);
 }
@@ -75,7 +75,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOOK_NOTIFY:
         return 0;
     case WM_TRAY_NOTIFY:
-        OnTrayNotify(wParam, lParam);
+        menus_.OnNotify(wParam, lParam);
         return 0;
     case WM_SCHEME_CHANGED:
         OnSchemeChanged();
@@ -114,7 +114,7 @@ LRESULT CMainFrame::OnCreate() {
     work.LoadGlobal(HKEY_CURRENT_USER);
     keyboardHook_.Start(Hwnd(), WM_HOOK_NOTIFY);
 
-    if (HidesSystemMeter(osClass_)) {
+    if (shell_.HasSystemMeter()) {
         HideSystemBatteryMeter();
         SetTimer(TIMER_HIDE_SYSTEM_METER, kHideSystemMeterPeriod);
     }
@@ -201,7 +201,7 @@ void CMainFrame::OnTimer(UINT_PTR id) {
         }
         break;
     case TimerAction::SingleClick:
-        OnSingleClickTimer();
+        menus_.OnSingleClickTimer(acStatus_);
         break;
     case TimerAction::Resume:
         OnResume();
@@ -214,33 +214,12 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 void CMainFrame::RefreshPowerOptions() {
     // Killed first: the work below may take longer than the timer's period.
     KillTimer(TIMER_REFRESH_POWER_OPTIONS);
-    const std::string title =
-        LoadResourceText(osClass_ == store::kWindowsMe ? IDS_POWER_OPTIONS_ME : IDS_POWER_OPTIONS);
-    // Hiding and showing the window makes it read the power settings again.
-    if (!title.empty()) {
-        if (const HWND options = ::FindWindowA(nullptr, title.c_str())) {
-            ::ShowWindow(options, SW_HIDE);
-            ::ShowWindow(options, SW_SHOW);
-        }
-    }
+    ShellWindows::RefreshPowerOptions(
+        LoadResourceText(osClass_ == store::kWindowsMe ? IDS_POWER_OPTIONS_ME : IDS_POWER_OPTIONS));
     refreshPending_ = 0;
 }
 
-void CMainFrame::HideSystemBatteryMeter() {
-    if (!HidesSystemMeter(osClass_)) {
-        return;
-    }
-    const HWND meter = ::FindWindowA(kSystemMeterClass, nullptr);
-    if (meter == nullptr) {
-        return;
-    }
-    NOTIFYICONDATAA record{};
-    record.cbSize = kNotifyRecordSize;
-    record.hWnd = meter;
-    record.uID = kSystemMeterIconId;
-    record.uFlags = 0;
-    ::Shell_NotifyIconA(NIM_DELETE, &record);
-}
+void CMainFrame::HideSystemBatteryMeter() { shell_.HideSystemBatteryMeter(); }
 
 LRESULT CMainFrame::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
     if (DefaultProc(WM_QUERYENDSESSION, wParam, lParam) == FALSE) {
@@ -264,6 +243,172 @@ void CMainFrame::OrderlyExit() {
     }
     tray_.RemoveIcon();
     Destroy();
+}
+
+// The events that lead to an apply of the mode in force: a change of the power status, the
+// applet's "scheme changed", a mode picked from the menu, a resume, a linked program in front.
+
+void CMainFrame::ReadPowerStatus() {
+    acStatus_ = hardware::AcLineStatus();
+    batteryPercent_ = hardware::BatteryPercent();
+}
+
+int CMainFrame::SchemeInForce() const {
+    return tray::SchemeInForce(acStatus_, acSchemeId_, batterySchemeId_);
+}
+
+TrayViewState CMainFrame::ViewState() const {
+    return {readOnly_, acStatus_, batteryPercent_, SchemeInForce()};
+}
+
+void CMainFrame::UpdateView() { view_.Show(ViewState()); }
+
+void CMainFrame::OnPowerStatusChange() {
+    ReadPowerStatus();
+    const PowerDecision decision =
+        DecidePowerStatus(readOnly_, acStatus_, store::ColumnForPercent(batteryPercent_),
+                          lastAcStatus_, lastBatteryColumn_);
+    switch (decision.step) {
+    case PowerStep::TooltipAndIcon:
+        UpdateView();
+        return;
+    case PowerStep::TooltipOnly:
+        view_.ShowTooltip(ViewState());
+        return;
+    case PowerStep::Apply:
+        framework::Trace("TvPMTray: power status AC %d, battery %d%%: apply.\n", acStatus_,
+                         batteryPercent_);
+        lastAcStatus_ = decision.lastAcStatus;
+        lastBatteryColumn_ = decision.lastColumn;
+        UpdateView();
+        ApplyScheme();
+        return;
+    }
+}
+
+void CMainFrame::OnSchemeChanged() {
+    framework::Trace("TvPMTray: Receive the scheme change notification.\n");
+    if (readOnly_) {
+        UpdateView();
+        return;
+    }
+    store::SchemeStore work;
+    work.LoadGlobal(HKEY_CURRENT_USER);
+    acSchemeId_ = static_cast<int>(work.global.PwrSchemeAC);
+    batterySchemeId_ = static_cast<int>(work.global.PwrSchemeDC);
+    UpdateView();
+    ApplyScheme();
+    if (policy_.LinkedProgramWord() != 0) {
+        RebuildLinkedSchemes();
+    }
+}
+
+void CMainFrame::RebuildLinkedSchemes() {
+    linkedTick_.Stop();
+    linked_.Rebuild(Hwnd(), WM_FOREGROUND_CHANGED);
+    // The tick that runs all day: a kernel timer the loop waits on costs less than WM_TIMER.
+    // It goes where a WM_TIMER of that id would, so a pending refresh still comes first.
+    linkedTick_.Start(kLinkedProgramsPeriod, [this] { OnTimer(TIMER_LINKED_PROGRAMS); });
+}
+
+void CMainFrame::CheckLinkedPrograms() {
+    const int side = acStatus_;
+    const LinkedSwitch change =
+        linked_.Check(side, side == 1 ? acSchemeId_ : batterySchemeId_);
+    if (change.needed) {
+        framework::Trace("TvPMTray: linked program: scheme %d for %s.\n", change.id,
+                         side == 1 ? "AC power" : "battery power");
+        SwitchScheme(side, change.id);
+    }
+}
+
+void CMainFrame::SwitchScheme(int acSide, int id) {
+    // The store keeps the user's own choice; the switch lasts while the program is in front.
+    if (acSide == 1) {
+        acSchemeId_ = id;
+    } else {
+        batterySchemeId_ = id;
+    }
+    UpdateView();
+    ApplyScheme();
+}
+
+void CMainFrame::SelectScheme(int id) {
+    store::SchemeStore work;
+    work.LoadGlobal(HKEY_CURRENT_USER);
+    if (acStatus_ == 1) {
+        acSchemeId_ = id;
+        work.global.PwrSchemeAC = static_cast<std::uint32_t>(id);
+    } else {
+        batterySchemeId_ = id;
+        work.global.PwrSchemeDC = static_cast<std::uint32_t>(id);
+    }
+    work.SaveGlobal(HKEY_CURRENT_USER);
+    linked_.StoreWritten();
+    framework::Trace("TvPMTray: scheme %d selected for %s.\n", id,
+                     acStatus_ == 1 ? "AC power" : "battery power");
+    UpdateView();
+    ApplyScheme();
+}
+
+void CMainFrame::OnResume() {
+    KillTimer(TIMER_RESUME);
+    framework::Trace("TvPMTray: resume.\n");
+    keyboardHook_.Stop();
+    ::Sleep(kResumeSettle);
+    OnPowerStatusChange();
+    ::Sleep(kPowerStatusSettle);
+    HideSystemBatteryMeter();
+    applier_.RestoreAfterResume();
+    ApplyScheme();
+    keyboardHook_.Start(Hwnd(), WM_HOOK_NOTIFY);
+}
+
+void CMainFrame::ApplyScheme() {
+    framework::Trace("Set active scheme.\n");
+    if (consoleDisconnected_) {
+        // The power library is loaded and let go as at every apply, and nothing is written.
+        const store::PowerApi bridge;
+        framework::Trace("TvPMTray: console disconnected, nothing applied.\n");
+        return;
+    }
+    applier_.Apply(SchemeInForce(), [this](bool show) {
+        if (show) {
+            tray_.AddIcon();
+        } else {
+            tray_.RemoveIcon();
+        }
+    });
+}
+
+// The menus' commands.
+
+bool CMainFrame::OnCommand(UINT id, UINT, HWND control) {
+    if (control != nullptr) {
+        return false;
+    }
+    if (id == ID_ADJUST_PROPERTIES) {
+        IconMenus::OpenApplet();
+        return true;
+    }
+    if (const std::optional<int> scheme = SchemeIdForCommand(id)) {
+        SelectScheme(*scheme);
+        return true;
+    }
+    // The About command goes on to the application.
+    return false;
+}
+
+void CMainFrame::OnUpdateCommand(framework::CommandState& state) {
+    if (state.Id() == ID_ADJUST_PROPERTIES) {
+        state.Enable(AdjustPropertiesLook(readOnly_).enabled);
+        return;
+    }
+    if (SchemeIdForCommand(state.Id())) {
+        const CommandLook look = SchemeCommandLook(state.Id(), SchemeInForce(), readOnly_);
+        state.Enable(look.enabled);
+        state.SetCheck(look.checked);
+    }
 }
 
 } // namespace tray

@@ -1,16 +1,15 @@
 // The tray program's hidden frame window (class "TvPMClass"). It routes the messages other
 // programs, the shell and the system send to the pieces the tray is made of: applying a mode
 // (SchemeApplier), the programs linked to a mode (LinkedPrograms), the battery reconditioning
-// reminder (BatteryReminder) and what the icon shows (TrayIconView); it keeps the state they
-// share (power source, charge, the modes in force).
-//
-// Its sources: CMainFrame.cpp (creation, messages, timers, exit), CMainFrameApply.cpp (power
-// status, scheme changes, resume, linked switches) and CMainFrameIcon.cpp (mouse and menus).
+// reminder (BatteryReminder), what the icon shows (TrayIconView), the icon's clicks and menus
+// (IconMenus) and the other programs' windows it pokes (ShellWindows); it keeps the state they
+// share (power source, charge, the modes in force) and decides when a mode is applied.
 #pragma once
 
 #include <windows.h>
 
 #include "BatteryReminder.h"
+#include "IconMenus.h"
 #include "CDebugLog.h"
 #include "CSystemTray.h"
 #include "Firmware.h"
@@ -18,6 +17,7 @@
 #include "LinkedPrograms.h"
 #include "NotebookPolicy.h"
 #include "SchemeApplier.h"
+#include "ShellWindows.h"
 #include "TrayIconView.h"
 #include "framework/PeriodicTimer.h"
 #include "framework/Window.h"
@@ -41,7 +41,6 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
-    // CMainFrame.cpp
     LRESULT OnCreate();
     LRESULT OnPowerBroadcast(WPARAM event);
     void OnSessionChange(WPARAM event);
@@ -52,7 +51,6 @@ private:
     void HideSystemBatteryMeter();
     void RefreshPowerOptions();
 
-    // CMainFrameApply.cpp
     void ReadPowerStatus();
     void OnPowerStatusChange();
     void OnSchemeChanged();
@@ -66,13 +64,6 @@ private:
     TrayViewState ViewState() const;
     void UpdateView();
 
-    // CMainFrameIcon.cpp
-    void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
-    void OnSingleClickTimer();
-    void ShowSchemeMenu();
-    void ShowCommandMenu();
-    void OpenApplet();
-
     // Held first and let go last, so that every line of the frame's life reaches the log.
     CDebugLog::Holder log_;
     const hardware::NotebookPolicy& policy_;
@@ -84,6 +75,8 @@ private:
     SchemeApplier applier_;
     BatteryReminder reminder_;
     LinkedPrograms linked_;
+    IconMenus menus_;
+    ShellWindows shell_;
     framework::PeriodicTimer linkedTick_;
 
     int acStatus_ = -1;
@@ -95,7 +88,6 @@ private:
     WPARAM refreshPending_ = 0;
     bool readOnly_ = false;
     bool consoleDisconnected_ = false;
-    bool doubleClickSeen_ = false;
 };
 
 } // namespace tray
