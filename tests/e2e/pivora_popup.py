@@ -297,16 +297,32 @@ def bench_start_up(t, runs):
     launch = {"Pivora.exe": (POPUP_CLASS, "0x0464", PIVORA),
               "GDI+ baseline": ("Pivora Baseline", "0x0010", r"C:\pivorabaseline.exe")}
     times = {name: [] for name in launch}
-    for _ in range(runs):
-        for name, (window_class, message, program) in launch.items():
-            times[name].append(int(t.drive("launch-time", window_class, message, "30", program,
-                                           seconds=60)) / 1000)
+    # Wine starts its desktop for the first program with a window, and ends it a moment after
+    # the last: a keeper holds it up, and one start of each, not counted, comes first, so that
+    # neither side pays for that start or for a cold cache.
+    keeper = subprocess.Popen(["timeout", "-k", "5", "600", "wine", baseline, "keeper"],
+                              env=t.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    try:
+        for run in range(runs + 1):
+            for name, (window_class, message, program) in launch.items():
+                elapsed = int(t.drive("launch-time", window_class, message, "30", program,
+                                      seconds=60)) / 1000
+                if run > 0:
+                    times[name].append(elapsed)
+    finally:
+        t.drive("close-class", "Pivora Baseline Keeper", check=False)
+        try:
+            keeper.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            keeper.kill()
     median = {name: statistics.median(values) for name, values in times.items()}
     ratio = median["Pivora.exe"] / median["GDI+ baseline"]
     expect(median["Pivora.exe"] < 10 * max(median["GDI+ baseline"], 100),
            "start-up out of proportion")
     lines = ["## Switcher start (started until its window answers a message)\n",
-             f"Median of {runs}, the two programs interleaved in one prefix.\n",
+             f"Median of {runs}, the two programs interleaved in one prefix, after one start "
+             "of each that is not counted, with Wine's desktop held up throughout.\n",
              "| program | median ms | runs ms |", "|---|---|---|"]
     for name, values in times.items():
         lines.append(f"| {name} | {median[name]:.0f} | {', '.join(f'{v:.0f}' for v in values)} |")
