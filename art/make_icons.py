@@ -18,6 +18,7 @@ import sys
 
 sys.dont_write_bytecode = True
 
+# LAYOUT is read through this module by test_art.py, with the drawings.
 from battery import (BOLT, LAYOUT, METAL, RIM, SIZES, badged, battery,  # noqa: E402,F401
                      charged_with_bolt, draw_emblem, emblem_frame, vertical)
 from output import run_icons  # noqa: E402

@@ -303,10 +303,11 @@ def row_cell(kind, state):
     return c
 
 
-def row_strip(kind):
+def cell_strip(cell, kind):
+    """The four states of a list row or button, side by side as the control reads them."""
     strip = Canvas(CELL_W * 4, CELL_H, COARSE)
     for state in range(4):
-        strip.paste(row_cell(kind, state), state * CELL_W, 0)
+        strip.paste(cell(kind, state), state * CELL_W, 0)
     return strip
 
 
@@ -345,13 +346,6 @@ def button_cell(direction, state):
         c.fill(rect(x0, cy - 0.5, x1, cy + 0.5), with_alpha(WHITE, 0.05 if state != 3 else 0.02))
     c.fill(stroke(chevron(direction, cx, cy), 2.3), arrow)
     return c
-
-
-def button_strip(direction):
-    strip = Canvas(CELL_W * 4, CELL_H, COARSE)
-    for state in range(4):
-        strip.paste(button_cell(direction, state), state * CELL_W, 0)
-    return strip
 
 
 # ------------------------------------------------------------------ preview
@@ -435,10 +429,10 @@ def files(_args):
     dialog_with_battery.paste(frames[7], *INDICATOR)
     yield "dlg.png", png(dialog_with_battery, (356, 245))
     yield "bt.png", png(strip, (880, 160))
-    yield "slist.png", png(row_strip("scheme"), (844, 24))
-    yield "plist.png", png(row_strip("action"), (844, 24))
-    yield "btnup.png", png(button_strip("up"), (844, 24))
-    yield "btndown.png", png(button_strip("down"), (844, 24))
+    yield "slist.png", png(cell_strip(row_cell, "scheme"), (844, 24))
+    yield "plist.png", png(cell_strip(row_cell, "action"), (844, 24))
+    yield "btnup.png", png(cell_strip(button_cell, "up"), (844, 24))
+    yield "btndown.png", png(cell_strip(button_cell, "down"), (844, 24))
     yield "sample.png", png(sample(dialog, frames), (356, 245))
     yield "btxx.xcf", xcf_stub(880, 160)
 
