@@ -1,132 +1,38 @@
 #!/usr/bin/env python3
-"""Draws the suite's icons and writes them as .ico files (48, 32 and 16 pixels, 32-bit with
-alpha) into art/icons/.
+"""Draws the icons of the library, the tray and the applet into art/icons/ (.ico files of 48, 32
+and 16 pixels, 32-bit with alpha).
 
     make_icons.py                 write the icons
     make_icons.py --check         exit 1 when a committed icon differs from what is drawn
     make_icons.py --preview FILE  also write a PNG sheet: each icon enlarged over a
                                   checkerboard and at its real size on light and dark panels
 
-Every icon is one battery drawn the same way (a dark rim, a pale case, a coloured charge whose
-length and colour tell the mode) with an emblem: a bolt across it for the library's own icon,
-a badge in the lower right corner for the modes and the tray. The battery is laid out by hand
-per size so that its rim falls on whole pixels; emblems are drawn in unit coordinates and
-scaled, with hand-placed variants where 16 pixels need them.
+Every icon is the suite's battery (battery.py) with an emblem: a bolt across it for the
+library's own icon, a badge in the lower right corner for the modes and the tray; the applet's
+slider grid has battery columns and setting signs.
 """
 
-import argparse
-import functools
 import math
 import os
 import sys
 
 sys.dont_write_bytecode = True
 
-from icofile import ico_bytes, png_bytes
-from raster import (Canvas, arc_points, circle, conic, linear, outline, place, polygon,
-                    quad_bezier, radial, rect, rrect, solid, stroke)
+# LAYOUT is read through this module by test_art.py, with the drawings.
+from battery import (BOLT, LAYOUT, METAL, RIM, SIZES, badged, battery,  # noqa: E402,F401
+                     charged_with_bolt, draw_emblem, emblem_frame, vertical)
+from output import run_icons  # noqa: E402
+from raster import Canvas, conic, linear, radial, solid  # noqa: E402
+from shapes import (arc_points, circle, outline, place, polygon, quad_bezier, rect,  # noqa: E402
+                    rrect, stroke)
 
-SIZES = (48, 32, 16)
 HERE = os.path.dirname(os.path.abspath(__file__))
 ICON_DIR = os.path.join(HERE, "icons")
 
-RIM = "#1d2935"          # every outline
-CASE = [(0.0, "#ffffff"), (1.0, "#c5d0db")]
-METAL = [(0.0, "#fbfcfd"), (1.0, "#97a4b1")]
-
-CHARGE = {
-    "green": [(0.0, "#a8f07a"), (0.45, "#4fcf4a"), (1.0, "#1f9a35")],
-    "bright": [(0.0, "#e4ff8a"), (0.45, "#8ee43c"), (1.0, "#33b02c")],
-    "teal": [(0.0, "#8af0d6"), (0.45, "#2fc9a0"), (1.0, "#0f8f73")],
-    "blue": [(0.0, "#9ed6ff"), (0.45, "#4a9cf0"), (1.0, "#1f5fc4")],
-    "orange": [(0.0, "#ffe08a"), (0.45, "#ffa634"), (1.0, "#e0651a")],
-    "purple": [(0.0, "#dcc2ff"), (0.45, "#a77bf0"), (1.0, "#6b3fc7")],
-    "steel": [(0.0, "#c2e2ff"), (0.45, "#6fa9e6"), (1.0, "#2f6bb8")],
-    "grey": [(0.0, "#e6eaee"), (0.45, "#b5bec7"), (1.0, "#7f8b97")],
-}
-
-# Battery body and terminal (x0, y0, x1, y1) in pixels, corner radius, rim width, and the
-# emblem's square (centre x, centre y, half side including its rim).
-LAYOUT = {
-    16: dict(body=(0, 2, 13, 11), radius=1.6, rim=1.0, nub=(13, 4, 15, 9), nub_radius=0.6,
-             emblem=(11.5, 11.5, 4.5)),
-    32: dict(body=(1, 5, 26, 22), radius=3.0, rim=1.0, nub=(26, 10, 29, 17), nub_radius=1.0,
-             emblem=(23.0, 23.0, 9.0)),
-    48: dict(body=(2, 8, 39, 33), radius=4.5, rim=2.0, nub=(39, 15, 44, 26), nub_radius=1.5,
-             emblem=(34.5, 34.5, 13.5)),
-}
-
-
-# ---------------------------------------------------------------- the battery
-
-
-def battery(cv, level, charge, symbol=None):
-    """The common battery; `level` 0..1 is the charge length, `symbol` draws into the
-    charge area (given the canvas and the inner box)."""
-    n = cv.n
-    L = LAYOUT[n]
-    x0, y0, x1, y1 = L["body"]
-    rim, r = L["rim"], L["radius"]
-    nx0, ny0, nx1, ny1 = L["nub"]
-    # The terminal sits under the body so that the body's rim runs across its root.
-    cv.fill([rrect(nx0 - r, ny0, nx1, ny1, L["nub_radius"])], solid(RIM))
-    if n > 16:
-        cv.fill([rect(nx0, ny0 + rim, nx1 - rim, ny1 - rim)],
-                linear((0, ny0), (0, ny1), METAL))
-    cv.fill([rrect(x0, y0, x1, y1, r)], solid(RIM))
-    ix0, iy0, ix1, iy1 = x0 + rim, y0 + rim, x1 - rim, y1 - rim
-    inner = [rrect(ix0, iy0, ix1, iy1, max(r - rim, 0.5))]
-    cv.fill(inner, linear((0, iy0), (0, iy1), CASE))
-    if level > 0:
-        gap = 0 if n == 16 else (1 if n == 32 else 1.5)
-        cx0, cy0, cy1 = ix0 + gap, iy0 + gap, iy1 - gap
-        cx1 = cx0 + round((ix1 - gap - cx0) * level)
-        clip = cv.mask(inner)
-        body = [rrect(cx0, cy0, cx1, cy1, max(r - rim - gap, 0.5))]
-        cv.fill(body, linear((0, cy0), (0, cy1), CHARGE[charge]), clip=clip)
-        # A gloss band on the upper part reads as a rounded cell.
-        gloss = [rect(cx0, cy0, cx1, cy0 + (cy1 - cy0) * 0.42)]
-        cv.fill(gloss, solid("#ffffff"), clip=cv.mask(body), opacity=0.32)
-    # A one-pixel shine under the top rim lifts the case off dark task bars.
-    if n > 16:
-        cv.fill([rect(ix0 + r * 0.6, iy0, ix1 - r * 0.6, iy0 + 1)], solid("#ffffff"),
-                opacity=0.55)
-    if symbol:
-        symbol(cv, (ix0, iy0, ix1, iy1))
-
-
-def emblem_frame(n):
-    cx, cy, half = LAYOUT[n]["emblem"]
-    rim = LAYOUT[n]["rim"]
-    return cx, cy, half - rim / 2.0, rim
-
-
-def draw_emblem(cv, shape, paint, rim):
-    cv.fill(outline(shape, rim * 2), solid(RIM))
-    cv.fill(shape, paint)
-
-
-def vertical(cy, half, stops):
-    return linear((0, cy - half), (0, cy + half), stops)
-
-
 # ---------------------------------------------------------------- emblems (unit coordinates)
 
-BOLT = [(0.02, -1.0), (0.62, -1.0), (0.16, -0.22), (0.62, -0.22), (-0.40, 1.0),
-        (-0.10, 0.12), (-0.56, 0.12)]
 ARROW = [(0.0, -1.0), (0.92, -0.02), (0.38, -0.02), (0.38, 0.96), (-0.38, 0.96),
          (-0.38, -0.02), (-0.92, -0.02)]
-
-
-def bolt(cv, cx, cy, scale, rim):
-    if cv.n == 16:
-        # Pixel-placed: a four-pixel upper arm and a two-pixel lower one.
-        shape = [polygon([(7.5, 1), (12, 1), (9.5, 6), (12.5, 6), (5, 15.5), (7, 9.5),
-                          (4.5, 9.5)])]
-    else:
-        shape = place([polygon(BOLT)], cx, cy, scale)
-    draw_emblem(cv, shape, vertical(cy, scale, [(0.0, "#fff6a8"), (0.5, "#ffd43a"),
-                                                (1.0, "#ff9d00")]), rim)
 
 
 def emblem_plug(cv):
@@ -268,9 +174,6 @@ def emblem_lock(cv):
             solid("#6b4a10"))
 
 
-# ---------------------------------------------------------------- the icons
-
-
 def charge_bolt(cv, box):
     """A white bolt across the charge (32 and 48 only; at 16 it would be mush)."""
     if cv.n == 16:
@@ -281,71 +184,7 @@ def charge_bolt(cv, box):
     cv.fill(shape, solid("#ffffff"), opacity=0.9)
 
 
-def icon_power(n):
-    """The library's own icon: a charged battery with a lightning bolt across it."""
-    cv = Canvas(n)
-    battery(cv, 1.0, "green")
-    L = LAYOUT[n]
-    x0, _, x1, _ = L["body"]
-    scale = {16: 6.5, 32: 13.0, 48: 19.5}[n]
-    bolt(cv, (x0 + x1) / 2.0 + n * 0.1, n / 2.0, scale, L["rim"])
-    return cv
-
-
-def icon_full_power(n):
-    cv = Canvas(n)
-    battery(cv, 1.0, "bright", charge_bolt)
-    emblem_plug(cv)
-    return cv
-
-
-def icon_long_life(n):
-    cv = Canvas(n)
-    battery(cv, 1.0, "teal")
-    emblem_leaf(cv)
-    return cv
-
-
-def icon_normal(n):
-    cv = Canvas(n)
-    battery(cv, 0.5, "blue")
-    emblem_gauge(cv)
-    return cv
-
-
-def icon_high_power(n):
-    cv = Canvas(n)
-    battery(cv, 1.0, "orange")
-    emblem_arrow(cv)
-    return cv
-
-
-def icon_dvd_playback(n):
-    cv = Canvas(n)
-    battery(cv, 0.75, "purple")
-    emblem_disc(cv)
-    return cv
-
-
-def icon_tray(n):
-    cv = Canvas(n)
-    battery(cv, 0.75, "steel")
-    emblem_power(cv)
-    return cv
-
-
-def icon_tray_read_only(n):
-    cv = Canvas(n)
-    battery(cv, 0.75, "grey")
-    emblem_lock(cv)
-    return cv
-
-
 # ---------------------------------------------------------------- the applet's grid icons
-
-
-CHARGE["red"] = [(0.0, "#ffb09a"), (0.45, "#f05a3a"), (1.0, "#b8201a")]
-CHARGE["pale"] = [(0.0, "#eef1f4"), (0.45, "#ccd3da"), (1.0, "#9aa5b0")]
 
 
 def band(level, charge):
@@ -482,14 +321,14 @@ def row(sign, ac):
 
 # File name -> drawing. The icon library takes the first six in this order.
 ICONS = [
-    ("power.ico", icon_power),
-    ("full_power.ico", icon_full_power),
-    ("long_life.ico", icon_long_life),
-    ("normal.ico", icon_normal),
-    ("high_power.ico", icon_high_power),
-    ("dvd_playback.ico", icon_dvd_playback),
-    ("tray.ico", icon_tray),
-    ("tray_read_only.ico", icon_tray_read_only),
+    ("power.ico", charged_with_bolt("green")),     # the library's own icon
+    ("full_power.ico", badged(1.0, "bright", emblem_plug, charge_bolt)),
+    ("long_life.ico", badged(1.0, "teal", emblem_leaf)),
+    ("normal.ico", badged(0.5, "blue", emblem_gauge)),
+    ("high_power.ico", badged(1.0, "orange", emblem_arrow)),
+    ("dvd_playback.ico", badged(0.75, "purple", emblem_disc)),
+    ("tray.ico", badged(0.75, "steel", emblem_power)),
+    ("tray_read_only.ico", badged(0.75, "grey", emblem_lock)),
     ("band_full.ico", band(1.0, "green")),
     ("band_high.ico", band(0.75, "green")),
     ("band_middle.ico", band(0.5, "orange")),
@@ -507,92 +346,8 @@ ICONS = [
                         ("standby", sign_standby), ("hibernate", sign_hibernate))]
 
 
-@functools.lru_cache(maxsize=None)
-def render(draw):
-    """{size: pixels} of one icon; drawing is slow, so a process draws each icon once."""
-    return {n: draw(n).rgba8() for n in SIZES}
-
-
-# ---------------------------------------------------------------- preview sheet
-
-
-def preview(all_images, path, box=192):
-    """Rows of icons: 48, 32 and 16 each enlarged to the same box over a checkerboard, then
-    every size at 1:1 on a light and on a dark panel."""
-    cell = box + 8
-    small = 3 * 48 + 24
-    width = 3 * cell + 2 * small + 8
-    height = len(all_images) * (cell + 8) + 8
-    sheet = [(128, 128, 128, 255)] * (width * height)
-
-    def put(x, y, c):
-        sheet[y * width + x] = c
-
-    def blend(dst, src):
-        a = src[3] / 255.0
-        return tuple(int(round(s * a + d * (1 - a))) for s, d in zip(src[:3], dst[:3])) + (255,)
-
-    for row, images in enumerate(all_images):
-        top = 8 + row * (cell + 8)
-        for col, n in enumerate(SIZES):
-            left = 8 + col * cell
-            zoom = box // n
-            px = images[n]
-            for y in range(n * zoom):
-                for x in range(n * zoom):
-                    light = ((x // 8 + y // 8) % 2) == 0
-                    check = (250, 250, 250, 255) if light else (214, 214, 214, 255)
-                    put(left + x, top + y, blend(check, px[(y // zoom) * n + x // zoom]))
-        for p, panel in enumerate(((236, 236, 236, 255), (32, 40, 52, 255))):
-            left = 8 + 3 * cell + p * small
-            for y in range(56):
-                for x in range(small - 8):
-                    put(left + x, top + y, panel)
-            x = left + 4
-            for n in SIZES:
-                px = images[n]
-                for yy in range(n):
-                    for xx in range(n):
-                        put(x + xx, top + 4 + yy, blend(panel, px[yy * n + xx]))
-                x += n + 6
-    with open(path, "wb") as f:
-        f.write(png_bytes(width, height, sheet))
-
-
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--check", action="store_true",
-                        help="compare with the committed icons instead of writing them")
-    parser.add_argument("--preview", metavar="PNG", help="also write a preview sheet")
-    parser.add_argument("--out", default=ICON_DIR, help="directory of the .ico files")
-    args = parser.parse_args(argv)
-
-    stale = []
-    rendered = []
-    for name, draw in ICONS:
-        images = render(draw)
-        rendered.append(images)
-        data = ico_bytes(images)
-        path = os.path.join(args.out, name)
-        if args.check:
-            try:
-                with open(path, "rb") as f:
-                    same = f.read() == data
-            except OSError:
-                same = False
-            if not same:
-                stale.append(path)
-        else:
-            os.makedirs(args.out, exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(data)
-    if args.preview:
-        preview(rendered, args.preview)
-    if stale:
-        for path in stale:
-            print("out of date: %s (run art/make_icons.py)" % path, file=sys.stderr)
-        return 1
-    return 0
+    return run_icons(argv, __doc__.splitlines()[0], ICON_DIR, ICONS, SIZES, "make_icons.py")
 
 
 if __name__ == "__main__":

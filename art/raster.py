@@ -1,14 +1,15 @@
-"""Anti-aliased vector drawing on small RGBA canvases, standard library only.
+"""Anti-aliased filling of shapes (see shapes.py) on RGBA canvases, standard library only.
 
-Shapes are lists of closed contours in pixel units (x right, y down) filled with the
-non-zero winding rule, so overlapping pieces of one shape form their union. Coverage is exact
-along x and sampled on SUBROWS lines per pixel along y, which keeps 16x16 edges crisp and
-smooth without a heavy supersampling pass.
+Pixels are premultiplied floats in 0..1, pixel centres at +0.5. Coverage is exact along x and
+sampled on a number of lines per pixel along y: 16 at FINE detail, which keeps 16x16 edges crisp
+and smooth without a heavy supersampling pass, 8 at COARSE for the large skin images.
 """
 
 import math
 
-SUBROWS = 16
+from shapes import COARSE, FINE
+
+SUBROWS = {FINE: 16, COARSE: 8}
 
 
 # ---------------------------------------------------------------- colours and paints
@@ -22,6 +23,10 @@ def rgba(text, alpha=1.0):
     return (r, g, b, a * alpha)
 
 
+def with_alpha(color, alpha):
+    return (color[0], color[1], color[2], color[3] * alpha)
+
+
 def _color(c):
     return rgba(c) if isinstance(c, str) else c
 
@@ -31,13 +36,16 @@ def _mix(c0, c1, t):
 
 
 def _ramp(stops, t):
-    stops = [(p, _color(c)) for p, c in stops]
     if t <= stops[0][0]:
         return stops[0][1]
     for (p0, c0), (p1, c1) in zip(stops, stops[1:]):
         if t <= p1:
             return _mix(c0, c1, (t - p0) / (p1 - p0) if p1 > p0 else 1.0)
     return stops[-1][1]
+
+
+def _stops(stops):
+    return [(p, _color(c)) for p, c in stops]
 
 
 def solid(color):
@@ -47,232 +55,248 @@ def solid(color):
 
 def linear(p0, p1, stops):
     """Gradient along p0 -> p1; stops are (0..1, colour)."""
+    stops = _stops(stops)
     dx, dy = p1[0] - p0[0], p1[1] - p0[1]
     length2 = dx * dx + dy * dy or 1.0
     return lambda x, y: _ramp(stops, ((x - p0[0]) * dx + (y - p0[1]) * dy) / length2)
 
 
-def radial(center, radius, stops):
-    return lambda x, y: _ramp(stops, math.hypot(x - center[0], y - center[1]) / radius)
+def radial(center, radius, stops, squash=1.0):
+    """Gradient by distance from center; squash < 1 stretches it vertically."""
+    stops = _stops(stops)
+    cx, cy = center
+    return lambda x, y: _ramp(stops, math.hypot(x - cx, (y - cy) * squash) / radius)
 
 
 def conic(center, stops, start=0.0):
     """Gradient around center; 0..1 is one turn clockwise from `start` radians."""
+    stops = _stops(stops)
+
     def paint(x, y):
         a = (math.atan2(y - center[1], x - center[0]) - start) / (2 * math.pi)
         return _ramp(stops, a - math.floor(a))
     return paint
 
 
-# ---------------------------------------------------------------- geometry
+# ---------------------------------------------------------------- coverage
 
 
-def signed_area(contour):
-    s = 0.0
-    for (x0, y0), (x1, y1) in zip(contour, contour[1:] + contour[:1]):
-        s += x0 * y1 - x1 * y0
-    return s / 2.0
-
-
-def oriented(contour, positive=True):
-    """The contour turned so that its signed area has the wanted sign (holes are negative)."""
-    return contour if (signed_area(contour) >= 0) == positive else contour[::-1]
-
-
-def _segments(radius, sweep):
-    return max(4, int(math.ceil(abs(sweep) * max(radius, 1.0) * 1.5)))
-
-
-def arc_points(cx, cy, rx, ry, a0, a1, steps=None):
-    steps = steps or _segments(max(rx, ry), a1 - a0)
-    step = abs(a1 - a0) / steps
-    # Chords cut inside the curve; pushing the vertices out a little keeps the area true.
-    k = math.sqrt(step / math.sin(step)) if step > 0 else 1.0
-    return [(cx + k * rx * math.cos(a0 + (a1 - a0) * i / steps),
-             cy + k * ry * math.sin(a0 + (a1 - a0) * i / steps)) for i in range(steps + 1)]
-
-
-def ellipse(cx, cy, rx, ry=None):
-    ry = rx if ry is None else ry
-    return oriented(arc_points(cx, cy, rx, ry, 0.0, 2 * math.pi)[:-1])
-
-
-def circle(cx, cy, r):
-    return ellipse(cx, cy, r)
-
-
-def rect(x0, y0, x1, y1):
-    return oriented([(x0, y0), (x1, y0), (x1, y1), (x0, y1)])
-
-
-def rrect(x0, y0, x1, y1, r):
-    r = max(0.0, min(r, (x1 - x0) / 2.0, (y1 - y0) / 2.0))
-    if r == 0:
-        return rect(x0, y0, x1, y1)
-    h = math.pi / 2
-    pts = []
-    pts += arc_points(x1 - r, y0 + r, r, r, -h, 0)
-    pts += arc_points(x1 - r, y1 - r, r, r, 0, h)
-    pts += arc_points(x0 + r, y1 - r, r, r, h, 2 * h)
-    pts += arc_points(x0 + r, y0 + r, r, r, 2 * h, 3 * h)
-    return oriented(pts)
-
-
-def polygon(points):
-    return oriented(list(points))
-
-
-def quad_bezier(p0, c, p1, steps=16):
-    out = []
-    for i in range(steps + 1):
-        t = i / steps
-        u = 1 - t
-        out.append((u * u * p0[0] + 2 * u * t * c[0] + t * t * p1[0],
-                    u * u * p0[1] + 2 * u * t * c[1] + t * t * p1[1]))
-    return out
-
-
-def stroke(points, width, closed=False, caps=True):
-    """A line of the given width along the points: one quad per segment and a round join at
-    each vertex (round caps at the ends when `caps`)."""
-    half = width / 2.0
-    pts = list(points)
-    pairs = list(zip(pts, pts[1:] + pts[:1])) if closed else list(zip(pts, pts[1:]))
-    shape = []
-    for (x0, y0), (x1, y1) in pairs:
-        length = math.hypot(x1 - x0, y1 - y0)
-        if length == 0:
-            continue
-        nx, ny = -(y1 - y0) / length * half, (x1 - x0) / length * half
-        shape.append(polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny),
-                              (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)]))
-    joins = pts if (closed or caps) else pts[1:-1]
-    shape += [circle(x, y, half) for x, y in joins]
-    return shape
-
-
-def outline(shape, width):
-    """Stroke around every contour of a shape (drawn under the fill, it leaves a rim of
-    width/2 outside the shape)."""
-    out = []
-    for contour in shape:
-        out += stroke(contour, width, closed=True)
-    return out
-
-
-def transform(shape, fn):
-    """Maps every point; the orientation of each contour is kept in sign."""
-    out = []
-    for contour in shape:
-        mapped = [fn(x, y) for x, y in contour]
-        out.append(oriented(mapped, signed_area(contour) >= 0))
-    return out
-
-
-def place(shape, cx, cy, scale, angle=0.0):
-    """Shape drawn in unit coordinates, turned by angle, scaled and moved to (cx, cy)."""
-    ca, sa = math.cos(angle), math.sin(angle)
-    return transform(shape, lambda x, y: (cx + scale * (x * ca - y * sa),
-                                          cy + scale * (x * sa + y * ca)))
-
-
-# ---------------------------------------------------------------- rasterisation
-
-
-def _add_span(cov, base, n, a, b, w):
-    a = max(a, 0.0)
-    b = min(b, float(n))
-    if b <= a:
-        return
-    ia, ib = int(a), int(b)
-    if ia == ib:
-        cov[base + ia] += (b - a) * w
-        return
-    cov[base + ia] += (ia + 1 - a) * w
-    for i in range(ia + 1, ib):
-        cov[base + i] += w
-    if ib < n:
-        cov[base + ib] += (b - ib) * w
-
-
-def coverage(shape, n):
-    """Fraction of each pixel of an n x n grid covered by the shape (row-major)."""
-    edges = []
-    for contour in shape:
-        for (x0, y0), (x1, y1) in zip(contour, contour[1:] + contour[:1]):
-            if y0 == y1:
+def _coverage_rows(shape, width, height, subrows):
+    """(x0, y0, w, rows): coverage 0..1 of the shape over its bounding box clipped to the
+    canvas, one list of w values per row from y0."""
+    xs = [x for c in shape for x, _ in c]
+    ys = [y for c in shape for _, y in c]
+    if not xs:
+        return 0, 0, 0, []
+    x0 = max(0, int(math.floor(min(xs))))
+    x1 = min(width, int(math.ceil(max(xs))))
+    y0 = max(0, int(math.floor(min(ys))))
+    y1 = min(height, int(math.ceil(max(ys))))
+    if x1 <= x0 or y1 <= y0:
+        return 0, 0, 0, []
+    bw = x1 - x0
+    # Each edge, pointing down with its winding, listed in every pixel row it crosses.
+    buckets = [[] for _ in range(y1 - y0)]
+    for c in shape:
+        for (ax, ay), (bx, by) in zip(c, c[1:] + c[:1]):
+            if ay == by:
                 continue
             d = 1
-            if y0 > y1:
-                x0, y0, x1, y1, d = x1, y1, x0, y0, -1
-            edges.append((y0, y1, x0, (x1 - x0) / (y1 - y0), d))
-    cov = [0.0] * (n * n)
-    if not edges:
-        return cov
-    w = 1.0 / SUBROWS
-    top = max(0, int(math.floor(min(e[0] for e in edges))))
-    bottom = min(n, int(math.ceil(max(e[1] for e in edges))))
-    for row in range(top, bottom):
-        live = [e for e in edges if e[0] < row + 1 and e[1] > row]
-        base = row * n
-        for s in range(SUBROWS):
-            y = row + (s + 0.5) * w
-            xs = sorted((x0 + (y - y0) * k, d) for y0, y1, x0, k, d in live if y0 <= y < y1)
+            if ay > by:
+                ax, ay, bx, by, d = bx, by, ax, ay, -1
+            edge = (ax, ay, by, (bx - ax) / (by - ay), d)
+            for r in range(max(y0, int(math.floor(ay))), min(y1, int(math.ceil(by)))):
+                buckets[r - y0].append(edge)
+    inv = 1.0 / subrows
+    rows = []
+    for ri, edges in enumerate(buckets):
+        # Partly covered pixels add to acc; runs of whole pixels go through diff, summed below.
+        acc = [0.0] * (bw + 1)
+        diff = [0.0] * (bw + 2)
+        py = y0 + ri
+        for k in range(subrows):
+            sy = py + (k + 0.5) * inv
+            cross = sorted((ax + (sy - ay) * slope, d) for ax, ay, by, slope, d in edges
+                           if ay <= sy < by)
             wind = 0
             start = 0.0
-            for x, d in xs:
+            for x, d in cross:
                 before = wind
                 wind += d
                 if before == 0 and wind != 0:
                     start = x
                 elif before != 0 and wind == 0:
-                    _add_span(cov, base, n, start, x, w)
-    return [min(c, 1.0) for c in cov]
+                    a = max(start - x0, 0.0)
+                    b = min(x - x0, float(bw))
+                    if b <= a:
+                        continue
+                    ia, ib = int(a), int(b)
+                    if ia == ib:
+                        acc[ia] += (b - a) * inv
+                    else:
+                        acc[ia] += (ia + 1 - a) * inv
+                        diff[ia + 1] += inv
+                        diff[ib] -= inv
+                        acc[ib] += (b - ib) * inv
+        run = 0.0
+        row = [0.0] * bw
+        for i in range(bw):
+            run += diff[i]
+            v = acc[i] + run
+            row[i] = 1.0 if v > 1.0 else v
+        rows.append(row)
+    return x0, y0, bw, rows
+
+
+def coverage(shape, width, height=None, detail=FINE):
+    """Fraction of each pixel of the canvas covered by the shape (row-major)."""
+    height = width if height is None else height
+    x0, y0, bw, rows = _coverage_rows(shape, width, height, SUBROWS[detail])
+    cov = [0.0] * (width * height)
+    for j, row in enumerate(rows):
+        base = (y0 + j) * width + x0
+        cov[base:base + bw] = row
+    return cov
+
+
+# ---------------------------------------------------------------- canvas
 
 
 class Canvas:
-    """Premultiplied RGBA floats; shapes are composited 'over' what is already there."""
+    """Premultiplied RGBA; shapes are composited 'over' what is already there."""
 
-    def __init__(self, n):
-        self.n = n
-        self.px = [(0.0, 0.0, 0.0, 0.0)] * (n * n)
+    def __init__(self, width, height=None, detail=FINE):
+        self.w = width
+        self.h = width if height is None else height
+        self.detail = detail
+        count = self.w * self.h
+        self.r = [0.0] * count
+        self.g = [0.0] * count
+        self.b = [0.0] * count
+        self.a = [0.0] * count
+
+    @property
+    def n(self):
+        """The side of a square canvas (an icon's size)."""
+        return self.w
+
+    def copy(self):
+        c = Canvas(self.w, self.h, self.detail)
+        c.r, c.g, c.b, c.a = self.r[:], self.g[:], self.b[:], self.a[:]
+        return c
 
     def mask(self, shape):
-        return coverage(shape, self.n)
+        """The shape's coverage of every pixel, to clip later fills to it."""
+        return coverage(shape, self.w, self.h, self.detail)
 
-    def fill(self, shape, paint, clip=None, opacity=1.0):
-        cov = coverage(shape, self.n)
-        if clip is not None:
-            cov = [c * k for c, k in zip(cov, clip)]
-        self.paint(cov, paint, opacity)
-
-    def paint(self, cov, paint, opacity=1.0):
-        n = self.n
-        for i, c in enumerate(cov):
-            if c <= 0.0:
-                continue
-            r, g, b, a = paint(i % n + 0.5, i // n + 0.5)
-            a *= c * opacity
-            pr, pg, pb, pa = self.px[i]
-            k = 1.0 - a
-            self.px[i] = (r * a + pr * k, g * a + pg * k, b * a + pb * k, a + pa * k)
+    def fill(self, shape, paint, opacity=1.0, clip=None):
+        """Paints the shape; paint is a colour or a function of (x, y) giving one."""
+        if not callable(paint):
+            paint = solid(paint)
+        x0, y0, bw, rows = _coverage_rows(shape, self.w, self.h, SUBROWS[self.detail])
+        R, G, B, A = self.r, self.g, self.b, self.a
+        for j, row in enumerate(rows):
+            y = y0 + j
+            base = y * self.w + x0
+            for i, cov in enumerate(row):
+                k = base + i
+                if clip is not None:
+                    cov *= clip[k]
+                if cov <= 0.0:
+                    continue
+                cr, cg, cb, ca = paint(x0 + i + 0.5, y + 0.5)
+                sa = ca * cov * opacity
+                if sa <= 0.0:
+                    continue
+                t = 1.0 - sa
+                R[k] = cr * sa + R[k] * t
+                G[k] = cg * sa + G[k] * t
+                B[k] = cb * sa + B[k] * t
+                A[k] = sa + A[k] * t
 
     def erase(self, shape):
         """Cuts the shape out of what is drawn (a hole to the background)."""
-        cov = coverage(shape, self.n)
-        for i, c in enumerate(cov):
+        for k, c in enumerate(self.mask(shape)):
             if c > 0.0:
-                self.px[i] = tuple(v * (1.0 - c) for v in self.px[i])
+                for ch in (self.r, self.g, self.b, self.a):
+                    ch[k] *= 1.0 - c
+
+    def keep_inside(self, shape):
+        """Keeps only what lies inside the shape."""
+        keep = self.mask(shape)
+        for ch in (self.r, self.g, self.b, self.a):
+            for k in range(len(ch)):
+                ch[k] *= keep[k]
+
+    def paste(self, other, dx=0, dy=0, opacity=1.0):
+        """Composites another canvas over this one at an integer offset."""
+        for y in range(other.h):
+            ty = y + dy
+            if ty < 0 or ty >= self.h:
+                continue
+            for x in range(other.w):
+                tx = x + dx
+                if tx < 0 or tx >= self.w:
+                    continue
+                s = y * other.w + x
+                sa = other.a[s] * opacity
+                if sa <= 0.0:
+                    continue
+                k = ty * self.w + tx
+                t = 1.0 - sa
+                self.r[k] = other.r[s] * opacity + self.r[k] * t
+                self.g[k] = other.g[s] * opacity + self.g[k] * t
+                self.b[k] = other.b[s] * opacity + self.b[k] * t
+                self.a[k] = sa + self.a[k] * t
+
+    def crop(self, x0, y0, w, h):
+        c = Canvas(w, h, self.detail)
+        for y in range(h):
+            src = (y0 + y) * self.w + x0
+            dst = y * w
+            for mine, theirs in ((c.r, self.r), (c.g, self.g), (c.b, self.b), (c.a, self.a)):
+                mine[dst:dst + w] = theirs[src:src + w]
+        return c
+
+    def blur(self, radius, passes=3):
+        """Approximate gaussian: repeated box blurs along both axes."""
+        if radius <= 0:
+            return
+        for ch in (self.r, self.g, self.b, self.a):
+            for _ in range(passes):
+                _box_rows(ch, self.w, self.h, radius)
+                _box_cols(ch, self.w, self.h, radius)
 
     def rgba8(self):
         """Straight (not premultiplied) 8-bit RGBA, row-major from the top; clear pixels are
         all zero."""
         out = []
-        for r, g, b, a in self.px:
-            a8 = int(round(a * 255))
+        for r, g, b, a in zip(self.r, self.g, self.b, self.a):
+            a8 = min(255, int(round(a * 255)))
             if a8 == 0:
                 out.append((0, 0, 0, 0))
                 continue
             out.append(tuple(max(0, min(255, int(round(v / a * 255)))) for v in (r, g, b))
                        + (a8,))
         return out
+
+
+def _box_rows(ch, w, h, r):
+    n = 2 * r + 1
+    for y in range(h):
+        base = y * w
+        row = ch[base:base + w]
+        s = row[0] * (r + 1) + sum(row[min(i, w - 1)] for i in range(1, r + 1))
+        for x in range(w):
+            ch[base + x] = s / n
+            s += row[min(x + r + 1, w - 1)] - row[max(x - r, 0)]
+
+
+def _box_cols(ch, w, h, r):
+    n = 2 * r + 1
+    for x in range(w):
+        col = ch[x::w]
+        s = col[0] * (r + 1) + sum(col[min(i, h - 1)] for i in range(1, r + 1))
+        for y in range(h):
+            ch[y * w + x] = s / n
+            s += col[min(y + r + 1, h - 1)] - col[max(y - r, 0)]

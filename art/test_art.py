@@ -13,9 +13,10 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import make_icons  # noqa: E402
-from icofile import ico_bytes, png_bytes, read_ico  # noqa: E402
-from raster import (Canvas, circle, coverage, oriented, outline, place, polygon, rect,  # noqa: E402
-                    rrect, signed_area, solid, stroke)
+from imagefile import ico_bytes, png_bytes, read_ico  # noqa: E402
+from raster import Canvas, coverage, solid  # noqa: E402
+from shapes import (circle, oriented, outline, place, polygon, rect, rrect,  # noqa: E402
+                    signed_area, stroke)
 
 
 def area(cov):

@@ -222,3 +222,19 @@ function(suite_release_runtime_in_libraries)
         endforeach()
     endwhile()
 endfunction()
+
+# suite_import_library(name def what): an interface target that links the import library
+# dlltool makes from def for this architecture, built before whatever links it. `what` names
+# the library in the build's log.
+function(suite_import_library name def what)
+    get_filename_component(base "${def}" NAME_WE)
+    set(lib "${CMAKE_CURRENT_BINARY_DIR}/lib${base}.a")
+    add_custom_command(OUTPUT "${lib}"
+                       COMMAND ${SUITE_DLLTOOL} -m ${SUITE_DLLTOOL_MACHINE} -d "${def}" -l "${lib}"
+                       DEPENDS "${def}"
+                       COMMENT "Import library of ${what} (${SUITE_ARCH})" VERBATIM)
+    add_custom_target(${name}_implib DEPENDS "${lib}")
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE "${lib}")
+    add_dependencies(${name} ${name}_implib)
+endfunction()

@@ -94,15 +94,11 @@ if [ $interactive = 0 ]; then
     # The focus starts on the tab control: the arrow keys go from page to page, and Escape
     # there cancels the dialog.
     screenshot applet-modes.png
-    xdotool key Right 2>/dev/null || true
-    sleep 1
-    screenshot applet-alarm.png
-    xdotool key Right 2>/dev/null || true
-    sleep 1
-    screenshot applet-advanced.png
-    xdotool key Right 2>/dev/null || true
-    sleep 1
-    screenshot applet-battery.png
+    for page in alarm advanced battery; do
+        xdotool key Right 2>/dev/null || true
+        sleep 1
+        screenshot "applet-$page.png"
+    done
     xdotool key Escape 2>/dev/null || true
     sleep 1
 fi

@@ -62,28 +62,30 @@ int InstalledSlots() {
     return slots;
 }
 
+// Creates the key, or opens it where it exists.
+LSTATUS CreateKey(HKEY parent, const char* path, REGSAM access, framework::UniqueKey& key) {
+    return ::RegCreateKeyExA(parent, path, 0, nullptr, 0, access, nullptr, key.Put(), nullptr);
+}
+
 // The device keys of the bays 0 .. slots-1; keys of bays beyond are removed.
 LSTATUS WriteDevices(int slots) {
-    HKEY key = nullptr;
-    LSTATUS status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnumKey, 0, nullptr, 0,
-                                       KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    framework::UniqueKey key;
+    LSTATUS status = CreateKey(HKEY_LOCAL_MACHINE, kEnumKey, KEY_ALL_ACCESS, key);
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    framework::UniqueKey owner(key);
     for (int slot = 0; slot < kMaxSlots; ++slot) {
         const std::string name = SlotName(slot);
         if (slot >= slots) {
-            ::RegDeleteKeyA(key, name.c_str());
+            ::RegDeleteKeyA(key.Get(), name.c_str());
             continue;
         }
-        HKEY device = nullptr;
-        status = ::RegCreateKeyExA(key, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                   &device, nullptr);
-        if (status != ERROR_SUCCESS) {
+        framework::UniqueKey deviceKey;
+        if ((status = CreateKey(key.Get(), name.c_str(), KEY_ALL_ACCESS, deviceKey)) !=
+            ERROR_SUCCESS) {
             return status;
         }
-        framework::UniqueKey deviceOwner(device);
+        const HKEY device = deviceKey.Get();
         const std::string description = "Notebook battery bay " + std::to_string(slot + 1);
         if ((status = SetString(device, "ClassGUID", kBatteryClass)) != ERROR_SUCCESS ||
             (status = SetString(device, "Service", kService)) != ERROR_SUCCESS ||
@@ -98,14 +100,9 @@ LSTATUS WriteDevices(int slots) {
 }
 
 LSTATUS WritePowerSupplyDir(const std::string& directory) {
-    HKEY key = nullptr;
-    LSTATUS status = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0,
-                                       KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    framework::UniqueKey owner(key);
-    return SetString(key, "PowerSupplyDir", directory);
+    framework::UniqueKey key;
+    const LSTATUS status = CreateKey(HKEY_LOCAL_MACHINE, kParametersKey, KEY_SET_VALUE, key);
+    return status != ERROR_SUCCESS ? status : SetString(key.Get(), "PowerSupplyDir", directory);
 }
 
 // The service, made when missing; the devices are picked up by starting it, or by asking the

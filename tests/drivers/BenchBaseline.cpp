@@ -102,11 +102,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case drivers::kTrayExit:
         ::DestroyWindow(window);
         return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     default:
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return drivers::DefaultWindowProc(window, message, wParam, lParam);
     }
 }
 
@@ -125,25 +122,13 @@ int main(int argc, char** argv) {
         g_machine.scheme = store::FindSystemScheme();
         g_machine.enhancedSpeedStep = hardware::ReadSpeedStepSupport() != 0;
     }
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = className;
-    if (!::RegisterClassA(&windowClass)) {
-        return 1;
-    }
-    HWND window = ::CreateWindowExA(0, className, className, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                    nullptr, nullptr, instance, nullptr);
+    HWND window = drivers::MakeWindow(className, className, WindowProc, {0, 0, 100, 100});
     if (window == nullptr) {
         return 1;
     }
     if (timerOnly) {
         ::SetTimer(window, kIdleTimer, 1000, nullptr);
     }
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::DispatchMessageA(&message);
-    }
+    drivers::RunMessageLoop();
     return 0;
 }

@@ -139,6 +139,38 @@ void CollectTips(HWND tooltip, std::vector<std::string>& tips) {
 
 } // namespace
 
+HWND MakeWindow(const char* className, const char* title, WNDPROC procedure, const RECT& place) {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    if (!::RegisterClassA(&windowClass)) {
+        return nullptr;
+    }
+    return ::CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW, place.left, place.top,
+                             place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                             instance, nullptr);
+}
+
+LRESULT DefaultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RunMessageLoop() {
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
 std::int64_t NowMicroseconds() {
     LARGE_INTEGER frequency{}, now{};
     ::QueryPerformanceFrequency(&frequency);

@@ -1,5 +1,6 @@
-// Small pieces the test drivers share: finding windows by polling, timing, and reading other
-// processes' windows (message boxes, the notification area's tooltips).
+// Small pieces the test drivers share: a window of their own and its message loop, finding
+// windows by polling, timing, and reading other processes' windows (message boxes, the
+// notification area's tooltips).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,17 @@ inline constexpr UINT kTrayExit = 0x8078;
 inline constexpr UINT kRefreshPowerOptions = 0x8082;
 inline constexpr WPARAM kTrayIconId = 128;
 inline constexpr UINT kFirstSchemeCommand = 33768;
+
+// A top-level window of a class registered for it, served by the procedure; null when the class
+// or the window cannot be made. It stays hidden unless the caller shows it.
+HWND MakeWindow(const char* className, const char* title, WNDPROC procedure, const RECT& place);
+
+// The end of a driver window's procedure: destroying the window ends the message loop, and the
+// rest goes to the system's default handling.
+LRESULT DefaultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Translates and dispatches this thread's messages until the message loop ends.
+void RunMessageLoop();
 
 // Microseconds on the performance counter.
 std::int64_t NowMicroseconds();

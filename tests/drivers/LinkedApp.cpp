@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 
+#include "DriverSupport.h"
+
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
@@ -27,31 +29,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             ::LoadLibraryA(g_lateLibrary);
         }
         return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     default:
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return drivers::DefaultWindowProc(window, message, wParam, lParam);
     }
 }
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* title = __argc > 1 ? __argv[1] : "Linked program";
     const int seconds = __argc > 2 ? std::atoi(__argv[2]) : 60;
 
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "LinkedProgramWindow";
-    if (!::RegisterClassA(&windowClass)) {
-        return 1;
-    }
-    HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW, 100,
-                                    100, 320, 200, nullptr, nullptr, instance, nullptr);
+    HWND window = drivers::MakeWindow("LinkedProgramWindow", title, WindowProc, {100, 100, 420, 300});
     if (window == nullptr) {
         return 1;
     }
@@ -65,10 +54,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ::SetTimer(window, kLateLibraryTimer, static_cast<UINT>(std::atoi(__argv[4])) * 1000u,
                    nullptr);
     }
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    drivers::RunMessageLoop();
     return 0;
 }

@@ -58,11 +58,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         ::Shell_NotifyIconA(NIM_DELETE, &g_standIn.icon);
         ::DestroyWindow(window);
         return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
     default:
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return drivers::DefaultWindowProc(window, message, wParam, lParam);
     }
 }
 
@@ -70,16 +67,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int main(int argc, char** argv) {
     g_standIn.tip = argc > 1 ? argv[1] : "Stand-in";
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = drivers::kTrayClass;
-    if (!::RegisterClassA(&windowClass)) {
-        return 1;
-    }
-    HWND window = ::CreateWindowExA(0, drivers::kTrayClass, "Stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
-                                    100, 100, nullptr, nullptr, instance, nullptr);
+    HWND window = drivers::MakeWindow(drivers::kTrayClass, "Stand-in", WindowProc, {0, 0, 100, 100});
     if (window == nullptr) {
         return 1;
     }
@@ -106,11 +94,7 @@ int main(int argc, char** argv) {
     const int hooked = g_standIn.start != nullptr ? g_standIn.start(window, kHookNotify) : 0;
     Print("hooked %lu\n", static_cast<unsigned long>(hooked));
 
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    drivers::RunMessageLoop();
     if (g_standIn.hookLibrary != nullptr) {
         ::FreeLibrary(g_standIn.hookLibrary);
     }

@@ -9,29 +9,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from traye2e import (TrayE2E, brightness_percent, expect, expect_equal,  # noqa: E402
-                     expected_effect, expected_policies, words)
+from traye2e import (TrayE2E, applies, expect, expect_applied, expect_equal,  # noqa: E402
+                     expected_policies, words)
 
 SETTLE = 1.0  # seconds a handler has to show effects it should not have
-
-
-def applies(t, mark):
-    return t.journal.since(mark, "powrprof", "SetActivePwrScheme")
-
-
-def brightness_calls(t, mark):
-    return [int(words(e["args"])["argument"])
-            for e in t.journal.since(mark, "Zelnor", "ControlMethodEx")
-            if words(e["args"]).get("method") == "BCME"]
-
-
-def expect_one_apply(t, mark, scheme, mode, column, what):
-    found = applies(t, mark)
-    expect_equal(len(found), 1, f"{what}: SetActivePwrScheme calls")
-    expect_equal(words(found[0]["args"]).get("id"), str(scheme), f"{what}: scheme activated")
-    expect_equal(found[0]["result"], expected_effect(mode, column), f"{what}: what took effect")
-    expect_equal(brightness_calls(t, mark), [brightness_percent(mode["Brightnes"][column])],
-                 f"{what}: brightness sent")
 
 
 def expect_nothing_applied(t, mark, what):
@@ -68,7 +49,7 @@ def main():
     with t.case("start on mains applies the mains mode"):
         expect(scheme is not None, "no Windows scheme named Power Management")
         t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=20)
-        expect_one_apply(t, mark, scheme, ac_mode, 0, "start")
+        expect_applied(t, mark, ac_mode, 0, "start", scheme=scheme)
         policies = t.scheme_policies(scheme)
         for name, value in expected_policies(ac_mode, 0).items():
             expect_equal(policies[name], (value, value), f"policy {name}")
@@ -84,7 +65,7 @@ def main():
 
     with t.case("unplugging at 60 % applies the battery mode with column 1"):
         mark = power_change(t, ac=False, percent=60)
-        expect_one_apply(t, mark, scheme, dc_mode, 1, "unplugged")
+        expect_applied(t, mark, dc_mode, 1, "unplugged", scheme=scheme)
         policies = t.scheme_policies(scheme)
         expect_equal(policies["standby"], (expected_policies(dc_mode, 1)["standby"],) * 2,
                      "stand-by time-out in the user record")
@@ -93,7 +74,7 @@ def main():
         power_change(t, percent=51)
         expect_tip(t, "On Battery power", dc_mode, 51)
         mark = power_change(t, percent=50)
-        expect_one_apply(t, mark, scheme, dc_mode, 2, "50 %")
+        expect_applied(t, mark, dc_mode, 2, "50 %", scheme=scheme)
 
     with t.case("a change within a band on battery applies nothing"):
         mark = power_change(t, percent=45)
@@ -101,7 +82,7 @@ def main():
 
     with t.case("charging from 50 % to 51 % on mains applies nothing"):
         mark = power_change(t, ac=True, percent=50)
-        expect_one_apply(t, mark, scheme, ac_mode, 0, "plugged in")
+        expect_applied(t, mark, ac_mode, 0, "plugged in", scheme=scheme)
         mark = power_change(t, percent=51)
         expect_nothing_applied(t, mark, "51 % on mains")
         expect_tip(t, "On AC power", ac_mode, 51)
@@ -125,7 +106,7 @@ def main():
         t.drive("session", "1")
         expect_equal(len(t.journal.since(mark, "VodovEriz", "KeyboardHook_Start")), 1,
                      "keyboard hook started again")
-        expect_one_apply(t, mark, scheme, dc_mode, 0, "reconnected at 80 %")
+        expect_applied(t, mark, dc_mode, 0, "reconnected at 80 %", scheme=scheme)
 
     with t.case("every power broadcast is answered TRUE, a suspend query too"):
         mark = t.journal.mark()
@@ -142,7 +123,7 @@ def main():
         time.sleep(max(0.0, 3.5 - (time.monotonic() - sent)))
         expect_equal(applies(t, mark), [], "applied before the resume delays were over")
         t.journal.wait_for(mark, "VodovEriz", "KeyboardHook_Start", seconds=20)
-        expect_one_apply(t, mark, scheme, dc_mode, 0, "resume")
+        expect_applied(t, mark, dc_mode, 0, "resume", scheme=scheme)
         order = [e["function"] for e in t.journal.since(mark)
                  if e["function"] in ("KeyboardHook_Stop", "KeyboardHook_Start",
                                       "SetActivePwrScheme")]

@@ -10,8 +10,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from traye2e import (TASKBAR_CROP, TERVANE_USER, TrayE2E, brightness_percent,  # noqa: E402
-                     expect, expect_equal, expected_effect, words)
+from traye2e import (TASKBAR_CROP, TERVANE_USER, TrayE2E, applies, expect,  # noqa: E402
+                     expect_applied, expect_equal, expected_effect, words)
 
 LINKED_DIR = r"C:\Linked Apps"
 LONG_NAME = "Presentation on the projector in room 4"
@@ -22,24 +22,6 @@ ICON_CROP = "24x20+776+580"
 
 def binary(words_):
     return "".join(w.to_bytes(4, "little").hex() for w in words_)
-
-
-def applies(t, mark):
-    return t.journal.since(mark, "powrprof", "SetActivePwrScheme")
-
-
-def brightness_calls(t, mark):
-    return [int(words(e["args"])["argument"])
-            for e in t.journal.since(mark, "Zelnor", "ControlMethodEx")
-            if words(e["args"]).get("method") == "BCME"]
-
-
-def expect_applied(t, mark, mode, column, what):
-    found = applies(t, mark)
-    expect_equal(len(found), 1, f"{what}: SetActivePwrScheme calls")
-    expect_equal(found[0]["result"], expected_effect(mode, column), f"{what}: what took effect")
-    expect_equal(brightness_calls(t, mark), [brightness_percent(mode["Brightnes"][column])],
-                 f"{what}: brightness sent")
 
 
 def shortened_tip(source, name, percent):

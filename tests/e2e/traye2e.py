@@ -4,24 +4,22 @@ A test script gets the test session's directory first (its Xvfb display and its 
 template), then the paths of the programs. It makes a fresh prefix of its own, installs the
 tray program there beside its installer library, runs it under a fake battery and drives it
 with traydriver.exe. Evidence: the emulator's call journal, the prefix's registry (through
-`wine reg`), the tray's log file and what the drivers read off the screen.
-
-Every wait is bounded; a case that fails records why and the script goes on with the next
-case where that makes sense. The exit status is 0 only when every case passed.
+`wine reg`), the tray's log file and what the drivers read off the screen (e2e_base.py has
+what the switcher's harness shares).
 """
 
 import argparse
 import atexit
 import contextlib
 import os
-import re
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import time
-import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e_base import WineE2E, expect, expect_equal, words  # noqa: E402
 
 APP_DIR = r"C:\Program Files\Power Management"
 TERVANE_USER = r"HKCU\Software\TERVANE\Power Management"
@@ -39,20 +37,6 @@ TIMEOUTS = [0, 18000, 14400, 10800, 7200, 3600, 2700, 1800, 1500, 1200, 900, 600
             120, 60]
 HIBERNATE_TIMEOUTS = [0, 21600, 18000, 14400, 10800, 7200, 3600, 2700, 1800, 1500, 1200, 900,
                       600, 300, 180, 120, 60]
-
-
-class CheckFailed(AssertionError):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise CheckFailed(message)
-
-
-def expect_equal(seen, expected, what):
-    if seen != expected:
-        raise CheckFailed(f"{what}: expected {expected!r}, seen {seen!r}")
 
 
 def brightness_percent(step):
@@ -81,48 +65,29 @@ def expected_effect(mode, column):
     return " ".join(["TRUE"] + [f"{k}={v}/{v}" for k, v in p.items()])
 
 
-class Journal:
-    """The emulator's call journal of one prefix, read from a mark on."""
-
-    def __init__(self, path):
-        self.path = path
-
-    def lines(self):
-        try:
-            with open(self.path, encoding="utf-8", errors="replace") as f:
-                text = f.read()
-        except FileNotFoundError:
-            return []
-        entries = []
-        for line in text.splitlines():
-            fields = line.split("\t")
-            if len(fields) == 6:
-                entries.append({"time": fields[0], "pid": fields[1], "library": fields[2],
-                                "function": fields[3], "args": fields[4],
-                                "result": fields[5]})
-        return entries
-
-    def mark(self):
-        return len(self.lines())
-
-    def since(self, mark, library=None, function=None):
-        return [e for e in self.lines()[mark:]
-                if (library is None or e["library"] == library)
-                and (function is None or e["function"] == function)]
-
-    def wait_for(self, mark, library, function, count=1, seconds=10.0):
-        """Waits until the journal has `count` calls of the function after the mark."""
-        end = time.monotonic() + seconds
-        while True:
-            found = self.since(mark, library, function)
-            if len(found) >= count or time.monotonic() >= end:
-                return found
-            time.sleep(0.1)
+def applies(t, mark):
+    """The scheme activations the journal gained since the mark."""
+    return t.journal.since(mark, "powrprof", "SetActivePwrScheme")
 
 
-def words(text):
-    """A journal argument list as a dictionary (quoted text kept with its quotes)."""
-    return dict(re.findall(r'(\w+)=("(?:[^"\\]|\\.)*"|\S+)', text))
+def brightness_calls(t, mark):
+    """The brightness percentages sent to the firmware since the mark."""
+    return [int(words(e["args"])["argument"])
+            for e in t.journal.since(mark, "Zelnor", "ControlMethodEx")
+            if words(e["args"]).get("method") == "BCME"]
+
+
+def expect_applied(t, mark, mode, column, what, scheme=None):
+    """Exactly one apply since the mark: the mode with the column, and the scheme activated
+    when one is given."""
+    found = applies(t, mark)
+    expect_equal(len(found), 1, f"{what}: SetActivePwrScheme calls")
+    if scheme is not None:
+        expect_equal(words(found[0]["args"]).get("id"), str(scheme),
+                     f"{what}: scheme activated")
+    expect_equal(found[0]["result"], expected_effect(mode, column), f"{what}: what took effect")
+    expect_equal(brightness_calls(t, mark), [brightness_percent(mode["Brightnes"][column])],
+                 f"{what}: brightness sent")
 
 
 def parse_reg_query(text):
@@ -157,7 +122,7 @@ def binary_words(value):
     return [int.from_bytes(data[i:i + 4], "little") for i in range(0, len(data) - 3, 4)]
 
 
-class TrayE2E:
+class TrayE2E(WineE2E):
     """One script's prefix, battery and programs."""
 
     def __init__(self, description, add_arguments=None):
@@ -172,41 +137,18 @@ class TrayE2E:
             add_arguments(parser)
         self.options = parser.parse_args()
         o = self.options
-        self.session = os.path.abspath(o.session)
-        self.work = os.path.abspath(o.work)
-        self.prefix = os.path.join(self.work, "prefix")
-        self.battery = os.path.join(self.work, "power_supply")
-        self.scripts = os.path.join(o.root, "scripts")
+        super().__init__(o.session, o.work, o.root)
         self.driver = os.path.join(o.drivers, "traydriver.exe")
-        self.env = self._session_env()
-        self.env["WINEPREFIX"] = self.prefix
-        self.journal = Journal(os.path.join(self.prefix, "drive_c", "windows",
-                                            "NotebookJournal.txt"))
         self.log_path = os.path.join(self.prefix, "drive_c", "DebugLog.txt")
         self.tray = None
         self.server_kept = False
-        self.results = []
-        self.started = time.monotonic()
 
     # -- the prefix ---------------------------------------------------------------------
-
-    def _session_env(self):
-        env = dict(os.environ)
-        env_file = os.path.join(self.session, "env")
-        if not os.path.exists(env_file):
-            sys.exit(f"no test session in {self.session} (wine-session start)")
-        with open(env_file) as f:
-            for line in f:
-                for name, value in re.findall(r"(\w+)='([^']*)'", line):
-                    env[name] = value
-        return env
 
     def create_prefix(self):
         os.makedirs(self.work, exist_ok=True)
         self.log(f"fresh prefix {self.prefix}")
-        subprocess.run([os.path.join(self.scripts, "wine-session"), "fresh", self.session,
-                        self.prefix], check=True, timeout=180, stdin=subprocess.DEVNULL)
-        self.fakebat("init", "--ac", "on", "--percent", "100")
+        self.fresh_prefix()
         self.point_battery_device()
         app = self.host_path(APP_DIR)
         os.makedirs(app, exist_ok=True)
@@ -268,10 +210,6 @@ class TrayE2E:
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
-    def fakebat(self, verb, *args):
-        subprocess.run([os.path.join(self.scripts, "fakebat"), verb, self.battery, *args],
-                       check=True, timeout=10)
-
     def set_battery(self, ac=None, percent=None):
         """Mains on or off and the charge in whole percent, as the system will report them."""
         args = []
@@ -280,9 +218,6 @@ class TrayE2E:
         if percent is not None:
             args += ["--percent", str(percent)]
         self.fakebat("set", *args)
-
-    def battery_exec(self):
-        return [os.path.join(self.scripts, "fakebat"), "exec", self.battery, "--"]
 
     # -- programs -----------------------------------------------------------------------
 
@@ -431,19 +366,6 @@ class TrayE2E:
         except FileNotFoundError:
             return []
 
-    def screenshot(self, name, crop=None):
-        path = os.path.join(self.work, name)
-        command = ["import", "-display", self.env["DISPLAY"], "-window", "root"]
-        if crop:
-            command += ["-crop", crop]
-        subprocess.run(command + [path], timeout=30, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return path
-
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env, timeout=20,
-                              capture_output=True, text=True, stdin=subprocess.DEVNULL)
-
     def focus_desktop(self):
         """X gives keys to the window with the input focus: the virtual desktop's, through
         which Wine passes them to its own foreground window and keyboard hooks."""
@@ -453,34 +375,13 @@ class TrayE2E:
 
     # -- cases --------------------------------------------------------------------------
 
-    def log(self, text):
-        print(f"[{time.monotonic() - self.started:7.1f}s] {text}", flush=True)
-
-    @contextlib.contextmanager
-    def case(self, name):
-        self.log(f"CASE {name}")
-        try:
-            yield
-        except CheckFailed as failure:
-            self.results.append((name, str(failure)))
-            self.log(f"FAILED {name}: {failure}")
-        except Exception:  # a broken harness step is a failure of this case, not a crash
-            self.results.append((name, traceback.format_exc()))
-            self.log(f"FAILED {name}:\n{traceback.format_exc()}")
-        else:
-            self.results.append((name, None))
-            self.log(f"ok {name}")
-
     def finish(self):
         """Stops everything this script started in its prefix and reports."""
         if self.tray is not None:
             with contextlib.suppress(Exception):
                 self.stop_tray()
         self.kill_server()
-        failed = [(name, why) for name, why in self.results if why]
-        print(f"\n{len(self.results) - len(failed)} of {len(self.results)} cases passed")
-        for name, why in failed:
-            print(f"  FAILED {name}: {why.splitlines()[0] if why else ''}")
+        failed = self.report()
         tail = self.log_lines()[-40:]
         if failed and tail:
             print("\nlast lines of the tray's log:")

@@ -1,32 +1,17 @@
 // The emulated notebook's Windows-free parts: how state values are read, and journal lines.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 
 #include "JournalLine.h"
 #include "MachineState.h"
+#include "MapStore.h"
 #include "NumberText.h"
 
 using namespace emulator;
+using testing_support::MapStore;
 
 namespace {
-
-class MapStore final : public ValueStore {
-public:
-    RawValue Read(const std::string& name) override {
-        const auto it = values.find(name);
-        return it == values.end() ? RawValue{} : it->second;
-    }
-    bool WriteWord(const std::string& name, std::uint32_t value) override {
-        values[name] = RawValue{RawValue::Type::Word, value, {}};
-        return true;
-    }
-    void Text(const std::string& name, const std::string& text) {
-        values[name] = RawValue{RawValue::Type::Text, 0, text};
-    }
-    std::map<std::string, RawValue> values;
-};
 
 TEST(NumberText, DecimalAcceptsOnlyPlainDigitsWithin32Bits) {
     EXPECT_EQ(ParseDecimal("0"), 0u);

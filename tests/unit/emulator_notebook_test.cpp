@@ -5,28 +5,13 @@
 #include <map>
 
 #include "ControlMethods.h"
+#include "MapStore.h"
 #include "NotebookProfile.h"
 
 using namespace emulator;
+using testing_support::MapStore;
 
 namespace {
-
-class MapStore final : public ValueStore {
-public:
-    RawValue Read(const std::string& name) override {
-        const auto it = values.find(name);
-        return it == values.end() ? RawValue{} : it->second;
-    }
-    bool WriteWord(const std::string& name, std::uint32_t value) override {
-        if (readOnly) {
-            return false;
-        }
-        values[name] = RawValue{RawValue::Type::Word, value, {}};
-        return true;
-    }
-    std::map<std::string, RawValue> values;
-    bool readOnly = false;
-};
 
 constexpr std::uint32_t kBcme = 0x454D4342;
 constexpr std::uint32_t kClck = 0x4B434C43;

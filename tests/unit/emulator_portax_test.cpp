@@ -2,27 +2,13 @@
 // flag, the start notice, and what fails without touching the caller's buffer.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "EcCommands.h"
+#include "MapStore.h"
 
 using namespace emulator;
+using testing_support::MapStore;
 
 namespace {
-
-class MapStore final : public ValueStore {
-public:
-    RawValue Read(const std::string& name) override {
-        const auto it = values.find(name);
-        return it == values.end() ? RawValue{} : it->second;
-    }
-    bool WriteWord(const std::string& name, std::uint32_t value) override {
-        values[name] = RawValue{RawValue::Type::Word, value, {}};
-        return true;
-    }
-    void Word(const std::string& name, std::uint32_t value) { WriteWord(name, value); }
-    std::map<std::string, RawValue> values;
-};
 
 std::uint8_t ReadRegister(MapStore& store, std::uint8_t reg, EcOutcome* outcome = nullptr) {
     std::uint8_t out = 0xAA;

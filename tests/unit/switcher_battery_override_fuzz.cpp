@@ -5,15 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace {
+#include "FuzzCheck.h"
 
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-} // namespace
+using testing_support::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,15 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+#include "FuzzCheck.h"
 
-void Check(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
-
-} // namespace
+using testing_support::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const switcher::TarBytes archive(data, size);

@@ -1,5 +1,5 @@
-// Helpers of the emulator's Wine tests: the machine state in its registry key, raw registry
-// values, and the lines the call journal gained since a test began.
+// Helpers of the emulator's Wine tests: its libraries loaded by name, the machine state in its
+// registry key, raw registry values, and the lines the call journal gained since a test began.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +16,23 @@
 #include "Journal.h"
 #include "JournalLine.h"
 #include "MachineState.h"
+#include "framework/UniqueHandle.h"
 
 namespace emulator_test {
+
+// A library loaded by name, as the suite loads it; Get fails the test when an export is missing.
+struct LoadedLibrary {
+    explicit LoadedLibrary(const char* name) : module(::LoadLibraryA(name)) {}
+
+    template <typename Fn>
+    Fn Get(const char* name) {
+        auto fn = framework::ProcAddress<Fn>(module.Get(), name);
+        EXPECT_NE(fn, nullptr) << name;
+        return fn;
+    }
+
+    framework::UniqueModule module;
+};
 
 inline void ResetMachineState() {
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, emulator::kStateKeyPath);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "EmulatorTestSupport.h"
-#include "framework/UniqueHandle.h"
 
 using namespace emulator_test;
 
@@ -25,15 +24,8 @@ constexpr GUID kPowerSaver = {
     0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
 constexpr GUID kUnknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
 
-struct VistaPower {
-    framework::UniqueModule module{::LoadLibraryA("powrprof.dll")};
-
-    template <typename Fn>
-    Fn Get(const char* name) {
-        auto fn = framework::ProcAddress<Fn>(module.Get(), name);
-        EXPECT_NE(fn, nullptr) << name;
-        return fn;
-    }
+struct VistaPower : LoadedLibrary {
+    VistaPower() : LoadedLibrary("powrprof.dll") {}
 
     decltype(&::PowerEnumerate) Enumerate = Get<decltype(&::PowerEnumerate)>("PowerEnumerate");
     decltype(&::PowerReadFriendlyName) ReadFriendlyName =

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the switcher's skin: the PNGs under imgs/main/ (and the artist's source stand-in).
+"""Draws the switcher's skin into switcher/skin/imgs/main/: its PNGs and the artist's source
+stand-in. The results are committed; the build only packs them (switcher/skin/CMakeLists.txt).
 
-    python3 make_skin.py [output-dir]      (default: imgs/main next to this file)
-
-Deterministic, standard library only. The results are committed; the build only packs them.
+    make_skin.py             write the images
+    make_skin.py --check     exit 1 when a committed image differs from what is drawn
 
 Geometry follows the popup's fixed layout (client pixels of the 356 x 245 window):
 battery indicator at (30, 25) 110 x 160 with its text in the bottom 40 pixels, scroll-up button
@@ -21,12 +21,17 @@ import os
 import struct
 import sys
 
-sys.dont_write_bytecode = True  # nothing but the images is written next to the sources
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.dont_write_bytecode = True
 
-from raster import (Canvas, arc_points, circle, linear, png_bytes, radial, rect, rgb, ring,
-                    round_rect, stroke, strokes, with_alpha)
-from strokefont import text_shape, text_width
+import shapes  # noqa: E402
+from imagefile import png_bytes  # noqa: E402
+from output import run  # noqa: E402
+from raster import Canvas, linear, radial, rgba, with_alpha  # noqa: E402
+from shapes import COARSE, ring  # noqa: E402
+from strokefont import text_shape, text_width  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SKIN_DIR = os.path.normpath(os.path.join(HERE, "..", "switcher", "skin", "imgs", "main"))
 
 KEY = (0x30, 0x30, 0x30)
 
@@ -41,36 +46,57 @@ ACTION_LIST = (140, 160)
 PANE_X = 137          # left edge of the dark pane that holds the lists
 
 # Palette.
-BORDER = rgb("#0b0e14")
-LEFT_TOP = rgb("#46526a")
-LEFT_BOTTOM = rgb("#232938")
-PANE = rgb("#151a24")
-ROW_TOP = rgb("#222a39")
-ROW_BOTTOM = rgb("#1b212d")
-ACCENT = rgb("#48bdff")
-ACCENT_DEEP = rgb("#1d72cf")
-ACTION = rgb("#ffb347")
-ACTION_DEEP = rgb("#d9731f")
-MARK = rgb("#4fd98a")
-MARK_DEEP = rgb("#23a85b")
-TEXT = rgb("#ffffff")
-TEXT_DIM = rgb("#8e9bb1")
-TEXT_FAINT = rgb("#5d6a80")
-WHITE = rgb("#ffffff")
-BLACK = rgb("#000000")
+BORDER = rgba("#0b0e14")
+LEFT_TOP = rgba("#46526a")
+LEFT_BOTTOM = rgba("#232938")
+PANE = rgba("#151a24")
+ROW_TOP = rgba("#222a39")
+ROW_BOTTOM = rgba("#1b212d")
+ACCENT = rgba("#48bdff")
+ACCENT_DEEP = rgba("#1d72cf")
+ACTION = rgba("#ffb347")
+ACTION_DEEP = rgba("#d9731f")
+MARK = rgba("#4fd98a")
+MARK_DEEP = rgba("#23a85b")
+TEXT = rgba("#ffffff")
+TEXT_DIM = rgba("#8e9bb1")
+TEXT_FAINT = rgba("#5d6a80")
+WHITE = rgba("#ffffff")
+BLACK = rgba("#000000")
 
 # Charge colours of frames 0..5 and how full each one is drawn.
 LEVELS = [
-    (0.07, rgb("#ff4b3e"), rgb("#b3231b")),
-    (0.21, rgb("#ff8d2e"), rgb("#c2520f")),
-    (0.43, rgb("#ffd23d"), rgb("#c79a12")),
-    (0.66, rgb("#c2e44a"), rgb("#7fa619")),
-    (0.86, rgb("#5fdc6b"), rgb("#2c9c3a")),
-    (1.00, rgb("#39e08e"), rgb("#15a35c")),
+    (0.07, rgba("#ff4b3e"), rgba("#b3231b")),
+    (0.21, rgba("#ff8d2e"), rgba("#c2520f")),
+    (0.43, rgba("#ffd23d"), rgba("#c79a12")),
+    (0.66, rgba("#c2e44a"), rgba("#7fa619")),
+    (0.86, rgba("#5fdc6b"), rgba("#2c9c3a")),
+    (1.00, rgba("#39e08e"), rgba("#15a35c")),
 ]
 
 
 # ------------------------------------------------------------------ shared pieces
+
+
+# The skin's pieces are whole shapes, drawn at COARSE detail.
+def rect(x0, y0, x1, y1):
+    return [shapes.rect(x0, y0, x1, y1)]
+
+
+def circle(cx, cy, r):
+    return [shapes.circle(cx, cy, r, COARSE)]
+
+
+def round_rect(x0, y0, x1, y1, r):
+    return [shapes.rrect(x0, y0, x1, y1, r, COARSE)]
+
+
+def stroke(points, width):
+    return shapes.stroke(points, width, detail=COARSE)
+
+
+def strokes(lines, width):
+    return shapes.strokes(lines, width, COARSE)
 
 
 def pill(x0, y0, x1, y1, r=6.0):
@@ -82,7 +108,7 @@ def bevel(canvas, shape_outer, shape_inner, color, opacity=1.0):
 
 
 def glow(canvas, shape, color, radius, opacity=1.0):
-    layer = Canvas(canvas.w, canvas.h)
+    layer = Canvas(canvas.w, canvas.h, COARSE)
     layer.fill(shape, color)
     layer.blur(radius)
     canvas.paste(layer, 0, 0, opacity)
@@ -103,7 +129,7 @@ def left_pane_paint():
 
 
 def dialog_background():
-    c = Canvas(DLG_W, DLG_H)
+    c = Canvas(DLG_W, DLG_H, COARSE)
     outer = round_rect(0, 0, DLG_W, DLG_H, 10)
     inner = round_rect(1, 1, DLG_W - 1, DLG_H - 1, 9)
     c.fill(outer, BORDER)
@@ -120,9 +146,9 @@ def dialog_background():
     c.fill(rect(PANE_X - 2, 2, PANE_X - 1, DLG_H - 2), with_alpha(WHITE, 0.07))
 
     # Title: a bolt and the program's name.
-    c.fill(bolt_shape(18.5, 13, 12), linear((0, 7), (0, 19), [(0.0, rgb("#9fe0ff")), (1.0, ACCENT)]))
+    c.fill(bolt_shape(18.5, 13, 12), linear((0, 7), (0, 19), [(0.0, rgba("#9fe0ff")), (1.0, ACCENT)]))
     title = "PROFILE SWITCHER"
-    c.fill(text_shape(title, 27, 16.5, 6.6, 1.25, tracking=0.9), rgb("#d3dbe8"))
+    c.fill(text_shape(title, 27, 16.5, 6.6, 1.25, tracking=0.9), rgba("#d3dbe8"))
 
     # The well the battery stands in (the indicator's frames repeat this area).
     ix, iy = INDICATOR
@@ -155,7 +181,7 @@ def dialog_background():
     c.fill(rect(PANE_X + 12, sy - 1, DLG_W - 12, sy), with_alpha(BLACK, 0.55))
     c.fill(rect(PANE_X + 12, sy, DLG_W - 12, sy + 1), with_alpha(WHITE, 0.05))
 
-    c.mask(outer)
+    c.keep_inside(outer)
     return c
 
 
@@ -170,21 +196,21 @@ def battery_shell(c, bright=1.0):
     x0, y0, x1, y1 = BODY
     shell = round_rect(x0, y0, x1, y1, 9)
     hollow = round_rect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, 6.5)
-    metal = linear((x0, 0), (x1, 0), [(0.0, rgb("#8b96a8")), (0.3, rgb("#eef2f7")),
-                                      (0.55, rgb("#c6cedb")), (1.0, rgb("#7a8597"))])
+    metal = linear((x0, 0), (x1, 0), [(0.0, rgba("#8b96a8")), (0.3, rgba("#eef2f7")),
+                                      (0.55, rgba("#c6cedb")), (1.0, rgba("#7a8597"))])
     cx0, cy0, cx1, cy1 = CAP
     c.fill(round_rect(cx0, cy0, cx1, cy1 + 3, (2.5, 2.5, 0, 0)), metal, bright)
     c.fill(ring(shell, hollow), metal, bright)
-    c.fill(hollow, linear((0, y0), (0, y1), [(0.0, rgb("#0a0d13")), (1.0, rgb("#121722"))]))
+    c.fill(hollow, linear((0, y0), (0, y1), [(0.0, rgba("#0a0d13")), (1.0, rgba("#121722"))]))
 
 
 def battery_gloss(c):
     x0, y0, x1, y1 = BODY
     hollow = round_rect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, 6.5)
-    gloss = Canvas(c.w, c.h)
+    gloss = Canvas(c.w, c.h, COARSE)
     gloss.fill(round_rect(x0 + 6, y0 + 6, x0 + 13, y1 - 6, 3.5),
                linear((0, y0), (0, y1), [(0.0, with_alpha(WHITE, 0.34)), (1.0, with_alpha(WHITE, 0.06))]))
-    gloss.mask(hollow)
+    gloss.keep_inside(hollow)
     c.paste(gloss)
 
 
@@ -194,7 +220,7 @@ def charge(c, fraction, light, deep):
     top = y0 + 5
     bottom = y1 - 5
     level = bottom - (bottom - top) * fraction
-    layer = Canvas(c.w, c.h)
+    layer = Canvas(c.w, c.h, COARSE)
     layer.fill(rect(x0, level, x1, y1),
                linear((x0 + 5, 0), (x1 - 5, 0), [(0.0, deep), (0.38, light), (0.62, light), (1.0, deep)]))
     # Surface of the charge, a little brighter.
@@ -204,7 +230,7 @@ def charge(c, fraction, light, deep):
         sy = bottom - (bottom - top) * k / 5
         if sy > level + 2:
             layer.fill(rect(x0, sy - 0.6, x1, sy + 0.6), with_alpha(BLACK, 0.28))
-    layer.mask(inner)
+    layer.keep_inside(inner)
     c.paste(layer)
 
 
@@ -227,8 +253,8 @@ def battery_frame(backdrop, n):
         inner = round_rect(x0 + 5, y0 + 5, x1 - 5, y1 - 5, 4.5)
         c.fill(inner, radial((55, 65), 40, [(0.0, with_alpha(ACCENT, 0.45)), (1.0, with_alpha(ACCENT_DEEP, 0.15))]))
         bolt = bolt_shape(56, 65, 50)
-        glow(c, bolt, rgb("#ffe27a"), 4, 0.8)
-        c.fill(bolt, linear((0, 40), (0, 90), [(0.0, rgb("#fff3b0")), (1.0, rgb("#ffc21a"))]))
+        glow(c, bolt, rgba("#ffe27a"), 4, 0.8)
+        c.fill(bolt, linear((0, 40), (0, 90), [(0.0, rgba("#fff3b0")), (1.0, rgba("#ffc21a"))]))
     else:
         battery_shell(c, 0.55)
         for i, a in enumerate((1.0, 0.65, 0.35)):
@@ -240,7 +266,7 @@ def battery_frame(backdrop, n):
 def battery_strip(dialog):
     ix, iy = INDICATOR
     backdrop = dialog.crop(ix, iy, FRAME_W, FRAME_H)
-    strip = Canvas(FRAME_W * 8, FRAME_H)
+    strip = Canvas(FRAME_W * 8, FRAME_H, COARSE)
     frames = [battery_frame(backdrop, n) for n in range(8)]
     for n, f in enumerate(frames):
         strip.paste(f, n * FRAME_W, 0)
@@ -252,7 +278,7 @@ def battery_strip(dialog):
 
 def row_cell(kind, state):
     """One 211 x 24 cell: 0 row, 1 highlight overlay, 2 active-mark overlay, 3 unused."""
-    c = Canvas(CELL_W, CELL_H)
+    c = Canvas(CELL_W, CELL_H, COARSE)
     slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
     slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
     accent, deep = (ACCENT, ACCENT_DEEP) if kind == "scheme" else (ACTION, ACTION_DEEP)
@@ -277,10 +303,11 @@ def row_cell(kind, state):
     return c
 
 
-def row_strip(kind):
-    strip = Canvas(CELL_W * 4, CELL_H)
+def cell_strip(cell, kind):
+    """The four states of a list row or button, side by side as the control reads them."""
+    strip = Canvas(CELL_W * 4, CELL_H, COARSE)
     for state in range(4):
-        strip.paste(row_cell(kind, state), state * CELL_W, 0)
+        strip.paste(cell(kind, state), state * CELL_W, 0)
     return strip
 
 
@@ -291,41 +318,34 @@ def chevron(direction, cx, cy):
 
 def button_cell(direction, state):
     """One 211 x 24 state: 0 normal, 1 hover, 2 pressed, 3 unused (drawn as disabled)."""
-    c = Canvas(CELL_W, CELL_H)
+    c = Canvas(CELL_W, CELL_H, COARSE)
     c.fill(rect(0, 0, CELL_W, CELL_H), PANE)
     slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
     slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
     cx, cy = CELL_W / 2, 12.0
     if state == 0:
-        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#252e3e")), (1.0, rgb("#1c2330"))]))
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgba("#252e3e")), (1.0, rgba("#1c2330"))]))
         bevel(c, slot, pill(2.5, 3.5, CELL_W - 2.5, CELL_H - 2.5), with_alpha(WHITE, 0.08))
-        arrow = rgb("#a9b8cd")
+        arrow = rgba("#a9b8cd")
     elif state == 1:
-        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#2b3a52")), (1.0, rgb("#212c3e"))]))
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgba("#2b3a52")), (1.0, rgba("#212c3e"))]))
         bevel(c, slot, slot_in, with_alpha(ACCENT, 0.75))
         glow(c, stroke(chevron(direction, cx, cy), 2.4), ACCENT, 3, 0.9)
-        arrow = rgb("#7fd2ff")
+        arrow = rgba("#7fd2ff")
     elif state == 2:
-        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgb("#0e121a")), (1.0, rgb("#171d28"))]))
+        c.fill(slot, linear((0, 2), (0, 22), [(0.0, rgba("#0e121a")), (1.0, rgba("#171d28"))]))
         bevel(c, slot, pill(2.5, 4.5, CELL_W - 2.5, CELL_H - 2.5), with_alpha(BLACK, 0.6))
         bevel(c, slot, slot_in, with_alpha(ACCENT, 0.45))
         cy += 1
         arrow = ACCENT
     else:
-        c.fill(slot, rgb("#1a1f29"))
-        arrow = rgb("#465063")
+        c.fill(slot, rgba("#1a1f29"))
+        arrow = rgba("#465063")
     # Faint rails either side of the arrow.
     for x0, x1 in ((18, cx - 18), (cx + 18, CELL_W - 18)):
         c.fill(rect(x0, cy - 0.5, x1, cy + 0.5), with_alpha(WHITE, 0.05 if state != 3 else 0.02))
     c.fill(stroke(chevron(direction, cx, cy), 2.3), arrow)
     return c
-
-
-def button_strip(direction):
-    strip = Canvas(CELL_W * 4, CELL_H)
-    for state in range(4):
-        strip.paste(button_cell(direction, state), state * CELL_W, 0)
-    return strip
 
 
 # ------------------------------------------------------------------ preview
@@ -365,7 +385,7 @@ def sample(dialog, frames):
         c.paste(row_cell("action", 0), ax, y)
         if name:
             list_text(c, name, ax, y, 130)
-    c.mask(round_rect(0, 0, DLG_W, DLG_H, 10))
+    c.keep_inside(round_rect(0, 0, DLG_W, DLG_H, 10))
     return c
 
 
@@ -387,31 +407,39 @@ def xcf_stub(width, height):
 # ------------------------------------------------------------------ output
 
 
-def write_png(path, canvas, size):
-    assert (canvas.w, canvas.h) == size, (path, canvas.w, canvas.h)
-    with open(path, "wb") as f:
-        f.write(png_bytes(canvas, hidden_rgb=KEY, avoid=KEY))
+def png(canvas, size):
+    """The canvas as a PNG for the keyed popup: clear pixels carry the key colour, and an
+    opaque pixel that would come out exactly as the key is nudged one step in blue."""
+    assert (canvas.w, canvas.h) == size, size
+    pixels = []
+    for r, g, b, a in canvas.rgba8():
+        if a == 0:
+            r, g, b = KEY
+        elif a == 255 and (r, g, b) == KEY:
+            b += 1
+        pixels.append((r, g, b, a))
+    return png_bytes(canvas.w, canvas.h, pixels, adaptive=True)
 
 
-def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "imgs", "main")
-    os.makedirs(out, exist_ok=True)
+def files(_args):
     dialog = dialog_background()
     strip, frames = battery_strip(dialog)
     # The dialog alone shows the start-up picture where the indicator sits.
     dialog_with_battery = dialog.copy()
     dialog_with_battery.paste(frames[7], *INDICATOR)
-    write_png(os.path.join(out, "dlg.png"), dialog_with_battery, (356, 245))
-    write_png(os.path.join(out, "bt.png"), strip, (880, 160))
-    write_png(os.path.join(out, "slist.png"), row_strip("scheme"), (844, 24))
-    write_png(os.path.join(out, "plist.png"), row_strip("action"), (844, 24))
-    write_png(os.path.join(out, "btnup.png"), button_strip("up"), (844, 24))
-    write_png(os.path.join(out, "btndown.png"), button_strip("down"), (844, 24))
-    write_png(os.path.join(out, "sample.png"), sample(dialog, frames), (356, 245))
-    with open(os.path.join(out, "btxx.xcf"), "wb") as f:
-        f.write(xcf_stub(880, 160))
+    yield "dlg.png", png(dialog_with_battery, (356, 245))
+    yield "bt.png", png(strip, (880, 160))
+    yield "slist.png", png(cell_strip(row_cell, "scheme"), (844, 24))
+    yield "plist.png", png(cell_strip(row_cell, "action"), (844, 24))
+    yield "btnup.png", png(cell_strip(button_cell, "up"), (844, 24))
+    yield "btndown.png", png(cell_strip(button_cell, "down"), (844, 24))
+    yield "sample.png", png(sample(dialog, frames), (356, 245))
+    yield "btxx.xcf", xcf_stub(880, 160)
+
+
+def main(argv=None):
+    return run(argv, __doc__.splitlines()[0], SKIN_DIR, files, "make_skin.py")
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
