@@ -77,7 +77,9 @@ private:
     LinkedPrograms linked_;
     IconMenus menus_;
     ShellWindows shell_;
+    // The two timers that run all day (TIMER_LINKED_PROGRAMS, TIMER_HIDE_SYSTEM_METER).
     framework::PeriodicTimer linkedTick_;
+    framework::PeriodicTimer meterTick_;
 
     int acStatus_ = -1;
     int batteryPercent_ = -1;

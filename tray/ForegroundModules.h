@@ -44,9 +44,10 @@ public:
     unsigned long Generation() const { return generation_; }
 
     // A module freed and another loaded into the same list entry between two looks leaves the
-    // head as it was; the periodic walk bounds how long that goes unseen.
-    // A minute of ticks: such a swap within one second is rare, and a walk reads every entry.
-    static constexpr unsigned kLooksPerWalk = 60;
+    // head as it was; the periodic walk bounds how long that goes unseen. Ten minutes of
+    // ticks: such a swap within one second is rare, and a walk reads every entry (in an idle
+    // hour, a walk a minute cost as much as all the ticks' own reads together).
+    static constexpr unsigned kLooksPerWalk = 600;
 
 private:
     void Forget();

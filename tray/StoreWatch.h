@@ -19,7 +19,8 @@ public:
     // missing or the notification cannot be armed, always true: the caller then reads the
     // store every time, as without the watch. Also true once a recheck period has passed
     // without one: a notification can be lost (a watched key deleted and made again keeps
-    // no watch on the new key), and a read a minute costs nothing.
+    // no watch on the new key). A read of the store is some twenty round trips, as many as
+    // seven idle ticks: once every ten minutes is insurance enough for a rare loss.
     bool Changed();
 
     // The event the registry signals at a change, for a caller whose message loop waits on
@@ -30,7 +31,7 @@ public:
     void Signalled() { signalled_ = true; }
     void Waited(bool byCaller) { waitedByCaller_ = byCaller; }
 
-    static constexpr DWORD kRecheckPeriod = 60 * 1000;
+    static constexpr DWORD kRecheckPeriod = 10 * 60 * 1000;
 
     bool Watching() const { return armed_; }
 
