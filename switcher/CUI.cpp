@@ -1,15 +1,15 @@
-#include "CUI.h"
+#include "switcher/CUI.h"
 
 #include <powrprof.h>
 
 #include <cstring>
 #include <span>
 
-#include "CommandGrammar.h"
-#include "DebugTrace.h"
-#include "SwitcherIds.h"
 #include "framework/BoundedFormat.h"
 #include "framework/Module.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/SwitcherIds.h"
+#include "switcher/logic/CommandGrammar.h"
 
 namespace switcher {
 

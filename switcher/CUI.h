@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "CUIDlg.h"
-#include "PortaxLibrary.h"
-#include "SkinArchive.h"
 #include "framework/Application.h"
 #include "framework/GdiplusToken.h"
 #include "framework/UniqueHandle.h"
+#include "switcher/CUIDlg.h"
+#include "switcher/battery/PortaxLibrary.h"
+#include "switcher/controls/SkinArchive.h"
 
 namespace switcher {
 

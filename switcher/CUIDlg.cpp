@@ -1,10 +1,10 @@
-#include "CUIDlg.h"
+#include "switcher/CUIDlg.h"
 
-#include "BatteryPlatform.h"
-#include "DebugTrace.h"
-#include "GdiplusHandles.h"
-#include "SwitcherIds.h"
 #include "framework/PaintDC.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/SwitcherIds.h"
+#include "switcher/battery/BatteryPlatform.h"
+#include "switcher/controls/GdiplusHandles.h"
 
 namespace switcher {
 

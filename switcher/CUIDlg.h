@@ -13,16 +13,16 @@
 #include <array>
 #include <vector>
 
-#include "BatteryHealth.h"
-#include "BatteryStatusLogic.h"
-#include "CAdvListCtrl.h"
-#include "CImage.h"
-#include "CTPButton.h"
-#include "PopupRules.h"
-#include "PowerActions.h"
-#include "SkinArchive.h"
 #include "framework/Dialog.h"
 #include "framework/UniqueHandle.h"
+#include "switcher/battery/BatteryHealth.h"
+#include "switcher/controls/CAdvListCtrl.h"
+#include "switcher/controls/CImage.h"
+#include "switcher/controls/CTPButton.h"
+#include "switcher/controls/SkinArchive.h"
+#include "switcher/logic/BatteryStatusLogic.h"
+#include "switcher/logic/PopupRules.h"
+#include "switcher/logic/PowerActions.h"
 
 namespace switcher {
 

@@ -1,17 +1,17 @@
 // The popup's battery side: the indicator (picture and text), the health check with its
 // warning, and the notification-area icon and balloon that carry the warning.
-#include "CUIDlg.h"
+#include "switcher/CUIDlg.h"
 
 #include <shellapi.h>
 
 #include <span>
 
-#include "BatteryPlatform.h"
-#include "DebugTrace.h"
-#include "ResourceText.h"
-#include "SwitcherIds.h"
 #include "framework/BoundedFormat.h"
 #include "framework/Module.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/ResourceText.h"
+#include "switcher/SwitcherIds.h"
+#include "switcher/battery/BatteryPlatform.h"
 
 namespace switcher {
 

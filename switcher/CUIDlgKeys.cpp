@@ -1,11 +1,11 @@
 // The popup's keyboard side: the low-level hook that shows it, its two timers and the arrow
 // keys that move the highlight across the two lists.
-#include "CUIDlg.h"
+#include "switcher/CUIDlg.h"
 
-#include "DebugTrace.h"
-#include "SwitcherIds.h"
 #include "framework/Contain.h"
 #include "framework/Module.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/SwitcherIds.h"
 
 namespace switcher {
 

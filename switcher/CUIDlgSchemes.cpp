@@ -1,16 +1,16 @@
 // The popup's two lists: the operating system's power schemes with the active one marked, and
 // the power actions; what activating a row does.
-#include "CUIDlg.h"
+#include "switcher/CUIDlg.h"
 
 #include <powrprof.h>
 
 #include <cstring>
 
-#include "DebugTrace.h"
-#include "ResourceText.h"
-#include "SwitcherIds.h"
 #include "framework/Module.h"
 #include "framework/UniqueHandle.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/ResourceText.h"
+#include "switcher/SwitcherIds.h"
 
 namespace switcher {
 
