@@ -1,19 +1,8 @@
 // Battery health for the popup dialog: the embedded controller's start notice, the health
-// check the dialog runs on every battery status change, and the warning it may give.
-//
-// How CUIDlg uses it (one object, living as long as the dialog):
-//
-//   BatteryHealth health_(portax, DebugTrace);  // portax: the application's loaded library
-//   OnInitDialog, last step:    health_.Start();
-//   PBT_APMRESUMESUSPEND:       health_.OnResume();
-//   battery key in the hook:    health_.ForceNextWarning(); then send PBT_APMPOWERSTATUSCHANGE
-//   PBT_APMPOWERSTATUSCHANGE:
-//       SYSTEM_POWER_STATUS status{}; GetSystemPowerStatus(&status);
-//       const HealthResult r = health_.Check(status, LoadBatteryTexts(instance));
-//       r.tray: Remove -> delete the tray icon; ShowWarning -> add tray icon r.warning->trayIcon
-//               and show the balloon r.warning->title / r.warning->text; Unchanged -> nothing
-//       indicator text = r.indicatorText
-//   tray double click:          WarningForTrayIcon(currentIcon, LoadBatteryTexts(instance))
+// check the dialog runs on every battery status change, and the warning it may give. The
+// popup's BatteryIndicator holds one for the dialog's life: Start at the end of the start and
+// after a resume, ForceNextWarning for the battery key, Check at every PBT_APMPOWERSTATUSCHANGE
+// (its result goes to the notification icon and the indicator's text).
 //
 // Every step runs on the GUI thread; the library is called synchronously.
 #pragma once

@@ -5,15 +5,6 @@
 
 namespace switcher {
 
-namespace {
-
-// GUID_BATTERY_PERCENTAGE_REMAINING {A7AD8041-B45A-4CAE-87A3-EECBB468A9E1}, spelled out so that
-// no GUID library has to be linked for it.
-constexpr GUID kBatteryPercentageRemaining = {
-    0xA7AD8041, 0xB45A, 0x4CAE, {0x87, 0xA3, 0xEE, 0xCB, 0xB4, 0x68, 0xA9, 0xE1}};
-
-} // namespace
-
 PowerStatus ToPowerStatus(const SYSTEM_POWER_STATUS& status) {
     PowerStatus out;
     out.acLine = status.ACLineStatus;

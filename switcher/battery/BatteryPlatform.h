@@ -9,6 +9,11 @@
 
 namespace switcher {
 
+// GUID_BATTERY_PERCENTAGE_REMAINING {A7AD8041-B45A-4CAE-87A3-EECBB468A9E1}, spelled out so that
+// no GUID library has to be linked for it.
+inline constexpr GUID kBatteryPercentageRemaining = {
+    0xA7AD8041, 0xB45A, 0x4CAE, {0x87, 0xA3, 0xEE, 0xCB, 0xB4, 0x68, 0xA9, 0xE1}};
+
 PowerStatus ToPowerStatus(const SYSTEM_POWER_STATUS& status);
 
 // GetSystemPowerStatus; a failed call gives a status with everything unknown.

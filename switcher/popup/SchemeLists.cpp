@@ -1,6 +1,4 @@
-// The popup's two lists: the operating system's power schemes with the active one marked, and
-// the power actions; what activating a row does.
-#include "switcher/CUIDlg.h"
+#include "switcher/popup/SchemeLists.h"
 
 #include <powrprof.h>
 
@@ -11,10 +9,16 @@
 #include "switcher/DebugTrace.h"
 #include "switcher/ResourceText.h"
 #include "switcher/SwitcherIds.h"
+#include "switcher/controls/GdiplusHandles.h"
 
 namespace switcher {
 
 namespace {
+
+constexpr int kListRows = 4;
+// Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
+constexpr int kActionRows = 3;
+constexpr int kStripColumns = 4;
 
 // PowerReadFriendlyName's buffer: 1,024 wide characters.
 constexpr DWORD kFriendlyNameBytes = 2048;
@@ -25,7 +29,29 @@ bool SameGuid(const GUID& a, const GUID& b) {
 
 } // namespace
 
-void CUIDlg::EnumerateSchemes(std::vector<GUID>& schemes) const {
+SchemeLists::SchemeLists(framework::Dialog& popup)
+    : popup_(popup), schemeList_(currentList_), actionList_(currentList_) {}
+
+void SchemeLists::Create(const SkinArchive& skins) {
+    const HWND popup = popup_.Hwnd();
+    schemeList_.Init(IDC_SCHEME_LIST, popup, OpenSkinStream(skins, "imgs/main/slist.png"),
+                     kListRows);
+    actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
+                     kActionRows);
+    scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
+                   kStripColumns);
+    scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
+                     kStripColumns);
+
+    UniqueGpFont font = MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    UniqueGpStringFormat format = MakeStringFormat();
+    schemeList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 120.0f, 20.0f));
+    actionList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 130.0f, 20.0f));
+
+    BuildActionList();
+}
+
+void SchemeLists::EnumerateSchemes(std::vector<GUID>& schemes) const {
     for (ULONG index = 0;; ++index) {
         GUID scheme{};
         DWORD size = sizeof(scheme);
@@ -37,7 +63,7 @@ void CUIDlg::EnumerateSchemes(std::vector<GUID>& schemes) const {
     }
 }
 
-void CUIDlg::RefreshSchemeList() {
+void SchemeLists::RefreshSchemes() {
     ListModel& schemes = schemeList_.Model();
     const int relative = schemes.VisibleHighlight();
     const int actionHighlight = actionList_.Model().Selection();
@@ -81,17 +107,17 @@ void CUIDlg::RefreshSchemeList() {
     DebugTrace(true, L"CUIDlg::OnPower", L"Refresh power scheme.\n");
 }
 
-void CUIDlg::UpdateScrollButtons() {
+void SchemeLists::UpdateScrollButtons() {
     const ListModel& schemes = schemeList_.Model();
-    if (HWND up = Item(IDC_SCROLL_UP)) {
+    if (HWND up = popup_.Item(IDC_SCROLL_UP)) {
         ::ShowWindow(up, schemes.CanScrollUp() ? SW_SHOW : SW_HIDE);
     }
-    if (HWND down = Item(IDC_SCROLL_DOWN)) {
+    if (HWND down = popup_.Item(IDC_SCROLL_DOWN)) {
         ::ShowWindow(down, schemes.CanScrollDown() ? SW_SHOW : SW_HIDE);
     }
 }
 
-void CUIDlg::ScrollSchemes(bool up) {
+void SchemeLists::Scroll(bool up) {
     ListModel& schemes = schemeList_.Model();
     if (up ? schemes.ScrollUp() : schemes.ScrollDown()) {
         schemeList_.Repaint();
@@ -99,7 +125,7 @@ void CUIDlg::ScrollSchemes(bool up) {
     UpdateScrollButtons();
 }
 
-void CUIDlg::BuildActionList() {
+void SchemeLists::BuildActionList() {
     SYSTEM_POWER_CAPABILITIES capabilities{};
     if (!::GetPwrCapabilities(&capabilities)) {
         std::memset(&capabilities, 0, sizeof(capabilities));
@@ -115,34 +141,59 @@ void CUIDlg::BuildActionList() {
     }
 }
 
-void CUIDlg::OnListClicked(CAdvListCtrl& list) {
+void SchemeLists::OnClicked(int id) {
+    CAdvListCtrl& list = id == IDC_SCHEME_LIST ? schemeList_ : actionList_;
     if (currentList_.list != &list) {
         return;
     }
-    Send(WM_COMMAND, IDOK);
+    popup_.Send(WM_COMMAND, IDOK);
     if (&list == &schemeList_) {
         UpdateScrollButtons();
     }
 }
 
-void CUIDlg::ActivateSelection() {
+void SchemeLists::HoverSchemes() {
+    schemeList_.Send(WM_MOUSEHOVER, 0, 0);
+}
+
+bool SchemeLists::Navigate(UINT virtualKey) {
+    if (virtualKey != VK_UP && virtualKey != VK_DOWN) {
+        return false;
+    }
     CAdvListCtrl* current = currentList_.list;
-    if (current == &schemeList_) {
-        const int row = schemeList_.GetSelection();
-        if (row < 0 || static_cast<std::size_t>(row) >= schemes_.size()) {
-            return;
-        }
-        // A refused change still moves the mark; the next notification rebuilds the list.
-        ::PowerSetActiveScheme(nullptr, &schemes_[static_cast<std::size_t>(row)]);
-        schemeList_.SetActiveMark(row);
+    if (current != &schemeList_ && current != &actionList_) {
+        return false;
+    }
+    CAdvListCtrl& other = current == &schemeList_ ? actionList_ : schemeList_;
+    NavigationMove move;
+    const NavigationKey key = virtualKey == VK_UP ? NavigationKey::Up : NavigationKey::Down;
+    if (!switcher::Navigate(key, current->Model(), other.Model(), move)) {
+        return false;
+    }
+    if (move.toOtherList) {
+        // As a hover on its top row would: the other list becomes the current one.
+        other.Send(WM_MOUSEHOVER, 0, 0);
+        other.HighlightVisibleRow(move.relative);
+    } else {
+        current->HighlightVisibleRow(move.relative);
+    }
+    return true;
+}
+
+void SchemeLists::ActivateScheme() {
+    if (currentList_.list != &schemeList_) {
         return;
     }
-    if (current != &actionList_) {
+    const int row = schemeList_.GetSelection();
+    if (row < 0 || static_cast<std::size_t>(row) >= schemes_.size()) {
         return;
     }
-    const int row = actionList_.GetSelection();
-    StopTimer();
-    ::ShowWindow(Hwnd(), SW_HIDE);
+    // A refused change still moves the mark; the next notification rebuilds the list.
+    ::PowerSetActiveScheme(nullptr, &schemes_[static_cast<std::size_t>(row)]);
+    schemeList_.SetActiveMark(row);
+}
+
+void SchemeLists::RunAction(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= actionCodes_.size()) {
         return;
     }
