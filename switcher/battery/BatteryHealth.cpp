@@ -27,7 +27,7 @@ void BatteryHealth::Start() {
 }
 
 void BatteryHealth::OnResume() {
-    ec_.Write(kEcEventCommand, kEcStartData);
+    Start();
 }
 
 BatteryValues BatteryHealth::ReadBattery() {

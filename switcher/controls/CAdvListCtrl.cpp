@@ -2,6 +2,7 @@
 
 #include "framework/SelectedObject.h"
 #include "switcher/SwitcherIds.h"
+#include "switcher/controls/HoverTracking.h"
 
 namespace switcher {
 
@@ -91,12 +92,7 @@ LRESULT CAdvListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE: {
         const LRESULT result = DefaultProc(message, wParam, lParam);
-        TRACKMOUSEEVENT track{};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_HOVER | TME_LEAVE;
-        track.hwndTrack = Hwnd();
-        track.dwHoverTime = 1;
-        ::TrackMouseEvent(&track);
+        TrackHoverAndLeave(Hwnd());
         return result;
     }
     case WM_MOUSEHOVER:

@@ -1,6 +1,7 @@
 #include "switcher/controls/CTPButton.h"
 
 #include "switcher/controls/GdiplusHandles.h"
+#include "switcher/controls/HoverTracking.h"
 
 namespace switcher {
 
@@ -34,15 +35,6 @@ void CTPButton::Repaint() {
     ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
-void CTPButton::TrackLeaveAndHover() {
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_HOVER | TME_LEAVE;
-    track.hwndTrack = Hwnd();
-    track.dwHoverTime = 1;
-    ::TrackMouseEvent(&track);
-}
-
 LRESULT CTPButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // A double click is not a second press. A disabled button only paints; its clean-up still
     // runs, or the animation would outlive the window.
@@ -57,7 +49,7 @@ LRESULT CTPButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         const LRESULT result = DefaultProc(message, wParam, lParam);
         if (state_ != kHover) {
-            TrackLeaveAndHover();
+            TrackHoverAndLeave(Hwnd());
             Repaint();
         }
         return result;

@@ -35,7 +35,6 @@ protected:
 private:
     bool ToggledOn() const { return toggle_ && checked_; }
     void Repaint();
-    void TrackLeaveAndHover();
     // Writes the text into every state column of the strip; the window text is not kept.
     void DrawTextIntoStrip(const wchar_t* text);
     void ReleaseImage();

@@ -12,29 +12,10 @@ constexpr unsigned kForceIfHung = 0x10; // EWX_FORCEIFHUNG
 
 } // namespace
 
-std::vector<std::wstring> SplitWords(std::wstring_view text, std::wstring_view separators) {
-    std::vector<std::wstring> words;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t start = text.find_first_not_of(separators, at);
-        if (start == std::wstring_view::npos) {
-            break;
-        }
-        std::size_t end = text.find_first_of(separators, start);
-        if (end == std::wstring_view::npos) {
-            end = text.size();
-        }
-        words.emplace_back(text.substr(start, end - start));
-        at = end;
-    }
-    return words;
-}
-
 std::vector<ActionRow> BuildActionRows(std::wstring_view actionTexts, bool s3, bool s4, bool s5) {
-    const std::vector<std::wstring> words = SplitWords(actionTexts, L";");
+    const ResourceTokens words(actionTexts, L";");
     const auto word = [&words](PowerAction action) {
-        const auto index = static_cast<std::size_t>(action);
-        return index < words.size() ? words[index] : std::wstring();
+        return words[static_cast<std::size_t>(action)];
     };
     std::vector<ActionRow> rows;
     if (s3) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "switcher/logic/ResourceTokens.h"
+
 namespace switcher {
 
 // The position of the action's text in string 1003 ("Sleep;Restart;Shut Down").
@@ -15,9 +17,6 @@ struct ActionRow {
     PowerAction action;
     std::wstring text;
 };
-
-// Splits like wcstok: runs of separators count as one, and empty words are dropped.
-std::vector<std::wstring> SplitWords(std::wstring_view text, std::wstring_view separators);
 
 // The rows in order Sleep, Restart, Shut Down, each only when the sleeping state it needs is
 // supported (S3, S4 and S5; Restart goes by S4 as the system reports no restart capability).

@@ -13,6 +13,9 @@
 
 namespace switcher {
 
+// Splits like wcstok: runs of separators count as one, and empty words are dropped.
+std::vector<std::wstring> SplitWords(std::wstring_view text, std::wstring_view separators);
+
 class ResourceTokens {
 public:
     ResourceTokens() = default;
