@@ -3,8 +3,57 @@
 if(NOT SUITE_ARCH MATCHES "^(x86|x64)$")
     message(FATAL_ERROR "Use cmake/toolchain-x86.cmake or cmake/toolchain-x64.cmake")
 endif()
-add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX
-                        WIN32_LEAN_AND_MEAN STRICT)
+
+# The Windows version a target is written for, which decides what the platform's headers
+# declare: every compiled target names its level (suite_check_windows_api fails the
+# configuration for one that does not), privately, so that a library's level never reaches the
+# programs that link it.
+#   xp    Windows XP (0x0501): the suite's programs, the emulated notebook, the tests
+#   win7  Windows 7 (0x0601): the switcher, for the Vista power-scheme and notification calls
+#         and the notification-area record of that version
+define_property(TARGET PROPERTY SUITE_WINDOWS_API BRIEF_DOCS "xp or win7")
+function(suite_windows_definitions level out)
+    if(level STREQUAL "xp")
+        set(version 0x0501)
+    elseif(level STREQUAL "win7")
+        set(version 0x0601)
+    else()
+        message(FATAL_ERROR "Windows API level \"${level}\": xp or win7")
+    endif()
+    set(${out} WINVER=${version} _WIN32_WINNT=${version} _WIN32_IE=0x0600 NOMINMAX
+               WIN32_LEAN_AND_MEAN STRICT PARENT_SCOPE)
+endfunction()
+
+function(suite_windows_api level)
+    suite_windows_definitions(${level} definitions)
+    foreach(target IN LISTS ARGN)
+        target_compile_definitions(${target} PRIVATE ${definitions})
+        set_target_properties(${target} PROPERTIES SUITE_WINDOWS_API ${level})
+    endforeach()
+endfunction()
+
+# Every target that compiles something in this tree, GoogleTest's included, has its level.
+function(suite_check_windows_api)
+    set(missing "")
+    set(dirs "${PROJECT_SOURCE_DIR}")
+    while(dirs)
+        list(POP_FRONT dirs dir)
+        get_property(subdirs DIRECTORY "${dir}" PROPERTY SUBDIRECTORIES)
+        list(APPEND dirs ${subdirs})
+        get_property(targets DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
+        foreach(t IN LISTS targets)
+            get_target_property(type ${t} TYPE)
+            get_target_property(level ${t} SUITE_WINDOWS_API)
+            if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$"
+               AND NOT level)
+                list(APPEND missing ${t})
+            endif()
+        endforeach()
+    endwhile()
+    if(missing)
+        message(FATAL_ERROR "No Windows API level (suite_windows_api) for: ${missing}")
+    endif()
+endfunction()
 add_link_options(-static -static-libgcc -static-libstdc++)
 # GNU ld only warns when two resource objects hold the same leaf, and keeps both: such a link
 # fails here, as does one with any other warning of the linker.
@@ -25,6 +74,7 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+suite_windows_api(xp gtest gtest_main)
 
 # DLLs of the emulated notebook that every test session installs into system32.
 define_property(GLOBAL PROPERTY SUITE_NOTEBOOK_DLLS BRIEF_DOCS "emulated notebook DLLs")
@@ -123,6 +173,7 @@ endfunction()
 function(suite_wine_gtest name)
     cmake_parse_arguments(T "" "TIMEOUT;FILTER" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
+    suite_windows_api(xp ${name})
     target_link_libraries(${name} PRIVATE gtest_main gtest ${T_LIBS})
     set_target_properties(${name} PROPERTIES SUFFIX ".exe")
     if(NOT T_TIMEOUT)
@@ -141,11 +192,15 @@ endfunction()
 # that no LANGUAGE or code page reaches the next; the layout and header they include, given
 # after dir, are their dependencies. The languages reach the linker as one object
 # (cmake/merge_resources.py says why), which also fails on a resource given twice in one
-# language.
+# language. They are compiled with the definitions of the target's Windows API level.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 function(suite_language_resources target dir)
     file(GLOB languages CONFIGURE_DEPENDS ${dir}/lang/*.rc)
-    get_directory_property(definitions DIRECTORY ${PROJECT_SOURCE_DIR} COMPILE_DEFINITIONS)
+    get_target_property(level ${target} SUITE_WINDOWS_API)
+    if(NOT level)
+        message(FATAL_ERROR "${target}: suite_windows_api before suite_language_resources")
+    endif()
+    suite_windows_definitions(${level} definitions)
     list(TRANSFORM definitions PREPEND "-D")
     set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}.lang")
     set(compiled "")

@@ -1,23 +1,20 @@
-#include "CUI.h"
+#include "switcher/CUI.h"
 
 #include <powrprof.h>
 
-#include <cstring>
 #include <span>
 
-#include "CommandGrammar.h"
-#include "DebugTrace.h"
-#include "SwitcherIds.h"
 #include "framework/BoundedFormat.h"
 #include "framework/Module.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/SwitcherIds.h"
+#include "switcher/logic/CommandGrammar.h"
 
 namespace switcher {
 
 namespace {
 
 constexpr wchar_t kStartTag[] = L"CUI::InitInstance";
-// The token's privilege list is read into a buffer of this size.
-constexpr DWORD kPrivilegeBufferSize = 4096;
 // How often a copy that closed the running one looks whether it has ended.
 constexpr DWORD kExitPollMs = 10;
 
@@ -160,27 +157,24 @@ bool CUI::CheckPrivileges() {
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, token.Put())) {
         return false;
     }
-    LUID shutdown{};
-    if (!::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &shutdown)) {
+    TOKEN_PRIVILEGES shutdown{};
+    shutdown.PrivilegeCount = 1;
+    if (!::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &shutdown.Privileges[0].Luid)) {
         return false;
     }
-    // DWORD-aligned, as TOKEN_PRIVILEGES is.
-    alignas(TOKEN_PRIVILEGES) unsigned char buffer[kPrivilegeBufferSize];
-    DWORD size = 0;
-    if (!::GetTokenInformation(token.Get(), TokenPrivileges, buffer, sizeof(buffer), &size)) {
+    // Enabled for the rest of the run: Restart and Shut Down need it. For a privilege the token
+    // does not hold the call still succeeds; only ERROR_NOT_ALL_ASSIGNED tells.
+    shutdown.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    ::SetLastError(ERROR_SUCCESS);
+    const BOOL adjusted =
+        ::AdjustTokenPrivileges(token.Get(), FALSE, &shutdown, 0, nullptr, nullptr);
+    const DWORD error = ::GetLastError();
+    if (!adjusted || error == ERROR_NOT_ALL_ASSIGNED) {
+        DebugTrace(true, L"CUI::CheckPrivileges",
+                   L"AdjustTokenPrivileges SeShutdownPrivilege failed, error %lu.\n", error);
         return false;
     }
-    auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer);
-    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
-        LUID_AND_ATTRIBUTES& entry = privileges->Privileges[i];
-        if (std::memcmp(&entry.Luid, &shutdown, sizeof(LUID)) == 0) {
-            // Enabled for the rest of the run: Restart and Shut Down need it.
-            entry.Attributes |= SE_PRIVILEGE_ENABLED;
-            ::AdjustTokenPrivileges(token.Get(), FALSE, privileges, 0, nullptr, nullptr);
-            return true;
-        }
-    }
-    return false;
+    return true;
 }
 
 bool CUI::RegisterDialogClass(const wchar_t* className) {

@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "CUIDlg.h"
-#include "PortaxLibrary.h"
-#include "SkinArchive.h"
 #include "framework/Application.h"
 #include "framework/GdiplusToken.h"
 #include "framework/UniqueHandle.h"
+#include "switcher/CUIDlg.h"
+#include "switcher/battery/PortaxLibrary.h"
+#include "switcher/controls/SkinArchive.h"
 
 namespace switcher {
 
@@ -32,8 +32,8 @@ public:
 
     bool Debug() const { return debug_; }
 
-    // Scheme-creation and active-scheme access, and a token holding the shutdown privilege,
-    // which is left enabled for the restart and shut-down actions.
+    // Scheme-creation and active-scheme access, and the shutdown privilege enabled in the
+    // token for the restart and shut-down actions; a privilege not granted is traced.
     static bool CheckPrivileges();
     // The system dialog class under another name.
     static bool RegisterDialogClass(const wchar_t* className);

@@ -1,10 +1,9 @@
-#include "CUIDlg.h"
+#include "switcher/CUIDlg.h"
 
-#include "BatteryPlatform.h"
-#include "DebugTrace.h"
-#include "GdiplusHandles.h"
-#include "SwitcherIds.h"
 #include "framework/PaintDC.h"
+#include "switcher/SwitcherIds.h"
+#include "switcher/battery/BatteryPlatform.h"
+#include "switcher/controls/GdiplusHandles.h"
 
 namespace switcher {
 
@@ -13,11 +12,6 @@ namespace {
 constexpr COLORREF kColourKey = RGB(0x30, 0x30, 0x30);
 // The colour key as an opaque GDI+ colour.
 constexpr Gdiplus::ARGB kOpaqueKey = 0xFF303030;
-
-constexpr int kListRows = 4;
-// Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
-constexpr int kActionRows = 3;
-constexpr int kStripColumns = 4;
 
 struct ControlPlace {
     int id;
@@ -34,32 +28,23 @@ constexpr ControlPlace kPlaces[] = {
 // GUID_POWERSCHEME_PERSONALITY, GUID_BATTERY_PERCENTAGE_REMAINING, GUID_ACDC_POWER_SOURCE.
 constexpr GUID kNotifiedSettings[] = {
     {0x245D8541, 0x3943, 0x4422, {0xB0, 0x25, 0x13, 0xA7, 0x84, 0xF6, 0x79, 0xB7}},
-    {0xA7AD8041, 0xB45A, 0x4CAE, {0x87, 0xA3, 0xEE, 0xCB, 0xB4, 0x68, 0xA9, 0xE1}},
+    kBatteryPercentageRemaining,
     {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}},
 };
 
 } // namespace
 
-CUIDlg* CUIDlg::hookOwner_ = nullptr;
-
 CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
-    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), debug_(debug),
-      schemeList_(currentList_), actionList_(currentList_), batteryStatus_(ReadPowerStatus()),
-      health_(portax, &DebugTrace) {}
-
-CUIDlg::~CUIDlg() {
-    if (hookOwner_ == this) {
-        hookOwner_ = nullptr;
-    }
-}
+    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), notifyIcon_(*this),
+      battery_(portax, notifyIcon_), lists_(*this),
+      key_(*this, debug, [this](HookKey key) { OnHookKey(key); }) {}
 
 bool CUIDlg::CreatePopup() {
     background_ = BitmapFromStream(OpenSkinStream(skins_, "imgs/main/dlg.png"));
-    batteryStrip_ = BitmapFromStream(OpenSkinStream(skins_, "imgs/main/bt.png"));
-    if (ImageWidth(background_.Get()) == 0 || ImageWidth(batteryStrip_.Get()) == 0 ||
-        !Create(nullptr)) {
+    const bool strip = battery_.LoadStrip(skins_);
+    if (ImageWidth(background_.Get()) == 0 || !strip || !Create(nullptr)) {
         background_.Reset();
-        batteryStrip_.Reset();
+        battery_.ReleaseStrip();
         return false;
     }
     return true;
@@ -67,7 +52,7 @@ bool CUIDlg::CreatePopup() {
 
 bool CUIDlg::OnInitDialog() {
     Dialog::OnInitDialog();
-    InstallHook();
+    key_.Install();
     // What the hidden popup does not need yet (its size and outline, the lists' and buttons'
     // images, the texts, the schemes, the battery check) comes once the loop runs, so that the
     // program answers at once; whatever shows the popup or reaches the lists before that
@@ -91,32 +76,19 @@ void CUIDlg::FinishStart() {
     // A tool window gets no taskbar button.
     exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
     ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
-    InitControls();
-    SetTextStyles();
-    BuildActionList();
-    LoadTrayIcons();
+    lists_.Create(skins_);
+    battery_.Create(Hwnd());
+    PlaceControls();
+    notifyIcon_.LoadIcons();
     RegisterPowerNotifications();
     // Windows reports each registered setting once at registration, which fills the scheme
     // list; where that report does not come, the list is filled here the same way.
-    RefreshSchemeList();
+    lists_.RefreshSchemes();
     Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    SendEcStartCommand();
+    battery_.StartController();
 }
 
-void CUIDlg::InitControls() {
-    schemeList_.Init(IDC_SCHEME_LIST, Hwnd(), OpenSkinStream(skins_, "imgs/main/slist.png"),
-                     kListRows);
-    actionList_.Init(IDC_ACTION_LIST, Hwnd(), OpenSkinStream(skins_, "imgs/main/plist.png"),
-                     kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, Hwnd(), OpenSkinStream(skins_, "imgs/main/btnup.png"),
-                   kStripColumns);
-    scrollDown_.Init(IDC_SCROLL_DOWN, Hwnd(), OpenSkinStream(skins_, "imgs/main/btndown.png"),
-                     kStripColumns);
-    const INT frameWidth = static_cast<INT>(ImageWidth(batteryStrip_.Get())) / kBatteryFrameCount;
-    const INT frameHeight = static_cast<INT>(ImageHeight(batteryStrip_.Get()));
-    indicator_.Init(UniqueGpBitmap(CutImageFrame(batteryStrip_.Get(), kStartFrame * frameWidth,
-                                                 frameWidth, frameHeight)),
-                    Hwnd());
+void CUIDlg::PlaceControls() {
     for (const ControlPlace& place : kPlaces) {
         if (HWND item = Item(place.id)) {
             ::SetWindowPos(item, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -124,28 +96,10 @@ void CUIDlg::InitControls() {
     }
 }
 
-void CUIDlg::SetTextStyles() {
-    UniqueGpFont listFont =
-        MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-    UniqueGpStringFormat listFormat = MakeStringFormat();
-    schemeList_.SetTextStyle(listFont.Get(), listFormat.Get(),
-                             Gdiplus::RectF(50.0f, 4.0f, 120.0f, 20.0f));
-    actionList_.SetTextStyle(listFont.Get(), listFormat.Get(),
-                             Gdiplus::RectF(50.0f, 4.0f, 130.0f, 20.0f));
-
-    UniqueGpFont indicatorFont =
-        MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-    UniqueGpStringFormat indicatorFormat = MakeStringFormat();
-    gdip::GdipSetStringFormatAlign(indicatorFormat.Get(), Gdiplus::StringAlignmentCenter);
-    gdip::GdipSetStringFormatLineAlign(indicatorFormat.Get(), Gdiplus::StringAlignmentNear);
-    indicator_.SetTextStyle(indicatorFont.Get(), indicatorFormat.Get(),
-                            Gdiplus::RectF(0.0f, 120.0f, 110.0f, 40.0f));
-}
-
 void CUIDlg::RegisterPowerNotifications() {
     for (std::size_t i = 0; i < notifications_.size(); ++i) {
-        notifications_[i] = ::RegisterPowerSettingNotification(Hwnd(), &kNotifiedSettings[i],
-                                                               DEVICE_NOTIFY_WINDOW_HANDLE);
+        notifications_[i].Reset(::RegisterPowerSettingNotification(Hwnd(), &kNotifiedSettings[i],
+                                                                   DEVICE_NOTIFY_WINDOW_HANDLE));
     }
 }
 
@@ -158,7 +112,7 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         FinishStart();
         return OnPower(wParam, lParam);
     case WM_SWITCHER_TRAY:
-        return OnTrayNotify(lParam);
+        return notifyIcon_.OnNotify(lParam);
     case WM_SWITCHER_CLOSE:
         return OnCloseRequest();
     case WM_LBUTTONDOWN:
@@ -228,15 +182,15 @@ LRESULT CUIDlg::OnCloseRequest() {
 LRESULT CUIDlg::OnPower(WPARAM event, LPARAM data) {
     switch (event) {
     case PBT_APMRESUMESUSPEND:
-        SendEcStartCommand();
-        ReHook();
+        battery_.StartController();
+        key_.ReHook();
         break;
     case PBT_APMPOWERSTATUSCHANGE:
-        CheckBatteryHealth();
+        battery_.CheckHealth();
         break;
     case PBT_POWERSETTINGCHANGE:
-        RefreshSchemeList();
-        OnBatterySettingChange(data);
+        lists_.RefreshSchemes();
+        battery_.OnSettingChange(data);
         break;
     default:
         break;
@@ -245,19 +199,13 @@ LRESULT CUIDlg::OnPower(WPARAM event, LPARAM data) {
 }
 
 void CUIDlg::OnDestroy() {
-    StopTimer();
-    for (HPOWERNOTIFY& notification : notifications_) {
-        if (notification != nullptr) {
-            ::UnregisterPowerSettingNotification(notification);
-            notification = nullptr;
-        }
+    key_.StopTimer();
+    for (UniquePowerNotify& notification : notifications_) {
+        notification.Reset();
     }
-    SetTrayIcon(0, false);
-    hook_.Reset();
-    if (hookOwner_ == this) {
-        hookOwner_ = nullptr;
-    }
-    batteryStrip_.Reset();
+    notifyIcon_.Remove();
+    key_.Uninstall();
+    battery_.ReleaseStrip();
     background_.Reset();
 }
 
@@ -265,16 +213,14 @@ bool CUIDlg::OnCommand(UINT id, UINT code, HWND control) {
     if (code == BN_CLICKED && control != nullptr) {
         switch (id) {
         case IDC_SCROLL_UP:
-            ScrollSchemes(true);
+            lists_.Scroll(true);
             return true;
         case IDC_SCROLL_DOWN:
-            ScrollSchemes(false);
+            lists_.Scroll(false);
             return true;
         case IDC_SCHEME_LIST:
-            OnListClicked(schemeList_);
-            return true;
         case IDC_ACTION_LIST:
-            OnListClicked(actionList_);
+            lists_.OnClicked(static_cast<int>(id));
             return true;
         default:
             break;
@@ -284,16 +230,102 @@ bool CUIDlg::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CUIDlg::OnOK() {
-    ActivateSelection();
+    if (!lists_.ActionsCurrent()) {
+        lists_.ActivateScheme();
+        return;
+    }
+    // An action hides the popup before it runs; the row is read first.
+    const int row = lists_.ActionSelection();
+    key_.StopTimer();
+    ::ShowWindow(Hwnd(), SW_HIDE);
+    lists_.RunAction(row);
 }
 
 void CUIDlg::OnCancel() {
-    StopTimer();
+    key_.StopTimer();
     ::ShowWindow(Hwnd(), SW_HIDE);
-    ReHook();
+    key_.ReHook();
     if (closePending_) {
         Destroy();
     }
+}
+
+void CUIDlg::OnHookKey(HookKey key) {
+    switch (key) {
+    case HookKey::Profile:
+        if (IsShown()) {
+            ForceForeground();
+            Post(WM_KEYDOWN, VK_DOWN);
+        } else {
+            ShowPopup();
+        }
+        break;
+    case HookKey::Battery:
+        FinishStart(); // the start's own check comes first
+        battery_.ForceNextWarning();
+        Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
+        break;
+    case HookKey::Other:
+        break;
+    }
+}
+
+void CUIDlg::ShowPopup() {
+    FinishStart();
+    ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::ShowWindow(Hwnd(), SW_SHOW);
+    // The top visible scheme is highlighted and the scheme list becomes the current one; the
+    // refresh that follows marks the active scheme and brings it into view.
+    lists_.HoverSchemes();
+    Send(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0);
+    ForceForeground();
+    key_.StartPopupTimer();
+}
+
+void CUIDlg::ForceForeground() {
+    // A program may take the foreground only from the thread that has the input; joining that
+    // thread's input for the call lets the popup come to the front over any program.
+    const HWND foreground = ::GetForegroundWindow();
+    const DWORD foregroundThread =
+        foreground != nullptr ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const DWORD thisThread = ::GetCurrentThreadId();
+    const bool attach = foregroundThread != 0 && foregroundThread != thisThread;
+    if (attach) {
+        ::AttachThreadInput(foregroundThread, thisThread, TRUE);
+    }
+    ::SetForegroundWindow(Hwnd());
+    if (attach) {
+        ::AttachThreadInput(foregroundThread, thisThread, FALSE);
+    }
+}
+
+void CUIDlg::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case TIMER_REHOOK:
+        if (!IsShown()) {
+            key_.OnRehookTimer();
+        }
+        break;
+    case TIMER_POPUP:
+        battery_.OnTimer();
+        if (key_.IdleTick()) {
+            Send(WM_COMMAND, IDCANCEL);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool CUIDlg::PreTranslateMessage(MSG& message) {
+    if (message.message != WM_TIMER) {
+        key_.OnActivity();
+    }
+    if (message.message == WM_KEYDOWN && started_) {
+        lists_.Navigate(static_cast<UINT>(message.wParam));
+    }
+    // Enter gives IDOK and Escape IDCANCEL.
+    return Dialog::PreTranslateMessage(message);
 }
 
 } // namespace switcher

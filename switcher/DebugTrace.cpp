@@ -1,4 +1,4 @@
-#include "DebugTrace.h"
+#include "switcher/DebugTrace.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // popup when the notebook's profile key is released.
 #include <windows.h>
 
-#include "CUI.h"
+#include "switcher/CUI.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     switcher::CUI application;

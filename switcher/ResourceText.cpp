@@ -1,4 +1,4 @@
-#include "ResourceText.h"
+#include "switcher/ResourceText.h"
 
 namespace switcher {
 

@@ -5,8 +5,8 @@
 #include <climits>
 #include <string>
 
-#include "BatteryHealthLogic.h"
-#include "BatteryStatusLogic.h"
+#include "switcher/logic/BatteryHealthLogic.h"
+#include "switcher/logic/BatteryStatusLogic.h"
 
 using namespace switcher;
 

@@ -1,6 +1,6 @@
 // Any content of Pivora.dmg: the parser reads only what it is given, at most four numbers,
 // and the damage flag always follows the status word it read.
-#include "BatteryHealthLogic.h"
+#include "switcher/logic/BatteryHealthLogic.h"
 
 #include <cstdint>
 #include <string_view>

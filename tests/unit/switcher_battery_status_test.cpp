@@ -2,8 +2,8 @@
 // status cache carries the time estimate between notifications and timer ticks.
 #include <gtest/gtest.h>
 
-#include "BatteryStatusLogic.h"
-#include "ResourceTokens.h"
+#include "switcher/logic/BatteryStatusLogic.h"
+#include "switcher/logic/ResourceTokens.h"
 
 using namespace switcher;
 

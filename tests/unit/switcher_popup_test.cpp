@@ -1,8 +1,8 @@
 // The popup's Windows-free rules: command line, list model, row text, navigation, keys.
-#include "CommandGrammar.h"
-#include "ListModel.h"
-#include "PopupRules.h"
-#include "PowerActions.h"
+#include "switcher/logic/CommandGrammar.h"
+#include "switcher/logic/ListModel.h"
+#include "switcher/logic/PopupRules.h"
+#include "switcher/logic/PowerActions.h"
 
 #include <gtest/gtest.h>
 

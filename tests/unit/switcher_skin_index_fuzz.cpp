@@ -1,5 +1,5 @@
 // Any input: the skin archive index stays inside it, and the walk always ends.
-#include "SkinIndex.h"
+#include "switcher/logic/SkinIndex.h"
 
 #include <cstdint>
 #include <cstring>

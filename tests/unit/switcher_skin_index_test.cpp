@@ -1,4 +1,4 @@
-#include "SkinIndex.h"
+#include "switcher/logic/SkinIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "BatteryFiles.h"
-#include "BatteryHealth.h"
-#include "BatteryPlatform.h"
 #include "EmulatorTestSupport.h"
 #include "framework/BoundedFormat.h"
+#include "switcher/battery/BatteryFiles.h"
+#include "switcher/battery/BatteryHealth.h"
+#include "switcher/battery/BatteryPlatform.h"
 
 using namespace emulator_test;
 using namespace switcher;

@@ -1,15 +1,15 @@
 // The switcher's Windows-side pieces outside the running program: the exported exception
 // classes, the bounded trace, and the skinned controls' behaviour and animation threads.
-#include "CAdvListCtrl.h"
-#include "CImage.h"
-#include "CTPAniImpl.h"
-#include "CTPButton.h"
-#include "DebugTrace.h"
-#include "GdiplusHandles.h"
-#include "crt_exception.h"
-#include "generic_exception.h"
-#include "win32_exception.h"
 #include "framework/GdiplusToken.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/controls/CAdvListCtrl.h"
+#include "switcher/controls/CImage.h"
+#include "switcher/controls/CTPAniImpl.h"
+#include "switcher/controls/CTPButton.h"
+#include "switcher/controls/GdiplusHandles.h"
+#include "switcher/exceptions/crt_exception.h"
+#include "switcher/exceptions/generic_exception.h"
+#include "switcher/exceptions/win32_exception.h"
 
 #include <gtest/gtest.h>
 

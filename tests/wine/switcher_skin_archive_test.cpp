@@ -1,5 +1,5 @@
-#include "SkinArchive.h"
 #include "framework/GdiplusToken.h"
+#include "switcher/controls/SkinArchive.h"
 
 #include <gtest/gtest.h>
 

@@ -22,9 +22,9 @@
 
 #include "applet/res/resource.h"
 #include "installer/resource.h"
-#include "switcher/BatteryStatusLogic.h"
-#include "switcher/GdiplusHandles.h"
 #include "switcher/SwitcherIds.h"
+#include "switcher/controls/GdiplusHandles.h"
+#include "switcher/logic/BatteryStatusLogic.h"
 #include "tray/logic/Tooltip.h"
 #include "tray/resource.h"
 

@@ -1,0 +1,52 @@
+#include "switcher/battery/BatteryPlatform.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace switcher {
+
+PowerStatus ToPowerStatus(const SYSTEM_POWER_STATUS& status) {
+    PowerStatus out;
+    out.acLine = status.ACLineStatus;
+    out.batteryFlag = status.BatteryFlag;
+    out.percent = status.BatteryLifePercent;
+    out.reserved = status.Reserved1;
+    out.lifeTime = status.BatteryLifeTime;
+    out.fullLifeTime = status.BatteryFullLifeTime;
+    return out;
+}
+
+PowerStatus ReadPowerStatus() {
+    SYSTEM_POWER_STATUS status{};
+    if (!::GetSystemPowerStatus(&status)) {
+        return PowerStatus{};
+    }
+    return ToPowerStatus(status);
+}
+
+ResourceTokens LoadResourceTokens(HINSTANCE module, UINT id, const wchar_t* separators) {
+    // With a zero size LoadStringW hands back a pointer into the resource itself, which is
+    // not terminated; the length it returns bounds it.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) {
+        return ResourceTokens();
+    }
+    return ResourceTokens(std::wstring_view(text, static_cast<std::size_t>(length)), separators);
+}
+
+ResourceTokens LoadBatteryTexts(HINSTANCE module) {
+    return LoadResourceTokens(module, kBatteryTextsStringId, kBatteryTextSeparators);
+}
+
+bool IsBatteryPercentageNotification(LPARAM data) {
+    if (data == 0) {
+        return false;
+    }
+    // POWERBROADCAST_SETTING begins with the setting's GUID.
+    GUID setting{};
+    std::memcpy(&setting, reinterpret_cast<const void*>(data), sizeof setting);
+    return std::memcmp(&setting, &kBatteryPercentageRemaining, sizeof setting) == 0;
+}
+
+} // namespace switcher

@@ -1,0 +1,69 @@
+#include "switcher/logic/SkinIndex.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace switcher {
+
+namespace {
+
+// The size field holds 11 octal digits and a terminator. The value may need 33 bits, so it is
+// gathered in 64 bits; anything that is not a digit makes the header unusable.
+std::optional<std::uint64_t> ParseTarSize(const std::uint8_t* field) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < kTarSizeDigits; ++i) {
+        const std::uint8_t c = field[i];
+        if (c < '0' || c > '7') {
+            return std::nullopt;
+        }
+        value = (value << 3) | static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
+}
+
+std::size_t NameLength(const std::uint8_t* name) {
+    const auto* end = name + kTarNameSize;
+    return static_cast<std::size_t>(std::find(name, end, std::uint8_t{0}) - name);
+}
+
+} // namespace
+
+std::optional<TarHeader> ReadTarHeader(TarBytes archive, std::size_t cursor) {
+    const std::size_t total = archive.size();
+    if (cursor > total || total - cursor < kTarBlockSize) {
+        return std::nullopt;
+    }
+    const std::uint8_t* block = archive.data() + cursor;
+    if (std::memcmp(block + kTarMagicOffset, kTarMagic, kTarMagicSize) != 0) {
+        return std::nullopt;
+    }
+    const auto size = ParseTarSize(block + kTarSizeOffset);
+    const std::size_t dataOffset = cursor + kTarBlockSize;
+    if (!size || *size > total - dataOffset) {
+        return std::nullopt;
+    }
+
+    TarHeader header;
+    header.path.assign(reinterpret_cast<const char*>(block + kTarNameOffset),
+                       NameLength(block + kTarNameOffset));
+    header.header = cursor;
+    header.offset = dataOffset;
+    header.size = static_cast<std::size_t>(*size);
+    // Data is padded to whole blocks; a last member whose padding was cut off still counts,
+    // and the header after it simply does not fit.
+    const std::size_t padded = (header.size + kTarBlockSize - 1) / kTarBlockSize * kTarBlockSize;
+    header.next = padded > total - dataOffset ? total : dataOffset + padded;
+    return header;
+}
+
+TarIndex IndexTar(TarBytes archive) {
+    TarIndex index;
+    std::size_t cursor = 0;
+    while (auto header = ReadTarHeader(archive, cursor)) {
+        index.insert_or_assign(std::move(header->path), TarMember{header->offset, header->size});
+        cursor = header->next;
+    }
+    return index;
+}
+
+} // namespace switcher

@@ -1,0 +1,80 @@
+#include "switcher/popup/BatteryIndicator.h"
+
+#include "framework/Module.h"
+#include "switcher/DebugTrace.h"
+#include "switcher/battery/BatteryPlatform.h"
+
+namespace switcher {
+
+BatteryIndicator::BatteryIndicator(PortaxLibrary& portax, NotifyIcon& icon)
+    : icon_(icon), status_(ReadPowerStatus()), health_(portax, &DebugTrace) {}
+
+bool BatteryIndicator::LoadStrip(const SkinArchive& skins) {
+    strip_ = BitmapFromStream(OpenSkinStream(skins, "imgs/main/bt.png"));
+    return ImageWidth(strip_.Get()) != 0;
+}
+
+UniqueGpBitmap BatteryIndicator::Frame(int index) const {
+    const INT width = static_cast<INT>(ImageWidth(strip_.Get())) / kBatteryFrameCount;
+    const INT height = static_cast<INT>(ImageHeight(strip_.Get()));
+    return UniqueGpBitmap(CutImageFrame(strip_.Get(), index * width, width, height));
+}
+
+void BatteryIndicator::Create(HWND popup) {
+    indicator_.Init(Frame(kStartFrame), popup);
+    UniqueGpFont font = MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    UniqueGpStringFormat format = MakeStringFormat();
+    gdip::GdipSetStringFormatAlign(format.Get(), Gdiplus::StringAlignmentCenter);
+    gdip::GdipSetStringFormatLineAlign(format.Get(), Gdiplus::StringAlignmentNear);
+    indicator_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(0.0f, 120.0f, 110.0f, 40.0f));
+}
+
+void BatteryIndicator::Show(const IndicatorUpdate& update, const wchar_t* tag) {
+    for (const std::wstring& line : update.traces) {
+        DebugTrace(true, tag, L"%s", line.c_str());
+    }
+    if (update.frame && *update.frame >= 0 && *update.frame < kBatteryFrameCount) {
+        indicator_.SetPicture(Frame(*update.frame));
+    }
+    if (update.text) {
+        indicator_.SetText(update.text->c_str());
+    }
+}
+
+void BatteryIndicator::OnSettingChange(LPARAM data) {
+    const IndicatorUpdate update =
+        status_.OnPowerSettingChange(ReadPowerStatus(), IsBatteryPercentageNotification(data),
+                                     LoadBatteryTexts(framework::ModuleInstance()));
+    Show(update, L"CUIDlg::OnPower");
+}
+
+void BatteryIndicator::OnTimer() {
+    const IndicatorUpdate update =
+        status_.OnPopupTimer(ReadPowerStatus(), LoadBatteryTexts(framework::ModuleInstance()));
+    Show(update, L"CUIDlg::OnTimer");
+}
+
+void BatteryIndicator::CheckHealth() {
+    SYSTEM_POWER_STATUS status{};
+    if (!::GetSystemPowerStatus(&status)) {
+        return;
+    }
+    const HealthResult result =
+        health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()));
+    switch (result.tray) {
+    case HealthResult::Tray::Remove:
+        icon_.Remove();
+        break;
+    case HealthResult::Tray::ShowWarning:
+        if (result.warning) {
+            icon_.Show(result.warning->trayIcon);
+            icon_.ShowBalloon(result.warning->title.c_str(), result.warning->text.c_str());
+        }
+        break;
+    case HealthResult::Tray::Unchanged:
+        break;
+    }
+    indicator_.SetText(result.indicatorText.c_str());
+}
+
+} // namespace switcher
