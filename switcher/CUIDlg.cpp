@@ -1,6 +1,8 @@
 #include "switcher/CUIDlg.h"
 
+#include "framework/Application.h"
 #include "framework/PaintDC.h"
+#include "switcher/DebugTrace.h"
 #include "switcher/SwitcherIds.h"
 #include "switcher/battery/BatteryPlatform.h"
 #include "switcher/controls/GdiplusHandles.h"
@@ -9,6 +11,7 @@ namespace switcher {
 
 namespace {
 
+constexpr char kBackgroundPath[] = "imgs/main/dlg.png";
 constexpr COLORREF kColourKey = RGB(0x30, 0x30, 0x30);
 // The colour key as an opaque GDI+ colour.
 constexpr Gdiplus::ARGB kOpaqueKey = 0xFF303030;
@@ -40,14 +43,10 @@ CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
       key_(*this, debug, [this](HookKey key) { OnHookKey(key); }) {}
 
 bool CUIDlg::CreatePopup() {
-    background_ = BitmapFromStream(OpenSkinStream(skins_, "imgs/main/dlg.png"));
-    const bool strip = battery_.LoadStrip(skins_);
-    if (ImageWidth(background_.Get()) == 0 || !strip || !Create(nullptr)) {
-        background_.Reset();
-        battery_.ReleaseStrip();
-        return false;
-    }
-    return true;
+    // Checked by their headers only: decoding them (a good part of the start) waits until the
+    // popup answers, in FinishStart.
+    return SkinImageSize(skins_, kBackgroundPath).has_value() && BatteryIndicator::HasStrip(skins_) &&
+           Create(nullptr);
 }
 
 bool CUIDlg::OnInitDialog() {
@@ -61,11 +60,22 @@ bool CUIDlg::OnInitDialog() {
     return true;
 }
 
-void CUIDlg::FinishStart() {
+bool CUIDlg::FinishStart() {
     if (started_) {
-        return;
+        return !broken_;
     }
     started_ = true; // before the work: the battery check below comes back through OnPower
+    background_ = BitmapFromStream(OpenSkinStream(skins_, kBackgroundPath));
+    if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skins_)) {
+        // Headers that promised images that do not decode: the start fails, as when the images
+        // were missing, only later; the popup is never shown.
+        DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
+        background_.Reset();
+        battery_.ReleaseStrip();
+        broken_ = true;
+        ::PostQuitMessage(framework::Application::kInitFailed);
+        return false;
+    }
     ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
                    static_cast<int>(ImageHeight(background_.Get())), SWP_NOMOVE | SWP_NOZORDER);
     // Layered with a colour key: every pixel painted in the key colour is see-through, which
@@ -86,6 +96,7 @@ void CUIDlg::FinishStart() {
     lists_.RefreshSchemes();
     Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
     battery_.StartController();
+    return true;
 }
 
 void CUIDlg::PlaceControls() {
@@ -109,8 +120,7 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         FinishStart();
         return 0;
     case WM_POWERBROADCAST:
-        FinishStart();
-        return OnPower(wParam, lParam);
+        return FinishStart() ? OnPower(wParam, lParam) : TRUE;
     case WM_SWITCHER_TRAY:
         return notifyIcon_.OnNotify(lParam);
     case WM_SWITCHER_CLOSE:
@@ -261,7 +271,9 @@ void CUIDlg::OnHookKey(HookKey key) {
         }
         break;
     case HookKey::Battery:
-        FinishStart(); // the start's own check comes first
+        if (!FinishStart()) { // the start's own check comes first
+            break;
+        }
         battery_.ForceNextWarning();
         Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
         break;
@@ -271,7 +283,9 @@ void CUIDlg::OnHookKey(HookKey key) {
 }
 
 void CUIDlg::ShowPopup() {
-    FinishStart();
+    if (!FinishStart()) {
+        return;
+    }
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::ShowWindow(Hwnd(), SW_SHOW);
     // The top visible scheme is highlighted and the scheme list becomes the current one; the

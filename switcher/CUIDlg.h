@@ -50,7 +50,8 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void FinishStart();
+    // The start's second half, once; false when the skin's images do not decode.
+    bool FinishStart();
     void PlaceControls();
     void RegisterPowerNotifications();
     void OnDestroy();
@@ -70,6 +71,8 @@ private:
     std::array<UniquePowerNotify, 3> notifications_;
     bool closePending_ = false;
     bool started_ = false;
+    // The skin's images did not decode: the program is ending.
+    bool broken_ = false;
     UniqueGpBitmap background_;
 };
 

@@ -112,6 +112,14 @@ SkinArchive LoadSkinResource(HMODULE module) {
     return LoadSkinArchive(bytes, ::SizeofResource(module, resource));
 }
 
+std::optional<ImageSize> SkinImageSize(const SkinArchive& archive, std::string_view path) {
+    const SkinEntry* entry = archive.Find(path);
+    if (entry == nullptr || entry->Data() == nullptr) {
+        return std::nullopt;
+    }
+    return PngImageSize(TarBytes(static_cast<const std::uint8_t*>(entry->Data()), entry->Size()));
+}
+
 IStream* OpenSkinStream(const SkinArchive& archive, std::string_view path) {
     const SkinEntry* entry = archive.Find(path);
     if (entry == nullptr || entry->Stream() == nullptr) {

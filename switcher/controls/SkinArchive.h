@@ -113,6 +113,10 @@ SkinArchive LoadSkinResource(HMODULE module);
 // stream. The stream belongs to the archive: the caller neither adds a reference nor releases it.
 IStream* OpenSkinStream(const SkinArchive& archive, std::string_view path);
 
+// The size of the PNG member at `path` from its header, without decoding it; empty when the
+// member is missing or no PNG.
+std::optional<ImageSize> SkinImageSize(const SkinArchive& archive, std::string_view path);
+
 // A new 32-bit ARGB bitmap of the rectangle (x, 0, width, height), or null. The caller owns it.
 Gdiplus::GpBitmap* CutImageFrame(Gdiplus::GpBitmap* bitmap, INT x, INT width, INT height);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace switcher {
 
@@ -64,6 +65,34 @@ TarIndex IndexTar(TarBytes archive) {
         cursor = header->next;
     }
     return index;
+}
+
+namespace {
+
+std::uint32_t BigEndian32(TarBytes bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at]) << 24 |
+           static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 8 | static_cast<std::uint32_t>(bytes[at + 3]);
+}
+
+} // namespace
+
+std::optional<ImageSize> PngImageSize(TarBytes file) {
+    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    // Signature, the chunk's length (13) and type, width and height.
+    constexpr std::size_t kHeaderEnd = 24;
+    if (file.size() < kHeaderEnd || !std::equal(std::begin(kSignature), std::end(kSignature),
+                                                file.begin()) ||
+        BigEndian32(file, 8) != 13 || file[12] != 'I' || file[13] != 'H' || file[14] != 'D' ||
+        file[15] != 'R') {
+        return std::nullopt;
+    }
+    const ImageSize size{BigEndian32(file, 16), BigEndian32(file, 20)};
+    constexpr std::uint32_t kLargest = 0x7FFFFFFF;
+    if (size.width == 0 || size.height == 0 || size.width > kLargest || size.height > kLargest) {
+        return std::nullopt;
+    }
+    return size;
 }
 
 } // namespace switcher

@@ -60,4 +60,15 @@ inline TarIndex IndexTar(const void* bytes, std::size_t size) {
     return IndexTar(TarBytes(static_cast<const std::uint8_t*>(bytes), size));
 }
 
+struct ImageSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// The size a PNG file gives in its header (the signature, then the IHDR chunk), read without
+// decoding it: the start checks the skin's images this way and decodes them once the popup
+// answers. Empty for anything else, a cut header, or a zero or out-of-range side (PNG allows
+// at most 2^31 - 1).
+std::optional<ImageSize> PngImageSize(TarBytes file);
+
 } // namespace switcher

@@ -9,8 +9,12 @@ namespace switcher {
 BatteryIndicator::BatteryIndicator(PortaxLibrary& portax, NotifyIcon& icon)
     : icon_(icon), status_(ReadPowerStatus()), health_(portax, &DebugTrace) {}
 
+bool BatteryIndicator::HasStrip(const SkinArchive& skins) {
+    return SkinImageSize(skins, kStripPath).has_value();
+}
+
 bool BatteryIndicator::LoadStrip(const SkinArchive& skins) {
-    strip_ = BitmapFromStream(OpenSkinStream(skins, "imgs/main/bt.png"));
+    strip_ = BitmapFromStream(OpenSkinStream(skins, kStripPath));
     return ImageWidth(strip_.Get()) != 0;
 }
 

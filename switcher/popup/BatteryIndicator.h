@@ -23,6 +23,8 @@ public:
     BatteryIndicator(const BatteryIndicator&) = delete;
     BatteryIndicator& operator=(const BatteryIndicator&) = delete;
 
+    // Whether the skin has the battery strip, by its header alone.
+    static bool HasStrip(const SkinArchive& skins);
     // Decodes the battery strip; false when it has no width.
     bool LoadStrip(const SkinArchive& skins);
     void ReleaseStrip() { strip_.Reset(); }
@@ -49,6 +51,7 @@ private:
     CImage indicator_;
     BatteryStatusView status_;
     BatteryHealth health_;
+    static constexpr char kStripPath[] = "imgs/main/bt.png";
     UniqueGpBitmap strip_;
 };
 

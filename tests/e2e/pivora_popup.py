@@ -7,6 +7,7 @@ is pivora_e2e.py). Every wait is bounded; a failed case is recorded and the scri
 import os
 import shutil
 import statistics
+import subprocess
 import sys
 import time
 

@@ -350,3 +350,28 @@ TEST(SkinTar, MembersAreTheCommittedFilesAndPngSizesMatch) {
 }
 
 } // namespace
+
+// The start checks the skin's images by their headers alone: a real image of the skin gives
+// its size, and anything that is not a whole PNG header with two sides gives nothing.
+TEST(PngImageSize, ReadsTheHeaderAndRefusesTheRest) {
+    const Bytes png = ReadFile(std::string(SKIN_DIR) + "/imgs/main/dlg.png");
+    const auto size = switcher::PngImageSize(png);
+    ASSERT_TRUE(size.has_value());
+    EXPECT_GT(size->width, 100u);
+    EXPECT_GT(size->height, 100u);
+
+    const auto broken = [&](std::size_t at, std::uint8_t value) {
+        Bytes copy = png;
+        copy[at] = value;
+        return switcher::PngImageSize(copy).has_value();
+    };
+    EXPECT_FALSE(broken(1, 'J')) << "signature";
+    EXPECT_FALSE(broken(12, 'i')) << "first chunk not IHDR";
+    EXPECT_FALSE(broken(11, 12)) << "IHDR length";
+    EXPECT_FALSE(broken(16, 0x80)) << "width beyond 2^31 - 1";
+    Bytes zero = png;
+    std::fill(zero.begin() + 20, zero.begin() + 24, 0);
+    EXPECT_FALSE(switcher::PngImageSize(zero).has_value()) << "zero height";
+    EXPECT_FALSE(switcher::PngImageSize(TarBytes(png.data(), 23)).has_value()) << "cut header";
+    EXPECT_FALSE(switcher::PngImageSize(TarBytes()).has_value());
+}
