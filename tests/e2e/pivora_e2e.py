@@ -98,6 +98,8 @@ class Switcher(WineE2E):
         """Starts a copy under the fake battery; its traces go to a log of its own."""
         self.runs += 1
         log_path = os.path.join(self.work, f"pivora-{self.runs}.log")
+        # Wine's own debug channels: its exception warnings kept in the log, its notes about
+        # unimplemented functions (the "fixme" class) left out.
         env = dict(self.env, WINEDEBUG="warn+seh,fixme-all")
         log = open(log_path, "wb")
         process = subprocess.Popen(self.battery_exec() + ["timeout", "-k", "5", "300", "wine",
