@@ -9,7 +9,7 @@ namespace framework {
 
 PeriodicTimer::~PeriodicTimer() { Stop(); }
 
-bool PeriodicTimer::Start(DWORD milliseconds, std::function<void()> onTick) {
+bool PeriodicTimer::Start(DWORD milliseconds, std::function<void()> onTick, DWORD firstDue) {
     Stop();
     Application* loop = Application::Current();
     if (loop == nullptr || milliseconds == 0 || !onTick) {
@@ -25,7 +25,8 @@ bool PeriodicTimer::Start(DWORD milliseconds, std::function<void()> onTick) {
         }
     }
     LARGE_INTEGER due{};
-    due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000; // relative, 100 ns units
+    // Relative, in 100 ns units.
+    due.QuadPart = -static_cast<LONGLONG>(firstDue != 0 ? firstDue : milliseconds) * 10000;
     if (!::SetWaitableTimer(timer_.Get(), &due, static_cast<LONG>(milliseconds), nullptr,
                             nullptr, FALSE)) {
         Trace("framework: SetWaitableTimer failed, error %lu\n", ::GetLastError());

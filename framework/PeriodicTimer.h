@@ -22,9 +22,10 @@ public:
     PeriodicTimer(const PeriodicTimer&) = delete;
     PeriodicTimer& operator=(const PeriodicTimer&) = delete;
 
-    // Every `milliseconds` from now, `onTick` on the loop's thread; a running timer starts
-    // over. False, with a trace, when there is no loop or the system refuses the timer.
-    bool Start(DWORD milliseconds, std::function<void()> onTick);
+    // Every `milliseconds`, the first `firstDue` from now (0: one period), `onTick` on the
+    // loop's thread; a running timer starts over. False, with a trace, when there is no loop
+    // or the system refuses the timer.
+    bool Start(DWORD milliseconds, std::function<void()> onTick, DWORD firstDue = 0);
     void Stop();
     bool Running() const { return running_; }
 

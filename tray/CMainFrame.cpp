@@ -89,10 +89,17 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_FOREGROUND_CHANGED:
         // From the foreground hook, the end of the program in front or a change of the store.
-        if (linked_.Built()) {
-            linked_.Notice(wParam, lParam);
-            CheckLinkedPrograms();
+        if (!linked_.Built()) {
+            return 0;
         }
+        if (wParam == LinkedPrograms::kStoreChanged) {
+            // Nothing linked: the change is read a second from now, as the every-second tick
+            // would have read it.
+            StartLinkedTick(kLinkedProgramsPeriod);
+            return 0;
+        }
+        linked_.Notice(wParam, lParam);
+        CheckLinkedPrograms();
         return 0;
     default:
         return framework::Window::WindowProc(message, wParam, lParam);
@@ -308,10 +315,19 @@ void CMainFrame::OnSchemeChanged() {
 void CMainFrame::RebuildLinkedSchemes() {
     linkedTick_.Stop();
     linked_.Rebuild(Hwnd(), WM_FOREGROUND_CHANGED);
-    // The tick that runs all day: a kernel timer the loop waits on costs one server round trip
-    // under Wine where WM_TIMER costs three. It goes where a WM_TIMER of that id would, so a
-    // pending refresh still comes first.
-    linkedTick_.Start(kLinkedProgramsPeriod, [this] { OnTimer(TIMER_LINKED_PROGRAMS); });
+    StartLinkedTick(kLinkedProgramsPeriod);
+}
+
+// The tick that runs all day: a kernel timer the loop waits on costs one server round trip
+// under Wine where WM_TIMER costs three. It goes where a WM_TIMER of that id would, so a
+// pending refresh still comes first. With a program linked it looks at the window in front
+// every second. With none, only the store can change what it decides, and the store's change
+// brings the next tick forward; the slow tick that is left re-reads the store just after its
+// own insurance period has passed.
+void CMainFrame::StartLinkedTick(DWORD firstDue) {
+    const DWORD period = linked_.AnyLinked() ? kLinkedProgramsPeriod
+                                             : StoreWatch::kRecheckPeriod + kLinkedProgramsPeriod;
+    linkedTick_.Start(period, [this] { OnTimer(TIMER_LINKED_PROGRAMS); }, firstDue);
 }
 
 void CMainFrame::CheckLinkedPrograms() {

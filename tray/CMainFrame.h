@@ -58,6 +58,7 @@ private:
     void OnResume();
     void ApplyScheme();
     void RebuildLinkedSchemes();
+    void StartLinkedTick(DWORD firstDue);
     void CheckLinkedPrograms();
     void SwitchScheme(int acSide, int id);
     int SchemeInForce() const;

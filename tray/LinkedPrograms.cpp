@@ -11,11 +11,13 @@ LinkedPrograms::~LinkedPrograms() { Unwatch(); }
 
 void LinkedPrograms::Rebuild(HWND window, UINT message) {
     schemes_.clear();
+    anyLinked_ = false;
     store::SchemeStore reader;
     for (const int id : reader.StoredModeIds(HKEY_CURRENT_USER, reader.ReadLastId())) {
         store::SchemeStore scheme;
         if (scheme.LoadScheme(HKEY_CURRENT_USER, id)) {
             schemes_.push_back({scheme.mode.id, scheme.mode.ACPlug_IN, scheme.mode.LinkedProgram});
+            anyLinked_ = anyLinked_ || scheme.mode.LinkedProgram[0] != '\0';
         }
     }
     built_ = true;
@@ -94,7 +96,13 @@ void LinkedPrograms::WatchStore() {
     }
     // Only noted: the next tick reads the store, once however many writes came meanwhile (an
     // apply writes the store, and the applet's sender waits for the apply, not for a read).
-    if (loop->WatchObject(event, [this] { store_.Signalled(); })) {
+    // The registry signals once until the read arms it again, so a burst is one report.
+    if (loop->WatchObject(event, [this] {
+            store_.Signalled();
+            if (!anyLinked_ && window_ != nullptr) {
+                ::PostMessageA(window_, message_, kStoreChanged, 0);
+            }
+        })) {
         watchedStore_ = event;
     }
     store_.Waited(watchedStore_ != nullptr);

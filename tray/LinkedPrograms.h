@@ -5,7 +5,8 @@
 // when the applet reports a change; the window in front comes from the foreground hook; the
 // end of the program in front and a change of the store are kernel objects the message loop
 // waits on: the first posts the window's message, whose handler asks again, the second is
-// noted for the next tick to read the store. What nothing
+// noted for the next tick to read the store (and, while no mode names a program, reported with
+// the window's message, since then no tick runs every second to read it). What nothing
 // announces is left to the tick: a library loaded late into the program in front, seen by one
 // read of the head of its module list. Where the system does not report the foreground (Wine
 // 8), the tick also asks which window is in front, and follows it only when it changed.
@@ -35,6 +36,10 @@ public:
     void Rebuild(HWND window, UINT message);
     bool Built() const { return built_; }
     std::size_t Count() const { return schemes_.size(); }
+    // Whether some mode names a program. Without one only the store can change what the check
+    // decides, and a change of the store comes as `message` with kStoreChanged.
+    bool AnyLinked() const { return anyLinked_; }
+    static constexpr WPARAM kStoreChanged = 2;
 
     // The tray itself wrote the store: read it at the next check, whether or not the loop has
     // seen the registry's notification by then.
@@ -59,6 +64,7 @@ private:
 
     std::vector<LinkedScheme> schemes_;
     bool built_ = false;
+    bool anyLinked_ = false;
     HWND window_ = nullptr;
     UINT message_ = 0;
     StoreWatch store_;

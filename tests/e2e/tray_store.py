@@ -80,6 +80,19 @@ def switch_delay(t, mark, watcher):
     return clock_seconds(found[0]["time"].split()[1]) - seen
 
 
+def follows_the_store(t, label):
+    """Nothing linked in front: the tray follows the store, which another program changes
+    behind its back (no scheme-changed message)."""
+    global_key = TERVANE_USER + r"\GlobalPowerPolicy"
+    for mode_id in (2, 3):
+        mark = t.journal.mark()
+        t.reg_add(global_key, "PwrSchemeAC", "REG_DWORD", mode_id)
+        expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=5),
+               f"{label}: mode {mode_id} written: no apply")
+        time.sleep(1.5)
+        expect_applied(t, mark, t.mode(mode_id), 0, f"{label}: mode {mode_id} written")
+
+
 def main():
     t = TrayE2E(__doc__)
     t.create_prefix()
@@ -206,16 +219,7 @@ def main():
             t.wait_exit(p, 20)
 
     with t.case("the stored mode written by another program is applied at the next tick"):
-        # Nothing linked in front: the tray follows the store, which another program changes
-        # behind its back (no scheme-changed message).
-        global_key = TERVANE_USER + r"\GlobalPowerPolicy"
-        for mode_id in (2, 3):
-            mark = t.journal.mark()
-            t.reg_add(global_key, "PwrSchemeAC", "REG_DWORD", mode_id)
-            expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=5),
-                   f"mode {mode_id} written: no apply")
-            time.sleep(1.5)
-            expect_applied(t, mark, t.mode(mode_id), 0, f"mode {mode_id} written")
+        follows_the_store(t, "a program linked")
 
     with t.case("a linked program already in front when the tray starts switches at once"):
         t.stop_tray()
@@ -257,6 +261,12 @@ def main():
         t.wait_exit(program, 20)
         expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=10),
                "the stored mode did not return after the program ended")
+
+    with t.case("with no program linked the store is still followed, without the tick"):
+        t.reg_add(linked_key, "LinkedProgram", "REG_SZ", "")
+        t.drive("scheme-changed")
+        time.sleep(1.5)
+        follows_the_store(t, "nothing linked")
 
     with t.case("a mode picked on battery is saved as the battery mode"):
         t.set_battery(ac=False, percent=90)
