@@ -7,6 +7,7 @@
 #include "framework/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace framework {
 
@@ -106,9 +107,59 @@ void Application::RunWatchHandler(std::size_t index) noexcept {
     });
 }
 
+void Application::ScheduleTick(const void* owner, DWORD period, DWORD firstDue,
+                               std::function<void()> onTick) {
+    CancelTick(owner);
+    ticks_.push_back(
+        {owner, ::GetTickCount() + (firstDue != 0 ? firstDue : period), period, std::move(onTick)});
+}
+
+void Application::CancelTick(const void* owner) {
+    std::erase_if(ticks_, [&](const Tick& t) { return t.owner == owner; });
+}
+
+namespace {
+
+// Milliseconds from `now` until `due` on GetTickCount's clock; 0 when due. Periods are far
+// shorter than the clock's 49.7-day wrap, so the difference tells.
+DWORD Until(DWORD due, DWORD now) {
+    const auto ahead = static_cast<LONG>(due - now);
+    return ahead > 0 ? static_cast<DWORD>(ahead) : 0;
+}
+
+} // namespace
+
+DWORD Application::RunDueTicks() noexcept {
+    for (;;) {
+        const DWORD now = ::GetTickCount();
+        const auto due = std::find_if(ticks_.begin(), ticks_.end(),
+                                      [&](const Tick& t) { return Until(t.due, now) == 0; });
+        if (due == ticks_.end()) {
+            break;
+        }
+        // Moved past now before it runs, so that the loop ends however long the handler
+        // takes; ticks missed meanwhile fold into this one, as WM_TIMER's do.
+        const DWORD next = due->due + due->period;
+        due->due = Until(next, now) > 0 ? next : now + due->period;
+        // A copy: the handler may cancel or schedule ticks, its own included.
+        std::function<void()> handler = due->onTick;
+        CallContained("framework: tick", false, [&] {
+            handler();
+            return true;
+        });
+    }
+    DWORD wait = INFINITE;
+    const DWORD now = ::GetTickCount();
+    for (const Tick& t : ticks_) {
+        wait = std::min(wait, Until(t.due, now));
+    }
+    return wait;
+}
+
 BOOL Application::NextMessage(MSG& message, bool wide) {
     for (;;) {
-        if (watched_.empty()) {
+        const DWORD timeout = RunDueTicks();
+        if (watched_.empty() && ticks_.empty()) {
             return wide ? ::GetMessageW(&message, nullptr, 0, 0)
                         : ::GetMessageA(&message, nullptr, 0, 0);
         }
@@ -118,10 +169,14 @@ BOOL Application::NextMessage(MSG& message, bool wide) {
             objects[i] = watched_[i].object;
         }
         // MWMO_INPUTAVAILABLE: messages already in the queue end the wait too, not only new
-        // ones, so that one peek per wake is enough.
-        const DWORD woken =
-            ::MsgWaitForMultipleObjectsEx(count, objects, INFINITE, QS_ALLINPUT,
-                                          MWMO_INPUTAVAILABLE);
+        // ones, so that one peek per wake is enough. A wait that ends at its time-out is the
+        // cheapest wake there is: under Wine, the queue's wake mask set for it still holds
+        // for the next wait.
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, objects, timeout, QS_ALLINPUT,
+                                                          MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_TIMEOUT) {
+            continue; // a tick is due
+        }
         if (woken == WAIT_OBJECT_0 + count) {
             const BOOL got = wide ? ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
                                   : ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);

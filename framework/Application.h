@@ -43,6 +43,12 @@ public:
     void UnwatchObject(HANDLE object);
     bool Watches(HANDLE object) const;
     static constexpr std::size_t kMaxWatched = MAXIMUM_WAIT_OBJECTS - 1;
+    // Repeating ticks kept by the loop itself: the wait for messages and watched objects ends
+    // at the next one due, and no timer object or timer message is involved (see
+    // PeriodicTimer). `owner` names the tick; scheduling it again starts it over.
+    void ScheduleTick(const void* owner, DWORD period, DWORD firstDue,
+                      std::function<void()> onTick);
+    void CancelTick(const void* owner);
     // The next message for the loops of this application (its own and modal dialogs'), as
     // GetMessage returns it (0 for WM_QUIT, -1 on failure), running the handlers of watched
     // objects signalled meanwhile.
@@ -73,6 +79,8 @@ public:
 private:
     bool GuardedPreTranslate(MSG& message) noexcept;
     void RunWatchHandler(std::size_t index) noexcept;
+    // Runs the ticks that are due; the milliseconds until the next one, or INFINITE.
+    DWORD RunDueTicks() noexcept;
 
     struct Watched {
         HANDLE object;
@@ -86,6 +94,14 @@ private:
     std::string commandLineA_;
     std::wstring commandLineW_;
     std::vector<Watched> watched_;
+
+    struct Tick {
+        const void* owner;
+        DWORD due; // GetTickCount's clock, compared by differences across its wrap
+        DWORD period;
+        std::function<void()> onTick;
+    };
+    std::vector<Tick> ticks_;
 };
 
 } // namespace framework

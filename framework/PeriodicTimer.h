@@ -1,17 +1,15 @@
-// A repeating tick served by the application's loop from a waitable timer instead of WM_TIMER.
+// A repeating tick served by the application's loop instead of WM_TIMER.
 //
 // A WM_TIMER tick costs the loop a fetch of the message and a re-arm of its wait on top of the
-// wait itself; a kernel timer the loop already waits on costs the wait alone (under Wine, one
-// server round trip instead of three). For ticks that run all day in an idle program. Like
-// WM_TIMER, ticks that come while one is handled are folded into one; unlike it, no tick is
+// wait itself. Here the loop's wait simply ends when the tick is due (under Wine, one server
+// round trip per tick instead of three). For ticks that run all day in an idle program. Like
+// WM_TIMER, ticks missed while one is handled are folded into one; unlike it, no tick is
 // served while a system modal loop (a menu being tracked) has the thread.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-
-#include "framework/UniqueHandle.h"
 
 namespace framework {
 
@@ -24,13 +22,12 @@ public:
 
     // Every `milliseconds`, the first `firstDue` from now (0: one period), `onTick` on the
     // loop's thread; a running timer starts over. False, with a trace, when there is no loop
-    // or the system refuses the timer.
+    // or no period.
     bool Start(DWORD milliseconds, std::function<void()> onTick, DWORD firstDue = 0);
     void Stop();
     bool Running() const { return running_; }
 
 private:
-    UniqueKernelHandle timer_;
     bool running_ = false;
 };
 

@@ -124,7 +124,7 @@ LRESULT CMainFrame::OnCreate() {
 
     if (shell_.HasSystemMeter()) {
         HideSystemBatteryMeter();
-        // All day long, like the linked-program tick: from a kernel timer the loop waits on.
+        // All day long, like the linked-program tick: kept by the loop, not by WM_TIMER.
         meterTick_.Start(kHideSystemMeterPeriod, [this] { OnTimer(TIMER_HIDE_SYSTEM_METER); });
     }
     // The reconditioning check looks at the battery a few times early in the session.
@@ -318,8 +318,8 @@ void CMainFrame::RebuildLinkedSchemes() {
     StartLinkedTick(kLinkedProgramsPeriod);
 }
 
-// The tick that runs all day: a kernel timer the loop waits on costs one server round trip
-// under Wine where WM_TIMER costs three. It goes where a WM_TIMER of that id would, so a
+// The tick that runs all day: the loop's wait ending at its time-out costs one server round
+// trip under Wine where WM_TIMER costs three. It goes where a WM_TIMER of that id would, so a
 // pending refresh still comes first. With a program linked it looks at the window in front
 // every second. With none, only the store can change what it decides, and the store's change
 // brings the next tick forward; the slow tick that is left re-reads the store just after its

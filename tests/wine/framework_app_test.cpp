@@ -195,7 +195,7 @@ TEST_F(AppTest, LoopRunsTheHandlersOfWatchedObjectsBetweenItsMessages) {
         << "the messages posted by the handlers, in the loop, up to the quit";
 }
 
-// The tick repeats until stopped, from the loop alone; a stopped timer is no longer waited on,
+// The tick repeats until stopped, from the loop alone; a stopped timer no longer ends the wait,
 // and its destruction leaves nothing watched.
 TEST_F(AppTest, PeriodicTimerTicksFromTheLoopUntilStopped) {
     TestApp app(TextKind::Narrow);
