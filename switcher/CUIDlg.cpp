@@ -53,50 +53,84 @@ bool CUIDlg::OnInitDialog() {
     Dialog::OnInitDialog();
     key_.Install();
     // What the hidden popup does not need yet (its size and outline, the lists' and buttons'
-    // images, the texts, the schemes, the battery check) comes once the loop runs, so that the
-    // program answers at once; whatever shows the popup or reaches the lists before that
-    // finishes it first.
+    // images, the texts, the schemes, the battery check) comes once the loop runs, a step at a
+    // time, so that the program answers at once and between the steps; whatever shows the
+    // popup or reaches the lists before that finishes it first.
     Post(WM_SWITCHER_FINISH_START);
     return true;
 }
 
 bool CUIDlg::FinishStart() {
-    if (started_) {
-        return !broken_;
+    // A step that comes back here (the battery check reaches OnPower) finds the steps before it
+    // done, as it needs them.
+    while (!broken_ && !inStartStep_ && !Started()) {
+        RunStartStep();
     }
-    started_ = true; // before the work: the battery check below comes back through OnPower
-    background_ = BitmapFromStream(OpenSkinStream(skins_, kBackgroundPath));
-    if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skins_)) {
-        // Headers that promised images that do not decode: the start fails, as when the images
-        // were missing, only later; the popup is never shown.
-        DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
-        background_.Reset();
-        battery_.ReleaseStrip();
-        broken_ = true;
-        ::PostQuitMessage(framework::Application::kInitFailed);
-        return false;
+    return !broken_;
+}
+
+void CUIDlg::ContinueStart() {
+    if (broken_ || inStartStep_ || Started()) {
+        return;
     }
-    ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
-                   static_cast<int>(ImageHeight(background_.Get())), SWP_NOMOVE | SWP_NOZORDER);
-    // Layered with a colour key: every pixel painted in the key colour is see-through, which
-    // gives the popup the outline of its artwork.
-    LONG_PTR exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
-    ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(Hwnd(), kColourKey, 0, LWA_COLORKEY);
-    // A tool window gets no taskbar button.
-    exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
-    ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
-    lists_.Create(skins_);
-    battery_.Create(Hwnd());
-    PlaceControls();
-    notifyIcon_.LoadIcons();
-    RegisterPowerNotifications();
-    // Windows reports each registered setting once at registration, which fills the scheme
-    // list; where that report does not come, the list is filled here the same way.
-    lists_.RefreshSchemes();
-    Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    battery_.StartController();
-    return true;
+    RunStartStep();
+    if (!broken_ && !Started()) {
+        Post(WM_SWITCHER_FINISH_START);
+    }
+}
+
+void CUIDlg::RunStartStep() {
+    inStartStep_ = true;
+    switch (startStep_++) {
+    case kDecode:
+        background_ = BitmapFromStream(OpenSkinStream(skins_, kBackgroundPath));
+        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skins_)) {
+            // Headers that promised images that do not decode: the start fails, as when the
+            // images were missing, only later; the popup is never shown.
+            DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
+            background_.Reset();
+            battery_.ReleaseStrip();
+            broken_ = true;
+            ::PostQuitMessage(framework::Application::kInitFailed);
+            break;
+        }
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
+                       static_cast<int>(ImageHeight(background_.Get())),
+                       SWP_NOMOVE | SWP_NOZORDER);
+        {
+            // Layered with a colour key: every pixel painted in the key colour is see-through,
+            // which gives the popup the outline of its artwork.
+            LONG_PTR exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
+            ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+            ::SetLayeredWindowAttributes(Hwnd(), kColourKey, 0, LWA_COLORKEY);
+            // A tool window gets no taskbar button.
+            exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
+            ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
+                                (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+        }
+        break;
+    case kLists:
+        lists_.Create(skins_);
+        break;
+    case kControls:
+        battery_.Create(Hwnd());
+        PlaceControls();
+        notifyIcon_.LoadIcons();
+        RegisterPowerNotifications();
+        break;
+    case kSchemes:
+        // Windows reports each registered setting once at registration, which fills the scheme
+        // list; where that report does not come, the list is filled here the same way.
+        lists_.RefreshSchemes();
+        break;
+    case kBattery:
+        Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+        battery_.StartController();
+        break;
+    default:
+        break;
+    }
+    inStartStep_ = false;
 }
 
 void CUIDlg::PlaceControls() {
@@ -117,7 +151,7 @@ void CUIDlg::RegisterPowerNotifications() {
 LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SWITCHER_FINISH_START:
-        FinishStart();
+        ContinueStart();
         return 0;
     case WM_POWERBROADCAST:
         return FinishStart() ? OnPower(wParam, lParam) : TRUE;
@@ -335,7 +369,7 @@ bool CUIDlg::PreTranslateMessage(MSG& message) {
     if (message.message != WM_TIMER) {
         key_.OnActivity();
     }
-    if (message.message == WM_KEYDOWN && started_) {
+    if (message.message == WM_KEYDOWN && Started()) {
         lists_.Navigate(static_cast<UINT>(message.wParam));
     }
     // Enter gives IDOK and Escape IDCANCEL.

@@ -50,8 +50,14 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The start's second half, once; false when the skin's images do not decode.
+    // The start's second half, all of what is left of it; false when the skin's images do not
+    // decode.
     bool FinishStart();
+    // One step of it, and the next posted: the loop runs them one at a time, so the program
+    // answers between them.
+    void ContinueStart();
+    void RunStartStep();
+    bool Started() const { return startStep_ == kStartDone; }
     void PlaceControls();
     void RegisterPowerNotifications();
     void OnDestroy();
@@ -70,7 +76,10 @@ private:
     ProfileKey key_;
     std::array<UniquePowerNotify, 3> notifications_;
     bool closePending_ = false;
-    bool started_ = false;
+    // The steps of the start's second half, in order.
+    enum StartStep { kDecode, kLists, kControls, kSchemes, kBattery, kStartDone };
+    int startStep_ = kDecode;
+    bool inStartStep_ = false;
     // The skin's images did not decode: the program is ending.
     bool broken_ = false;
     UniqueGpBitmap background_;

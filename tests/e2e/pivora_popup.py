@@ -248,7 +248,7 @@ def main():
         os.remove(os.path.join(t.data_dir, "Pivora.dmg"))
 
     def start_up_time():
-        report = bench_start_up(t, runs=5 if t.o.bench_report else 3)
+        report = bench_start_up(t, runs=11 if t.o.bench_report else 3)
         t.log(report.strip())
         if t.o.bench_report:
             with open(t.o.bench_report, "w") as f:
