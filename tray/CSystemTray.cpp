@@ -75,6 +75,7 @@ bool CSystemTray::Create(HWND owner, UINT callbackMessage, const char* tip,
     CopyTip(tip);
     const bool added = Notify(NIM_ADD);
     hidden_ = removed_ = showPending_ = !added;
+    synced_ = added;
     return added;
 }
 
@@ -85,7 +86,7 @@ bool CSystemTray::SetIcon(framework::UniqueIcon icon) {
     icon_ = std::move(icon);
     data_.hIcon = icon_.Get();
     data_.uFlags = NIF_ICON;
-    return hidden_ || Notify(NIM_MODIFY);
+    return ModifyPart();
 }
 
 bool CSystemTray::SetIcon(UINT resourceId) {
@@ -98,20 +99,35 @@ bool CSystemTray::SetTooltipText(const char* tip) {
     }
     data_.uFlags = NIF_TIP;
     CopyTip(tip);
-    return hidden_ || Notify(NIM_MODIFY);
+    return ModifyPart();
+}
+
+bool CSystemTray::ModifyPart() {
+    if (hidden_) {
+        synced_ = false; // kept for the next add
+        return true;
+    }
+    const bool modified = Notify(NIM_MODIFY);
+    synced_ = synced_ && modified;
+    return modified;
 }
 
 bool CSystemTray::AddIcon() {
     if (!enabled_) {
         return false;
     }
-    data_.uFlags = kCreationFlags;
-    // An icon the shell still shows takes the whole record by a modify; only when that fails
-    // (the shell has lost it, after a restart of the taskbar) is it removed and added again.
+    // An icon the shell still shows is asked for by a modify: of the callback alone when the
+    // shell holds the record as it is kept here (the shell then redraws nothing, where a
+    // modify of the picture and tip made it draw the icon again at every apply), else of the
+    // whole record. Only when that fails (the shell has lost the icon, after a restart of the
+    // taskbar) is it removed and added again.
+    data_.uFlags = synced_ ? NIF_MESSAGE : kCreationFlags;
     if (!removed_ && !hidden_ && Notify(NIM_MODIFY)) {
+        synced_ = true;
         showPending_ = false;
         return true;
     }
+    data_.uFlags = kCreationFlags;
     if (!removed_) {
         RemoveIcon();
         data_.uFlags = kCreationFlags;
@@ -121,6 +137,7 @@ bool CSystemTray::AddIcon() {
         return false;
     }
     hidden_ = removed_ = showPending_ = false;
+    synced_ = true;
     return true;
 }
 
@@ -160,6 +177,7 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         data_.uFlags = kCreationFlags;
         if (Notify(NIM_ADD)) {
             hidden_ = removed_ = showPending_ = false;
+            synced_ = true;
         }
     }
     return result;

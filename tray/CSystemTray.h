@@ -44,7 +44,8 @@ public:
     bool SetIcon(UINT resourceId);
     bool SetTooltipText(const char* tip);
 
-    // Shows the icon with the creation flags: an icon still shown is modified; one the shell no
+    // Shows the icon: an icon still shown is modified (of its callback alone when the shell
+    // already holds the record as kept here, else with the creation flags); one the shell no
     // longer takes a modify for, or one removed, is removed (unless it is) and added again.
     bool AddIcon();
     bool RemoveIcon();
@@ -66,6 +67,8 @@ protected:
 private:
     bool Notify(DWORD message);
     void CopyTip(const char* tip);
+    // A modify of the parts the flags name, unless hidden.
+    bool ModifyPart();
 
     NotifyFn notify_;
     NOTIFYICONDATAA data_{};
@@ -74,6 +77,8 @@ private:
     bool hidden_ = false;
     bool removed_ = false;
     bool showPending_ = false;
+    // The shell holds the record as kept here: every change since the last add was taken.
+    bool synced_ = false;
 };
 
 } // namespace tray

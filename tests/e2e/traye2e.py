@@ -295,9 +295,16 @@ class TrayE2E(WineE2E):
 
     def reg_values(self, key):
         """The values of the key itself; {} when it is missing."""
-        status, out = self.wine("reg", "query", key)
-        keys = parse_reg_query(out) if status == 0 else {}
-        return next(iter(keys.values()), {})
+        # reg.exe now and then ends without an answer on a busy machine: only its own word
+        # that the key is missing counts as missing.
+        for _ in range(3):
+            status, out = self.wine("reg", "query", key)
+            if status == 0:
+                return next(iter(parse_reg_query(out).values()), {})
+            if "unable to find" in out.lower():
+                return {}
+            self.log(f"reg query {key} failed ({status}): {out.strip()}; again")
+        return {}
 
     def reg_add(self, key, name, kind, data):
         status, out = self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", str(data), "/f")

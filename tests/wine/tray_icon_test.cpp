@@ -186,14 +186,24 @@ TEST_F(TrayIcon, AddModifiesAShownIconAndRemoveHappensOnce) {
     ASSERT_TRUE(icon.Create(Owner(), kCallback, "tip", SomeIcon(), tray::kTrayIconId));
     shell.calls.clear();
 
-    // Shown: one modify with the whole record, as an add would have given it.
+    // Shown, and the shell holds the record: one modify of the callback alone, which makes the
+    // shell draw nothing again.
     EXPECT_TRUE(icon.AddIcon());
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shell.calls[0].flags, 7u);
+    EXPECT_EQ(shell.calls[0].flags, static_cast<UINT>(NIF_MESSAGE));
     EXPECT_EQ(shell.calls[0].callback, kCallback);
-    EXPECT_EQ(shell.calls[0].tip, "tip");
     EXPECT_FALSE(icon.Hidden());
+
+    // A tip the shell did not take: the next show gives the whole record.
+    shell.acceptModify = false;
+    EXPECT_FALSE(icon.SetTooltipText("new tip"));
+    shell.acceptModify = true;
+    shell.calls.clear();
+    EXPECT_TRUE(icon.AddIcon());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].flags, 7u);
+    EXPECT_EQ(shell.calls[0].tip, "new tip");
 
     // A shell that no longer knows the icon: removed and added again.
     shell.acceptModify = false;
@@ -207,7 +217,7 @@ TEST_F(TrayIcon, AddModifiesAShownIconAndRemoveHappensOnce) {
     EXPECT_EQ(shell.calls[0].flags, 0u);
     EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(shell.calls[1].flags, 7u);
-    EXPECT_EQ(shell.calls[1].tip, "tip");
+    EXPECT_EQ(shell.calls[1].tip, "new tip");
 
     shell.calls.clear();
     EXPECT_TRUE(icon.RemoveIcon());
