@@ -221,6 +221,46 @@ TEST_F(AppTest, PeriodicTimerTicksFromTheLoopUntilStopped) {
     EXPECT_EQ(ticks, 3);
 }
 
+// A window that posts itself another message at every one: the queue is never empty.
+class Busy : public Window {
+public:
+    static constexpr UINT kAgain = WM_APP + 20;
+    int seen = 0;
+    bool stop = false; // WM_QUIT comes only once no other message waits
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kAgain) {
+            // A bound, so that a loop that never ticks ends the test instead of hanging it.
+            if (++seen == 200000) {
+                ::PostQuitMessage(1);
+            } else if (!stop) {
+                ::PostMessageA(Hwnd(), kAgain, 0, 0);
+            }
+            return 0;
+        }
+        return Window::WindowProc(message, wParam, lParam);
+    }
+};
+
+// Ticks are served while messages keep coming, not only when the loop's wait runs out.
+TEST_F(AppTest, PeriodicTimerTicksThroughAStreamOfMessages) {
+    TestApp app(TextKind::Narrow);
+    Busy busy;
+    ASSERT_TRUE(busy.Create(fwtest::kNarrowClass, "busy", {.style = WS_POPUP}));
+    ::PostMessageA(busy.Hwnd(), Busy::kAgain, 0, 0);
+    int ticks = 0;
+    framework::PeriodicTimer timer;
+    ASSERT_TRUE(timer.Start(10, [&] {
+        if (++ticks == 2) {
+            busy.stop = true;
+            ::PostQuitMessage(4);
+        }
+    }));
+    EXPECT_EQ(app.Run(), 4) << busy.seen << " messages and no second tick";
+    busy.Destroy();
+}
+
 TEST_F(AppTest, FailedStartRunsExitInstanceWithoutTheLoop) {
     TestApp app(TextKind::Wide);
     app.start = false;
