@@ -295,14 +295,12 @@ class TrayE2E(WineE2E):
 
     def reg_values(self, key):
         """The values of the key itself; {} when it is missing."""
-        # reg.exe now and then ends without an answer on a busy machine: only its own word
-        # that the key is missing counts as missing.
+        # reg.exe now and then ends without an answer on a busy machine: only its own
+        # status 1 (not found, in whatever language it says so) counts as missing.
         for _ in range(3):
             status, out = self.wine("reg", "query", key)
-            if status == 0:
-                return next(iter(parse_reg_query(out).values()), {})
-            if "unable to find" in out.lower():
-                return {}
+            if status in (0, 1):
+                return next(iter(parse_reg_query(out).values()), {}) if status == 0 else {}
             self.log(f"reg query {key} failed ({status}): {out.strip()}; again")
         return {}
 
