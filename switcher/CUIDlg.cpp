@@ -1,5 +1,7 @@
 #include "switcher/CUIDlg.h"
 
+#include <imm.h>
+
 #include "framework/Application.h"
 #include "framework/PaintDC.h"
 #include "switcher/DebugTrace.h"
@@ -45,8 +47,15 @@ CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
 bool CUIDlg::CreatePopup() {
     // Checked by their headers only: decoding them (a good part of the start) waits until the
     // popup answers, in FinishStart.
-    return SkinImageSize(skins_, kBackgroundPath).has_value() && BatteryIndicator::HasStrip(skins_) &&
-           Create(nullptr);
+    if (!SkinImageSize(skins_, kBackgroundPath).has_value() || !BatteryIndicator::HasStrip(skins_)) {
+        return false;
+    }
+    // Nothing in the popup takes typed text, and its keys (the arrows, Enter, Escape) must reach
+    // it whatever input method the user has switched on. Without one on this thread, neither
+    // the dialog's creation nor the default focus it takes while hidden sets an input method up
+    // (its window, its context and a COM apartment): some 10 ms of the start.
+    ::ImmDisableIME(0);
+    return Create(nullptr);
 }
 
 bool CUIDlg::OnInitDialog() {

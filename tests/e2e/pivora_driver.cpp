@@ -8,6 +8,8 @@
 //   pivoradriver tray-icon                   "icon 1" when the switcher's notification icon is
 //                                            there, "icon 0" when not
 //   pivoradriver active-scheme               the active power scheme's name
+//   pivoradriver input-method                "ime 1" when the popup's thread has an input
+//                                            method window, "ime 0" when not
 //   pivoradriver close-class CLASS           posts WM_CLOSE to the window of CLASS
 //   pivoradriver launch-time CLASS MESSAGE SECONDS PROGRAM [ARGS]
 //                                            starts PROGRAM and prints the microseconds until a
@@ -95,6 +97,25 @@ int ActiveScheme() {
                             &size);
     ::LocalFree(active);
     std::printf("%ls\n", name);
+    return 0;
+}
+
+BOOL CALLBACK NoteInputMethodWindow(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    *reinterpret_cast<bool*>(found) |= std::wcscmp(name, L"IME") == 0;
+    return TRUE;
+}
+
+// Whether the popup's thread has the window of class "IME" that an input method makes for it.
+int InputMethod() {
+    const DWORD thread = ::GetWindowThreadProcessId(Popup(), nullptr);
+    if (thread == 0) {
+        return 1;
+    }
+    bool found = false;
+    ::EnumThreadWindows(thread, &NoteInputMethodWindow, reinterpret_cast<LPARAM>(&found));
+    std::printf("ime %d\n", found ? 1 : 0);
     return 0;
 }
 
@@ -187,6 +208,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"tray-icon") {
         return TrayIcon();
+    }
+    if (command == L"input-method") {
+        return InputMethod();
     }
     if (command == L"active-scheme") {
         return ActiveScheme();

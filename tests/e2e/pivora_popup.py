@@ -72,6 +72,7 @@ def main():
         first = t.start("debug")
         popup = t.wait_window()
         expect(popup is not None and popup[1] == 0, f"not started hidden: {popup}")
+        expect_equal(t.drive("input-method"), "ime 0", "input method of the popup's thread")
         status, traces = t.run_to_end()
         expect(status is not None, "a second copy did not end")
         expect("CUI::InitInstance: The same process is running, quit." in traces,
