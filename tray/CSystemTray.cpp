@@ -8,6 +8,7 @@
 #include "framework/Module.h"
 #include "framework/TextCut.h"
 #include "framework/WindowText.h"
+#include "logic/TrayIds.h"
 
 namespace tray {
 
@@ -116,6 +117,21 @@ bool CSystemTray::AddIcon() {
     if (!enabled_) {
         return false;
     }
+    // An icon shown with the record as kept here needs only the shell's word that it still
+    // has it; that question waits until the apply that asked for the show has answered its
+    // sender, and a burst of applies asks it once.
+    if (!removed_ && !hidden_ && synced_ && Hwnd() != nullptr) {
+        if (!confirmPending_) {
+            confirmPending_ = ::PostMessageA(Hwnd(), WM_CONFIRM_ICON, 0, 0) != FALSE;
+        }
+        if (confirmPending_) {
+            return true;
+        }
+    }
+    return Show();
+}
+
+bool CSystemTray::Show() {
     // An icon the shell still shows is asked for by a modify: of the callback alone when the
     // shell holds the record as it is kept here (the shell then redraws nothing, where a
     // modify of the picture and tip made it draw the icon again at every apply), else of the
@@ -169,6 +185,14 @@ framework::UniqueIcon CSystemTray::LoadIconResource(UINT resourceId) {
 }
 
 LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CONFIRM_ICON) {
+        confirmPending_ = false;
+        // Removed or hidden since it was asked for: the icon is no longer wanted.
+        if (enabled_ && !removed_ && !hidden_) {
+            Show();
+        }
+        return 0;
+    }
     const LRESULT result = framework::Window::WindowProc(message, wParam, lParam);
     // A new work area usually means a new taskbar: an icon that could not be added before is
     // added now. `hidden_` is set by every failed add, so it cannot tell us whether the icon

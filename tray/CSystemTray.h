@@ -47,6 +47,8 @@ public:
     // Shows the icon: an icon still shown is modified (of its callback alone when the shell
     // already holds the record as kept here, else with the creation flags); one the shell no
     // longer takes a modify for, or one removed, is removed (unless it is) and added again.
+    // For an icon shown with the record as kept, that modify comes from the icon's window
+    // once the loop runs again (once for any number of shows before that).
     bool AddIcon();
     bool RemoveIcon();
 
@@ -69,6 +71,8 @@ private:
     void CopyTip(const char* tip);
     // A modify of the parts the flags name, unless hidden.
     bool ModifyPart();
+    // The show itself, at once.
+    bool Show();
 
     NotifyFn notify_;
     NOTIFYICONDATAA data_{};
@@ -79,6 +83,8 @@ private:
     bool showPending_ = false;
     // The shell holds the record as kept here: every change since the last add was taken.
     bool synced_ = false;
+    // A check that the shell still shows the icon is posted and not yet made.
+    bool confirmPending_ = false;
 };
 
 } // namespace tray
