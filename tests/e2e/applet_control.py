@@ -76,13 +76,17 @@ class AppletE2E(TrayE2E):
                       "no applet window")
 
     def opening_seconds(self, name):
-        """From starting control.exe until the applet's dialog is there."""
-        started = time.monotonic()
-        self.open_applet(name)
-        self.dialog("wait-window", "40", seconds=60)
-        seconds = time.monotonic() - started
+        """From starting control.exe until the applet's dialog is there, timed by the driver
+        that starts it (it looks for the dialog every 2 ms)."""
+        status, out = self.wine(self.driver, "--class", DIALOG_CLASS, "--timeout", "40",
+                                "launch-time", "explorer", "/desktop=shell", "control.exe", name,
+                                seconds=60, battery=True)
+        # The applet's own output (Wine's notes among it) comes on the same stream.
+        figures = [line for line in out.splitlines() if line.strip().isdigit()]
+        expect(status == 0 and figures, f"{name} did not open: {out.strip()}")
+        self.control = None
         self.close_applet()
-        return seconds
+        return int(figures[-1]) / 1e6
 
     def dialog(self, *args, seconds=40, check=True):
         return self.drive("--class", DIALOG_CLASS, *args, seconds=seconds, check=check)
@@ -121,7 +125,10 @@ class AppletE2E(TrayE2E):
     def close_applet(self):
         self.dialog("post", "0x0111", "2", "0", check=False)  # WM_COMMAND IDCANCEL
         self.dialog("wait-gone", "20", check=False)
-        self.wait_exit(self.control, 30)
+        if self.control is not None:
+            self.wait_exit(self.control, 30)
+        else:
+            time.sleep(0.5)  # control.exe, started by the driver, ends after its dialog
 
 
 def alarm_words(value):
@@ -129,7 +136,7 @@ def alarm_words(value):
     return [int.from_bytes(data[i:i + 4], "little") for i in range(0, len(data), 4)]
 
 
-def bench_opening(t, runs=5):
+def bench_opening(t, runs=11):
     """The applet's opening against a minimal applet of ours, interleaved in the same prefix;
     the figures as a section of the benchmark report."""
     t.opening_seconds("Vumo.cpl")  # warms the prefix's caches for both
@@ -140,11 +147,12 @@ def bench_opening(t, runs=5):
     median = {name: statistics.median(values) for name, values in times.items()}
     ratio = median["Vumo.cpl"] / median["MinimalApplet.cpl"]
     lines = ["## Applet opening (control.exe started until the dialog exists)\n",
-             f"Median of {runs}, the two applets interleaved.\n",
+             f"Median of {runs}, the two applets interleaved; the driver that starts control.exe "
+             "times it, looking for the dialog every 2 ms.\n",
              "| applet | median s | runs s |", "|---|---|---|"]
     for name, values in times.items():
         lines.append(f"| {name} | {median[name]:.3f} | "
-                     f"{', '.join(f'{v:.2f}' for v in values)} |")
+                     f"{', '.join(f'{v:.3f}' for v in values)} |")
     lines.append(f"\nRatio of medians: **{ratio:.2f}×**.\n")
     report = "\n".join(lines) + "\n"
     with open(os.path.join(t.work, "bench-opening.md"), "w") as f:
@@ -256,7 +264,7 @@ def main():
             t.reg_delete(EMULATOR_KEY, "ModelProfile")
 
     with t.case("opening time against a minimal applet (benchmark, same run)"):
-        t.log(bench_opening(t).strip())
+        t.log(bench_opening(t, runs=3).strip())
 
     with t.case("the meter page shows the gauge's battery; a second bay; details (screenshots)"):
         t.fakebat("init", "--ac", "on", "--percent", "100", "--chemistry", "NiMH", "--model",
