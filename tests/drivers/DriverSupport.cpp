@@ -11,7 +11,6 @@ namespace drivers {
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 constexpr int kMessageBoxTextId = 0xFFFF; // the static text of a message box
 constexpr UINT kSendTimeoutMs = 2000;
 
@@ -178,7 +177,8 @@ std::int64_t NowMicroseconds() {
     return now.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-HWND WaitForWindow(const char* className, bool wantGone, double seconds, const char* title) {
+HWND WaitForWindow(const char* className, bool wantGone, double seconds, const char* title,
+                   DWORD pollMs) {
     const std::int64_t end = NowMicroseconds() + static_cast<std::int64_t>(seconds * 1e6);
     for (;;) {
         HWND window = ::FindWindowA(className, title);
@@ -188,7 +188,7 @@ HWND WaitForWindow(const char* className, bool wantGone, double seconds, const c
         if (NowMicroseconds() >= end) {
             return window;
         }
-        ::Sleep(kPollMs);
+        ::Sleep(pollMs);
     }
 }
 

@@ -35,10 +35,10 @@ void RunMessageLoop();
 // Microseconds on the performance counter.
 std::int64_t NowMicroseconds();
 
-// Polls for a top-level window of the class until it exists (wantGone false) or is gone (true)
-// or the time is up. The window found, or null.
+// Polls (every pollMs) for a top-level window of the class until it exists (wantGone false) or
+// is gone (true) or the time is up. The window found, or null.
 HWND WaitForWindow(const char* className, bool wantGone, double seconds,
-                   const char* title = nullptr);
+                   const char* title = nullptr, DWORD pollMs = 50);
 
 // A window of another process that looks like a message box, as the user would read it.
 struct BoxReading {

@@ -169,14 +169,10 @@ int LaunchTime(const Options& options, const std::vector<std::string>& args) {
     }
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    const std::int64_t end = start + static_cast<std::int64_t>(options.timeout * 1e6);
-    while (FindTray(options) == nullptr) {
-        if (NowMicroseconds() >= end) {
-            std::fprintf(stderr, "traydriver: no window of class %s after %.1f s\n",
-                         options.className, options.timeout);
-            return 1;
-        }
-        ::Sleep(2);
+    if (WaitForWindow(options.className, false, options.timeout, options.title, 2) == nullptr) {
+        std::fprintf(stderr, "traydriver: no window of class %s after %.1f s\n",
+                     options.className, options.timeout);
+        return 1;
     }
     std::printf("%lld\n", static_cast<long long>(NowMicroseconds() - start));
     return 0;
