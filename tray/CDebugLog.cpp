@@ -1,4 +1,4 @@
-#include "CDebugLog.h"
+#include "tray/CDebugLog.h"
 
 #include <span>
 #include <string>

@@ -1,18 +1,18 @@
-#include "CMainFrame.h"
+#include "tray/CMainFrame.h"
 
 #include "PowerStatus.h"
-#include "ResourceText.h"
-#include "SessionNotifyLib.h"
+#include "tray/ResourceText.h"
+#include "tray/libraries/SessionNotifyLib.h"
 #include "TimeoutTables.h"
 #include "VersionClass.h"
 #include "WindowsVersion.h"
 #include "framework/CommandState.h"
 #include "framework/Trace.h"
-#include "logic/PowerDecision.h"
-#include "logic/SchemeMenu.h"
-#include "logic/TimerDispatch.h"
-#include "logic/TrayIds.h"
-#include "resource.h"
+#include "tray/logic/PowerDecision.h"
+#include "tray/logic/SchemeMenu.h"
+#include "tray/logic/TimerDispatch.h"
+#include "tray/logic/TrayIds.h"
+#include "tray/resource.h"
 
 static_assert(ID_ADJUST_PROPERTIES_CMD == tray::ID_ADJUST_PROPERTIES);
 static_assert(ID_APP_ABOUT_CMD == tray::ID_APP_ABOUT);

@@ -8,17 +8,17 @@
 
 #include <windows.h>
 
-#include "BatteryReminder.h"
-#include "IconMenus.h"
-#include "CDebugLog.h"
-#include "CSystemTray.h"
+#include "tray/reminder/BatteryReminder.h"
+#include "tray/icon/IconMenus.h"
+#include "tray/CDebugLog.h"
+#include "tray/icon/CSystemTray.h"
 #include "Firmware.h"
-#include "KeyboardHookLib.h"
-#include "LinkedPrograms.h"
+#include "tray/libraries/KeyboardHookLib.h"
+#include "tray/linked/LinkedPrograms.h"
 #include "NotebookPolicy.h"
-#include "SchemeApplier.h"
-#include "ShellWindows.h"
-#include "TrayIconView.h"
+#include "tray/scheme/SchemeApplier.h"
+#include "tray/icon/ShellWindows.h"
+#include "tray/icon/TrayIconView.h"
 #include "framework/PeriodicTimer.h"
 #include "framework/Window.h"
 

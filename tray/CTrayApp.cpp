@@ -1,19 +1,19 @@
-#include "CTrayApp.h"
+#include "tray/CTrayApp.h"
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "CAboutDlg.h"
+#include "tray/icon/CAboutDlg.h"
 #include "InstallerLibrary.h"
 #include "MessageBoxes.h"
-#include "RemovalRun.h"
-#include "ResourceText.h"
+#include "tray/scheme/RemovalRun.h"
+#include "tray/ResourceText.h"
 #include "StartSequence.h"
 #include "framework/Trace.h"
-#include "logic/CommandWord.h"
-#include "logic/TrayIds.h"
-#include "resource.h"
+#include "tray/logic/CommandWord.h"
+#include "tray/logic/TrayIds.h"
+#include "tray/resource.h"
 
 namespace tray {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "CMainFrame.h"
-#include "KeyboardHookLib.h"
+#include "tray/CMainFrame.h"
+#include "tray/libraries/KeyboardHookLib.h"
 #include "NotebookPolicy.h"
 #include "framework/Application.h"
 

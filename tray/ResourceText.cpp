@@ -1,4 +1,4 @@
-#include "ResourceText.h"
+#include "tray/ResourceText.h"
 
 #include "framework/Module.h"
 

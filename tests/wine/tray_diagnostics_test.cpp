@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tray/CDebugLog.h"
-#include "tray/KeyboardHookLib.h"
+#include "tray/libraries/KeyboardHookLib.h"
 #include "framework/Trace.h"
 
 using tray::CDebugLog;

@@ -14,9 +14,9 @@
 #include "FakeBatteryTree.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
-#include "tray/BatteryReminder.h"
-#include "tray/CAboutDlg.h"
-#include "tray/CBatteryLearningDlg.h"
+#include "tray/reminder/BatteryReminder.h"
+#include "tray/icon/CAboutDlg.h"
+#include "tray/reminder/CBatteryLearningDlg.h"
 #include "tray/resource.h"
 
 using tray::CBatteryLearningDlg;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tray/CSystemTray.h"
-#include "tray/TrayIconView.h"
+#include "tray/icon/CSystemTray.h"
+#include "tray/icon/TrayIconView.h"
 #include "tray/logic/TrayIds.h"
 
 using tray::CSystemTray;

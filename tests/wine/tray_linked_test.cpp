@@ -9,9 +9,9 @@
 #include <string>
 
 #include "store/RegistryKey.h"
-#include "tray/ForegroundHook.h"
-#include "tray/ForegroundModules.h"
-#include "tray/StoreWatch.h"
+#include "tray/linked/ForegroundHook.h"
+#include "tray/linked/ForegroundModules.h"
+#include "tray/linked/StoreWatch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "SchemeApplier.h"
+#include "tray/scheme/SchemeApplier.h"
 
 #include "CBrightnessLevel.h"
 #include "PolicyApply.h"

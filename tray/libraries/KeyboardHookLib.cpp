@@ -1,4 +1,4 @@
-#include "KeyboardHookLib.h"
+#include "tray/libraries/KeyboardHookLib.h"
 
 #include "framework/Trace.h"
 

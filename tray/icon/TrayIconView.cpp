@@ -1,12 +1,12 @@
-#include "TrayIconView.h"
+#include "tray/icon/TrayIconView.h"
 
-#include "ResourceText.h"
+#include "tray/ResourceText.h"
 #include "SchemeStore.h"
 #include "framework/Module.h"
 #include "framework/WindowText.h"
-#include "logic/IconReference.h"
-#include "logic/Tooltip.h"
-#include "resource.h"
+#include "tray/logic/IconReference.h"
+#include "tray/logic/Tooltip.h"
+#include "tray/resource.h"
 
 namespace tray {
 

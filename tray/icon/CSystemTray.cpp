@@ -1,4 +1,4 @@
-#include "CSystemTray.h"
+#include "tray/icon/CSystemTray.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "framework/Module.h"
 #include "framework/TextCut.h"
 #include "framework/WindowText.h"
-#include "logic/TrayIds.h"
+#include "tray/logic/TrayIds.h"
 
 namespace tray {
 

@@ -1,4 +1,4 @@
-#include "RemovalRun.h"
+#include "tray/scheme/RemovalRun.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include "RegistryKey.h"
 #include "SchemeStore.h"
 #include "framework/Trace.h"
-#include "logic/TrayIds.h"
+#include "tray/logic/TrayIds.h"
 
 namespace tray {
 

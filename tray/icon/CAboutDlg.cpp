@@ -1,8 +1,8 @@
-#include "CAboutDlg.h"
+#include "tray/icon/CAboutDlg.h"
 
 #include <utility>
 
-#include "resource.h"
+#include "tray/resource.h"
 
 namespace tray {
 

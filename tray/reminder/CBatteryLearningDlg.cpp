@@ -1,11 +1,11 @@
-#include "CBatteryLearningDlg.h"
+#include "tray/reminder/CBatteryLearningDlg.h"
 
 #include <utility>
 
-#include "ResourceText.h"
+#include "tray/ResourceText.h"
 #include "SchemeStore.h"
-#include "logic/ReminderRules.h"
-#include "resource.h"
+#include "tray/logic/ReminderRules.h"
+#include "tray/resource.h"
 
 namespace tray {
 

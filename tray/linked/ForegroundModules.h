@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "framework/UniqueHandle.h"
-#include "logic/LinkedMatch.h"
+#include "tray/logic/LinkedMatch.h"
 
 namespace tray {
 

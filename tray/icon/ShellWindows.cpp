@@ -1,8 +1,8 @@
-#include "ShellWindows.h"
+#include "tray/icon/ShellWindows.h"
 
 #include <windows.h>
 
-#include "CSystemTray.h"
+#include "tray/icon/CSystemTray.h"
 #include "VersionClass.h"
 
 namespace tray {

@@ -1,10 +1,10 @@
-#include "BatteryReminder.h"
+#include "tray/reminder/BatteryReminder.h"
 
 #include "BatteryQueries.h"
-#include "CBatteryLearningDlg.h"
+#include "tray/reminder/CBatteryLearningDlg.h"
 #include "SchemeStore.h"
 #include "framework/Trace.h"
-#include "logic/ReminderRules.h"
+#include "tray/logic/ReminderRules.h"
 
 namespace tray {
 

@@ -1,4 +1,4 @@
-#include "StoreWatch.h"
+#include "tray/linked/StoreWatch.h"
 
 namespace tray {
 

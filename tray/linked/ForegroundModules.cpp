@@ -1,4 +1,4 @@
-#include "ForegroundModules.h"
+#include "tray/linked/ForegroundModules.h"
 
 #include <mbstring.h>
 #include <psapi.h>

@@ -1,4 +1,4 @@
-#include "SessionNotifyLib.h"
+#include "tray/libraries/SessionNotifyLib.h"
 
 #include "framework/Trace.h"
 

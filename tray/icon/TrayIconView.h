@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "CSystemTray.h"
+#include "tray/icon/CSystemTray.h"
 
 namespace tray {
 

@@ -1,4 +1,4 @@
-#include "IconMenus.h"
+#include "tray/icon/IconMenus.h"
 
 #include <vector>
 
@@ -6,9 +6,9 @@
 #include "SchemeStore.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
-#include "logic/SchemeMenu.h"
-#include "logic/TrayIds.h"
-#include "resource.h"
+#include "tray/logic/SchemeMenu.h"
+#include "tray/logic/TrayIds.h"
+#include "tray/resource.h"
 
 namespace tray {
 

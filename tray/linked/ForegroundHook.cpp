@@ -1,4 +1,4 @@
-#include "ForegroundHook.h"
+#include "tray/linked/ForegroundHook.h"
 
 namespace tray {
 

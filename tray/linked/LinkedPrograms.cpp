@@ -1,4 +1,4 @@
-#include "LinkedPrograms.h"
+#include "tray/linked/LinkedPrograms.h"
 
 #include "SchemeStore.h"
 #include "framework/Application.h"

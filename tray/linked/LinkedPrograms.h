@@ -17,10 +17,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "ForegroundHook.h"
-#include "ForegroundModules.h"
-#include "StoreWatch.h"
-#include "logic/LinkedMatch.h"
+#include "tray/linked/ForegroundHook.h"
+#include "tray/linked/ForegroundModules.h"
+#include "tray/linked/StoreWatch.h"
+#include "tray/logic/LinkedMatch.h"
 
 namespace tray {
 
