@@ -248,6 +248,12 @@ TEST(BatteryRequests, AnswersWithThePublishedSizesAndWindowsErrors) {
               kStatusInvalidParameter);
     EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, &wait, 4, nullptr, 0).status,
               kStatusBufferTooSmall);
+    uint32_t found = 0;
+    EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, nullptr, 0, &found, 4).status, kStatusSuccess)
+        << "no input: the tag without a wait";
+    EXPECT_EQ(found, tag);
+    EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, &wait, 2, &found, 4).status,
+              kStatusInvalidParameter);
     EXPECT_EQ(Ask(0x22C004, memory, bay, wait, status).status, kStatusInvalidDeviceRequest);
     uint32_t seconds = 0;
     Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 3, -24420}, seconds);

@@ -323,8 +323,9 @@ Reply Answer(uint32_t code, BayMemory& memory, const BayReadout& readout, const 
              size_t inputSize, void* output, size_t outputSize) {
     switch (code) {
     case kIoctlQueryTag: {
+        // No input at all asks for the tag without waiting, as the battery class takes it.
         uint32_t wait = 0;
-        if (!ReadRecord(input, inputSize, wait)) {
+        if (inputSize != 0 && !ReadRecord(input, inputSize, wait)) {
             return {kStatusInvalidParameter, 0};
         }
         if (output == nullptr || outputSize < sizeof(uint32_t)) {
