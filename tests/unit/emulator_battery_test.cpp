@@ -136,6 +136,12 @@ TEST(BatteryReadout, BrokenTreesReadAsNoBatteryOrAsUnknownValues) {
     EXPECT_EQ(bay.cycleCount, 0u);
     EXPECT_EQ(std::string(bay.chemistry, 4), std::string(4, '\0'));
 
+    // A number longer than what is read of it is not taken from its first part.
+    tree.files["BAT0/voltage_now"] = "11100000" + std::string(60, ' ') + "garbage\n";
+    tree.files["BAT0/charge_full"] = std::string(70, '0') + "4400000\n";
+    EXPECT_EQ(tree.Bay(0).voltage, kUnknownVoltage);
+    EXPECT_EQ(tree.Bay(0).fullCapacity, kUnknownCapacity);
+
     int64_t value = 0;
     EXPECT_TRUE(ParseNumber(" -42\n", value));
     EXPECT_EQ(value, -42);

@@ -23,9 +23,10 @@ bool Same(const char* a, const char* b) {
     return *a == *b;
 }
 
-// The attribute's text without surrounding blanks (sysfs ends every value with a line feed).
+// The attribute's text without surrounding blanks (sysfs ends every value with a line feed);
+// `cut` tells whether the file went on past what the buffer holds.
 bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char* text,
-              size_t size) {
+              size_t size, bool* cut = nullptr) {
     if (size == 0) {
         return false;
     }
@@ -35,6 +36,13 @@ bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char
         return false;
     }
     text[size - 1] = '\0';
+    if (cut != nullptr) {
+        size_t length = 0;
+        while (text[length] != '\0') {
+            ++length;
+        }
+        *cut = length == size - 1;
+    }
     size_t begin = 0;
     while (IsBlank(text[begin])) {
         ++begin;
@@ -55,9 +63,11 @@ bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char
 
 bool ReadNumber(const SupplyTree& tree, const char* supply, const char* name, int64_t& value,
                 int64_t low, int64_t high) {
-    char text[32];
-    return ReadText(tree, supply, name, text, sizeof text) && ParseNumber(text, value) &&
-           value >= low && value <= high;
+    // A number the buffer cannot hold whole is not read from its first part.
+    char text[64];
+    bool cut = false;
+    return ReadText(tree, supply, name, text, sizeof text, &cut) && !cut &&
+           ParseNumber(text, value) && value >= low && value <= high;
 }
 
 uint32_t Clamp32(int64_t value) {
