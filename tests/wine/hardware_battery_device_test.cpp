@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -161,6 +162,19 @@ TEST_F(BatteryDeviceTest, ReinsertedBatteryGetsANewTagAndMalformedRequestsGetWin
               static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(RawInformation(battery.Get(), second, 42, &information, sizeof information),
               static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+    // Inputs of no bytes (a tag query that does not wait) and of more than a record.
+    ULONG tag = 0;
+    EXPECT_EQ(Raw(battery.Get(), IOCTL_BATTERY_QUERY_TAG, nullptr, 0, &tag, sizeof tag),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(tag, second);
+    unsigned char large[64] = {};
+    const BATTERY_WAIT_STATUS wait{second, 0, 0, 0, 0};
+    std::memcpy(large, &wait, sizeof wait);
+    BATTERY_STATUS status{};
+    EXPECT_EQ(
+        Raw(battery.Get(), IOCTL_BATTERY_QUERY_STATUS, large, sizeof large, &status, sizeof status),
+        static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(status.Voltage, 0u);
     ULONG value = 0;
     EXPECT_EQ(RawInformation(battery.Get(), second, BatteryTemperature, &value, sizeof value),
               static_cast<DWORD>(ERROR_INVALID_FUNCTION))
