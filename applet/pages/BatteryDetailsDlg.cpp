@@ -40,21 +40,11 @@ bool BatteryDetailsDlg::OnInitDialog() {
 }
 
 void BatteryDetailsDlg::Fill() {
-    if (reader_.Busy()) {
-        fillAgain_ = true;
-        return;
-    }
-    reader_.Start(Hwnd(), kReadDone, [this] { details_ = ReadDetails(index_, device_); });
+    reader_.Request(Hwnd(), kReadDone, [this] { details_ = ReadDetails(index_, device_); });
 }
 
 LRESULT BatteryDetailsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kReadDone) {
-        reader_.Finish();
-        Show(details_);
-        if (fillAgain_) {
-            fillAgain_ = false;
-            Fill();
-        }
+    if (reader_.Handle(message, [this] { Show(details_); })) {
         return 0;
     }
     return Dialog::WindowProc(message, wParam, lParam);

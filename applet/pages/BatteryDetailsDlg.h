@@ -39,7 +39,6 @@ private:
     int index_;
     const hardware::BatteryDevice& device_;
     BatteryDetails details_; // written by the reader's thread until its message comes
-    bool fillAgain_ = false;
     BatteryReader reader_; // last: goes first, waiting for a read that uses the above
 };
 

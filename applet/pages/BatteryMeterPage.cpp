@@ -93,22 +93,12 @@ void BatteryMeterPage::Refresh() {
     if (Hwnd() == nullptr) {
         return;
     }
-    if (reader_.Busy()) {
-        refreshAgain_ = true; // the running read may have begun before what this is for
-        return;
-    }
     const hardware::BatteryDevice& device = Device();
-    reader_.Start(Hwnd(), kReadDone, [this, &device] { reading_ = ReadMeter(device); });
+    reader_.Request(Hwnd(), kReadDone, [this, &device] { reading_ = ReadMeter(device); });
 }
 
 LRESULT BatteryMeterPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kReadDone) {
-        reader_.Finish();
-        Show(reading_);
-        if (refreshAgain_) {
-            refreshAgain_ = false;
-            Refresh();
-        }
+    if (reader_.Handle(message, [this] { Show(reading_); })) {
         return 0;
     }
     return Dialog::WindowProc(message, wParam, lParam);

@@ -67,9 +67,8 @@ private:
     HoverButton buttons_[2];
     TextProgressCtrl bars_[2];
     UINT buttonIcons_[2] = {};
-    MeterReading reading_;      // written by the reader's thread until its message comes
-    bool refreshAgain_ = false; // a refresh asked for while a read was running
-    BatteryReader reader_;      // last: goes first, waiting for a read that uses the above
+    MeterReading reading_; // written by the reader's thread until its message comes
+    BatteryReader reader_; // last: goes first, waiting for a read that uses the above
 };
 
 } // namespace applet

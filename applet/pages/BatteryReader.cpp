@@ -10,27 +10,30 @@ BatteryReader::~BatteryReader() {
     }
 }
 
-bool BatteryReader::Start(HWND window, UINT message, std::function<void()> read) {
-    if (busy_ && window != window_) {
+void BatteryReader::Request(HWND window, UINT message, std::function<void()> read) {
+    if (Busy() && window != window_) {
         Finish(); // the earlier window went before its message came
     }
-    if (busy_) {
-        return false;
-    }
-    busy_ = true;
     window_ = window;
     message_ = message;
-    read_ = std::move(read);
+    if (Busy()) {
+        next_ = std::move(read);
+        return;
+    }
+    Start(std::move(read));
+}
+
+void BatteryReader::Start(std::function<void()> read) {
+    running_ = std::move(read);
     thread_.Reset(::CreateThread(nullptr, 0, &BatteryReader::Run, this, 0, nullptr));
     if (!thread_) {
         Run(this);
     }
-    return true;
 }
 
 DWORD WINAPI BatteryReader::Run(void* self) {
     auto* reader = static_cast<BatteryReader*>(self);
-    reader->read_();
+    reader->running_();
     // A window gone by now drops the message; the owner's destructor waits for this thread.
     ::PostMessageA(reader->window_, reader->message_, 0, 0);
     return 0;
@@ -42,8 +45,19 @@ void BatteryReader::Finish() {
         ::WaitForSingleObject(thread_.Get(), INFINITE);
         thread_.Reset();
     }
-    read_ = nullptr;
-    busy_ = false;
+    running_ = nullptr;
+}
+
+bool BatteryReader::Handle(UINT message, const std::function<void()>& show) {
+    if (message != message_ || !Busy()) {
+        return false;
+    }
+    Finish();
+    show();
+    if (next_) {
+        Start(std::exchange(next_, nullptr));
+    }
+    return true;
 }
 
 } // namespace applet

@@ -19,21 +19,25 @@ public:
     // A read still running writes into its owner's result: it is waited for.
     ~BatteryReader();
 
-    // Runs `read` on the worker thread (on this one when no thread can be started) and then
-    // posts `message` to `window`. False, and nothing done, while a read is still running.
-    bool Start(HWND window, UINT message, std::function<void()> read);
-    // For `message`: the read is over, and what it wrote may be used.
-    void Finish();
-    bool Busy() const { return busy_; }
+    // Runs `read` on the worker thread (on this one when no thread can be started), then
+    // posts `message` to `window`. While a read runs, the newest one asked for follows it:
+    // the running one may have begun before what the caller asks for happened.
+    void Request(HWND window, UINT message, std::function<void()> read);
+    // For each message of the window: true when it is the reader's. The read is over then,
+    // `show` uses what it wrote, and a read asked for meanwhile starts.
+    bool Handle(UINT message, const std::function<void()>& show);
+    bool Busy() const { return static_cast<bool>(running_); }
 
 private:
     static DWORD WINAPI Run(void* self);
+    void Start(std::function<void()> read);
+    void Finish();
 
     HWND window_ = nullptr;
     UINT message_ = 0;
-    std::function<void()> read_;
+    std::function<void()> running_; // the worker's own until its message comes
+    std::function<void()> next_;
     framework::UniqueKernelHandle thread_;
-    bool busy_ = false;
 };
 
 } // namespace applet
