@@ -3,6 +3,7 @@
 #include <setupapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace hardware {
@@ -81,28 +82,57 @@ framework::UniqueFile SystemBatteryDevice::Open(int index) const {
     return OpenDeviceInterface(kBatteryInterfaceClass, static_cast<DWORD>(index));
 }
 
+namespace {
+
+// A request's own copy of its buffers and its event. When the driver does not answer in time
+// the request is abandoned to this block, which is then never freed: the driver may still
+// write into it, but never into the caller's buffers.
+struct PendingControl {
+    OVERLAPPED overlapped{};
+    framework::UniqueKernelHandle done;
+    std::vector<unsigned char> input;
+    std::vector<unsigned char> output;
+};
+
+} // namespace
+
 bool SystemBatteryDevice::Control(HANDLE device, DWORD code, const void* input, DWORD inputSize,
                                   void* output, DWORD outputSize, DWORD& returned) const {
     returned = 0;
-    // The battery is opened for overlapped I/O, and a query may wait for the battery (the tag
-    // query up to 200 ms): wait for it here, so that the driver never writes into buffers
-    // this call has already given back.
-    framework::UniqueKernelHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!done) {
+    // The battery is opened for overlapped I/O, and a query may be held by the driver (the tag
+    // query up to 200 ms, a status query that waits for a change up to a second).
+    auto request = std::make_unique<PendingControl>();
+    request->done.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!request->done) {
         return false;
     }
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = done.Get();
+    request->overlapped.hEvent = request->done.Get();
+    const auto* in = static_cast<const unsigned char*>(input);
+    request->input.assign(in, in + (input != nullptr ? inputSize : 0));
+    request->output.assign(output != nullptr ? outputSize : 0, 0);
     DWORD bytes = 0;
-    BOOL ok = ::DeviceIoControl(device, code, const_cast<void*>(input), inputSize, output,
-                                outputSize, &bytes, &overlapped);
+    BOOL ok = ::DeviceIoControl(device, code, request->input.data(), inputSize,
+                                request->output.data(), outputSize, &bytes, &request->overlapped);
     if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
-        ok = ::GetOverlappedResult(device, &overlapped, &bytes, TRUE);
+        // A hung driver host must not hang the program: give up after a bound, cancel, and
+        // leave the buffers to the request if even the cancel is not answered.
+        if (::WaitForSingleObject(request->done.Get(), kControlTimeoutMs) != WAIT_OBJECT_0) {
+            ::CancelIo(device);
+            if (::WaitForSingleObject(request->done.Get(), kCancelTimeoutMs) != WAIT_OBJECT_0) {
+                request.release();
+                ::SetLastError(ERROR_TIMEOUT);
+                return false;
+            }
+        }
+        ok = ::GetOverlappedResult(device, &request->overlapped, &bytes, FALSE);
     }
     if (!ok) {
         return false;
     }
     returned = std::min(bytes, outputSize);
+    if (returned > 0) {
+        std::copy_n(request->output.data(), returned, static_cast<unsigned char*>(output));
+    }
     return true;
 }
 

@@ -27,6 +27,11 @@ public:
 
 class SystemBatteryDevice final : public BatteryDevice {
 public:
+    // The longest a control code is waited for (the driver holds one a second at most), and
+    // then its cancel; past them the call fails with ERROR_TIMEOUT.
+    static constexpr DWORD kControlTimeoutMs = 5000;
+    static constexpr DWORD kCancelTimeoutMs = 1000;
+
     framework::UniqueFile Open(int index) const override;
     bool Control(HANDLE device, DWORD code, const void* input, DWORD inputSize, void* output,
                  DWORD outputSize, DWORD& returned) const override;

@@ -23,14 +23,28 @@ constexpr COLORREF kBarBackground = 0x808080;
 
 } // namespace
 
-BatteryReading ReadBattery(int index, const hardware::BatteryDevice& device) {
+BatteryReading ReadBatteryState(int index, const hardware::BatteryDevice& device) {
     BatteryReading reading;
     BATTERY_STATUS status{};
     const hardware::BatteryQuery query = hardware::QueryBatteryStatus(index, status, device);
     reading.deviceFound = query != hardware::BatteryQuery::NoDevice;
     reading.present = query == hardware::BatteryQuery::Succeeded;
     reading.powerState = reading.present ? status.PowerState : 0;
+    return reading;
+}
+
+BatteryReading ReadBattery(int index, const hardware::BatteryDevice& device) {
+    BatteryReading reading = ReadBatteryState(index, device);
     reading.percent = reading.present ? hardware::BatteryCharge(index, device) : -1;
+    return reading;
+}
+
+MeterReading ReadMeter(const hardware::BatteryDevice& device) {
+    MeterReading reading;
+    reading.online = hardware::AcLineStatus() == 1;
+    reading.batteries[0] = ReadBattery(0, device);
+    // One status query of #2 tells both whether its device opens and what it reads.
+    reading.batteries[1] = ReadBattery(1, device);
     return reading;
 }
 
@@ -63,8 +77,13 @@ bool BatteryMeterPage::OnInitDialog() {
         bar.SetText(framework::WindowText(bar.Hwnd()), kTextPercent);
         buttons_[i].SubclassDlgItem(buttonIds[i], Hwnd());
         buttons_[i].SetIcons(IDI_BATTERY);
+        buttonIcons_[i] = IDI_BATTERY;
     }
     buttons_[1].SetColour(HoverButton::kHoverBackground, ::GetSysColor(COLOR_BTNFACE));
+    // #2 stays hidden until a reading finds its device.
+    for (const HWND hwnd : {buttons_[1].Hwnd(), bars_[1].Hwnd(), Item(IDC_METER_LABEL2)}) {
+        ::ShowWindow(hwnd, SW_HIDE);
+    }
     Refresh();
     SetTimer(kRefreshTimer, kRefreshPeriod);
     return true;
@@ -74,32 +93,48 @@ void BatteryMeterPage::Refresh() {
     if (Hwnd() == nullptr) {
         return;
     }
-    const bool online = hardware::AcLineStatus() == 1;
+    const hardware::BatteryDevice& device = Device();
+    reader_.Request(Hwnd(), kReadDone, [this, &device] { reading_ = ReadMeter(device); });
+}
+
+LRESULT BatteryMeterPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (reader_.Handle(message, [this] { Show(reading_); })) {
+        return 0;
+    }
+    return Dialog::WindowProc(message, wParam, lParam);
+}
+
+void BatteryMeterPage::Show(const MeterReading& reading) {
     framework::SetItemText(Hwnd(), IDC_METER_SOURCE_TEXT,
-                           framework::LoadText(online ? IDS_AC_POWER : IDS_BATTERY_POWER));
-    sourceIcon_.SetIcon(online ? IDI_AC_POWER : IDI_BATTERY);
-    UpdateBattery(0, buttons_[0], bars_[0]);
-    BATTERY_STATUS status{};
-    if (hardware::QueryBatteryStatus(1, status, Device()) == hardware::BatteryQuery::NoDevice) {
-        for (const HWND hwnd : {buttons_[1].Hwnd(), bars_[1].Hwnd(), Item(IDC_METER_LABEL2)}) {
-            ::ShowWindow(hwnd, SW_HIDE);
-        }
-    } else {
-        for (const HWND hwnd : {buttons_[1].Hwnd(), bars_[1].Hwnd(), Item(IDC_METER_LABEL2)}) {
-            ::ShowWindow(hwnd, SW_SHOW);
-        }
-        UpdateBattery(1, buttons_[1], bars_[1]);
+                           framework::LoadText(reading.online ? IDS_AC_POWER : IDS_BATTERY_POWER));
+    sourceIcon_.SetIcon(reading.online ? IDI_AC_POWER : IDI_BATTERY);
+    ShowBattery(0, reading.batteries[0]);
+    const bool second = reading.batteries[1].deviceFound;
+    for (const HWND hwnd : {buttons_[1].Hwnd(), bars_[1].Hwnd(), Item(IDC_METER_LABEL2)}) {
+        ::ShowWindow(hwnd, second ? SW_SHOW : SW_HIDE);
+    }
+    if (second) {
+        ShowBattery(1, reading.batteries[1]);
     }
     ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void BatteryMeterPage::UpdateBattery(int index, HoverButton& button, TextProgressCtrl& bar) {
-    const BatteryReading reading = ReadBattery(index, Device());
+void BatteryMeterPage::SetButtonIcon(int index, UINT icon) {
+    // Loading the icons is most of a refresh's cost on this thread: only when they change.
+    if (buttonIcons_[index] != icon) {
+        buttons_[index].SetIcons(icon);
+        buttonIcons_[index] = icon;
+    }
+}
+
+void BatteryMeterPage::ShowBattery(int index, const BatteryReading& reading) {
+    HoverButton& button = buttons_[index];
+    TextProgressCtrl& bar = bars_[index];
     if (!reading.present) {
-        button.SetIcons(IDI_NO_BATTERY);
+        SetButtonIcon(index, IDI_NO_BATTERY);
         bar.SetText(framework::LoadText(IDS_NOT_PRESENT), kTextPlain);
     } else {
-        button.SetIcons(IDI_BATTERY);
+        SetButtonIcon(index, IDI_BATTERY);
         ::EnableWindow(button.Hwnd(), TRUE);
         bar.SetText(BatteryBarFormat(BatteryStateWords(reading.powerState),
                                      framework::LoadText(IDS_BAR_FORMAT)),

@@ -10,10 +10,11 @@ extern "C" __declspec(dllimport) VOID NTAPI KeQuerySystemTime(PLARGE_INTEGER Cur
 #endif
 
 // From ntifs.h, which cannot be included beside ntddk.h.
-extern "C" __declspec(dllimport) NTSTATUS NTAPI ZwQueryDirectoryFile(
-    HANDLE file, HANDLE event, PIO_APC_ROUTINE apc, PVOID apcContext, PIO_STATUS_BLOCK status,
-    PVOID information, ULONG length, FILE_INFORMATION_CLASS informationClass,
-    BOOLEAN singleEntry, PUNICODE_STRING fileName, BOOLEAN restartScan);
+extern "C" __declspec(dllimport) NTSTATUS NTAPI
+    ZwQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc, PVOID apcContext,
+                         PIO_STATUS_BLOCK status, PVOID information, ULONG length,
+                         FILE_INFORMATION_CLASS informationClass, BOOLEAN singleEntry,
+                         PUNICODE_STRING fileName, BOOLEAN restartScan);
 
 namespace kernel_files {
 
@@ -79,9 +80,12 @@ void PutWindowsPath(Path& path, const WCHAR* windows) {
     path.Put(windows);
 }
 
-// A REG_SZ value of an open key into `out` (units, with terminator); false when missing, of
-// another type or empty.
-bool ReadStringValue(HANDLE key, const WCHAR* name, WCHAR* out, size_t units) {
+// What became of reading a string value: a value that is there but cannot be used whole (too
+// long, another type) is not taken for a missing one, nor used cut short.
+enum class ValueRead { Missing, Found, Unusable };
+
+// A REG_SZ value of an open key into `out` (units, with terminator); an empty one is missing.
+ValueRead ReadStringValue(HANDLE key, const WCHAR* name, WCHAR* out, size_t units) {
     UNICODE_STRING valueName;
     RtlInitUnicodeString(&valueName, name);
     union {
@@ -89,23 +93,32 @@ bool ReadStringValue(HANDLE key, const WCHAR* name, WCHAR* out, size_t units) {
         UCHAR bytes[sizeof(KEY_VALUE_PARTIAL_INFORMATION) + 600];
     } value;
     ULONG length = 0;
-    if (!NT_SUCCESS(ZwQueryValueKey(key, &valueName, KeyValuePartialInformation, &value,
-                                    sizeof value, &length)) ||
-        (value.info.Type != REG_SZ && value.info.Type != REG_EXPAND_SZ)) {
-        return false;
+    out[0] = 0;
+    const NTSTATUS status =
+        ZwQueryValueKey(key, &valueName, KeyValuePartialInformation, &value, sizeof value, &length);
+    if (status == STATUS_OBJECT_NAME_NOT_FOUND) {
+        return ValueRead::Missing;
+    }
+    if (!NT_SUCCESS(status) || (value.info.Type != REG_SZ && value.info.Type != REG_EXPAND_SZ)) {
+        return ValueRead::Unusable;
     }
     const ULONG dataUnits = value.info.DataLength / sizeof(WCHAR);
     size_t n = 0;
     const auto* data = reinterpret_cast<const WCHAR*>(value.info.Data);
-    for (; n < dataUnits && n + 1 < units && data[n] != 0; ++n) {
+    for (; n < dataUnits && data[n] != 0; ++n) {
+        if (n + 1 >= units) {
+            out[0] = 0;
+            return ValueRead::Unusable;
+        }
         out[n] = data[n];
     }
     out[n] = 0;
-    return n > 0;
+    return n > 0 ? ValueRead::Found : ValueRead::Missing;
 }
 
-bool ReadRegistryString(const WCHAR* keyPath, const UNICODE_STRING* base, const WCHAR* name,
-                        WCHAR* out, size_t units) {
+ValueRead ReadRegistryString(const WCHAR* keyPath, const UNICODE_STRING* base, const WCHAR* name,
+                             WCHAR* out, size_t units) {
+    out[0] = 0;
     Path path;
     if (base != nullptr) {
         for (USHORT i = 0; i < base->Length / sizeof(WCHAR); ++i) {
@@ -114,7 +127,7 @@ bool ReadRegistryString(const WCHAR* keyPath, const UNICODE_STRING* base, const 
     }
     path.Put(keyPath);
     if (!path.Fits()) {
-        return false;
+        return ValueRead::Unusable;
     }
     UNICODE_STRING keyName = path.String();
     OBJECT_ATTRIBUTES attributes;
@@ -122,11 +135,11 @@ bool ReadRegistryString(const WCHAR* keyPath, const UNICODE_STRING* base, const 
                                nullptr, nullptr);
     HANDLE key = nullptr;
     if (!NT_SUCCESS(ZwOpenKey(&key, KEY_QUERY_VALUE, &attributes))) {
-        return false;
+        return ValueRead::Missing;
     }
-    const bool found = ReadStringValue(key, name, out, units);
+    const ValueRead read = ReadStringValue(key, name, out, units);
     ZwClose(key);
-    return found;
+    return read;
 }
 
 HANDLE OpenFile(Path& path, ACCESS_MASK access, ULONG disposition, ULONG options) {
@@ -139,11 +152,10 @@ HANDLE OpenFile(Path& path, ACCESS_MASK access, ULONG disposition, ULONG options
                                nullptr, nullptr);
     IO_STATUS_BLOCK status{};
     HANDLE file = nullptr;
-    if (!NT_SUCCESS(ZwCreateFile(&file, access | SYNCHRONIZE, &attributes, &status, nullptr,
-                                 FILE_ATTRIBUTE_NORMAL,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 disposition, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
-                                 0))) {
+    if (!NT_SUCCESS(ZwCreateFile(
+            &file, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition,
+            options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0))) {
         return nullptr;
     }
     return file;
@@ -156,8 +168,8 @@ NTSTATUS Remember(const UNICODE_STRING* registryPath) {
         return STATUS_SUCCESS; // no Parameters then: Linux's own tree
     }
     const USHORT bytes = registryPath->Length;
-    auto* copy = static_cast<WCHAR*>(ExAllocatePoolWithTag(PagedPool, bytes + sizeof(WCHAR),
-                                                           kPoolTag));
+    auto* copy =
+        static_cast<WCHAR*>(ExAllocatePoolWithTag(PagedPool, bytes + sizeof(WCHAR), kPoolTag));
     if (copy == nullptr) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
@@ -179,20 +191,26 @@ void Forget() {
 PowerSupplyTree::PowerSupplyTree() {
     WCHAR configured[260];
     Path path;
-    if (g_serviceKey.Buffer != nullptr &&
-        ReadRegistryString(L"\\Parameters", &g_serviceKey, L"PowerSupplyDir", configured,
-                           sizeof configured / sizeof configured[0])) {
+    const ValueRead read =
+        g_serviceKey.Buffer != nullptr
+            ? ReadRegistryString(L"\\Parameters", &g_serviceKey, L"PowerSupplyDir", configured,
+                                 sizeof configured / sizeof configured[0])
+            : ValueRead::Missing;
+    if (read == ValueRead::Found) {
         PutWindowsPath(path, configured);
-    } else {
+    } else if (read == ValueRead::Missing) {
         path.Put(L"\\??\\Z:\\sys\\class\\power_supply");
     }
+    // A value that cannot be used names no tree: the bays read as empty, rather than as the
+    // host's own batteries.
     UNICODE_STRING text = path.String();
     size_t units = text.Length / sizeof(WCHAR);
     // Trailing separators would double up when names are added.
     while (units > 0 && text.Buffer[units - 1] == L'\\') {
         --units;
     }
-    if (!path.Fits() || units + 1 > sizeof directory_ / sizeof directory_[0]) {
+    if (read == ValueRead::Unusable || !path.Fits() ||
+        units + 1 > sizeof directory_ / sizeof directory_[0]) {
         units = 0; // a name too long to be a path reads as no tree at all
     }
     for (size_t i = 0; i < units; ++i) {
@@ -207,7 +225,9 @@ PowerSupplyTree::~PowerSupplyTree() {
     }
 }
 
-battery::SupplyTree PowerSupplyTree::Access() { return {&Read, &Entry, this}; }
+battery::SupplyTree PowerSupplyTree::Access() {
+    return {&Read, &Entry, this};
+}
 
 bool PowerSupplyTree::Read(void* context, const char* supply, const char* name, char* text,
                            size_t size) {
@@ -277,8 +297,8 @@ void PowerSupplyTree::List() {
     while (count_ < kMaxEntries) {
         IO_STATUS_BLOCK status{};
         if (!NT_SUCCESS(ZwQueryDirectoryFile(directory, nullptr, nullptr, nullptr, &status,
-                                             &listing, sizeof listing, kFileNamesInformation,
-                                             FALSE, nullptr, restart))) {
+                                             &listing, sizeof listing, kFileNamesInformation, FALSE,
+                                             nullptr, restart))) {
             break;
         }
         restart = false;
@@ -305,7 +325,8 @@ void PowerSupplyTree::List() {
                 names_[count_][units] = '\0';
                 ++count_;
             }
-            if (entry->nextEntryOffset == 0) {
+            // Each entry leads forward and stays inside the listing, or the listing ends here.
+            if (entry->nextEntryOffset == 0 || entry->nextEntryOffset > sizeof listing - offset) {
                 break;
             }
             offset += entry->nextEntryOffset;
@@ -322,9 +343,12 @@ void Journal(const char* function, const char* arguments, const char* result) {
     TIME_FIELDS time{};
     RtlTimeToTimeFields(&local, &time);
     const battery::JournalStamp stamp{
-        static_cast<unsigned>(time.Year),   static_cast<unsigned>(time.Month),
-        static_cast<unsigned>(time.Day),    static_cast<unsigned>(time.Hour),
-        static_cast<unsigned>(time.Minute), static_cast<unsigned>(time.Second),
+        static_cast<unsigned>(time.Year),
+        static_cast<unsigned>(time.Month),
+        static_cast<unsigned>(time.Day),
+        static_cast<unsigned>(time.Hour),
+        static_cast<unsigned>(time.Minute),
+        static_cast<unsigned>(time.Second),
         static_cast<unsigned>(time.Milliseconds),
         static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(PsGetCurrentProcessId()))};
     char line[768];
@@ -333,9 +357,9 @@ void Journal(const char* function, const char* arguments, const char* result) {
     WCHAR configured[260];
     Path path;
     // A configured path with environment variables is the user-mode libraries' to expand.
-    bool usable = ReadRegistryString(L"\\Registry\\Machine\\SOFTWARE\\Notebook Emulator",
-                                     nullptr, L"JournalPath", configured,
-                                     sizeof configured / sizeof configured[0]);
+    bool usable = ReadRegistryString(L"\\Registry\\Machine\\SOFTWARE\\Notebook Emulator", nullptr,
+                                     L"JournalPath", configured,
+                                     sizeof configured / sizeof configured[0]) == ValueRead::Found;
     for (const WCHAR* c = configured; usable && *c != 0; ++c) {
         usable = *c != L'%';
     }

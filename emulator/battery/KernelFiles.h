@@ -13,7 +13,8 @@ NTSTATUS Remember(const UNICODE_STRING* registryPath);
 void Forget();
 
 // The tree as it is now: Parameters\PowerSupplyDir (a Windows path such as
-// Z:\tmp\x\power_supply), or Linux's own tree when the value is missing or empty.
+// Z:\tmp\x\power_supply), or Linux's own tree when the value is missing or empty; a value
+// that cannot be used whole (too long, another type) names no tree at all.
 class PowerSupplyTree {
 public:
     PowerSupplyTree();
@@ -24,19 +25,20 @@ public:
     battery::SupplyTree Access();
 
 private:
-    static bool Read(void* context, const char* supply, const char* name, char* text,
-                     size_t size);
+    static bool Read(void* context, const char* supply, const char* name, char* text, size_t size);
     static bool Entry(void* context, unsigned index, char* name, size_t size);
     void List();
 
-    static constexpr unsigned kMaxEntries = 16;
+    // As many supplies as the readout looks through, so that none can hide the mains.
+    static constexpr unsigned kMaxEntries = 32;
     WCHAR directory_[260];
     bool listed_ = false;
     unsigned count_ = 0;
     char (*names_)[battery::kNameSize] = nullptr; // kMaxEntries names, from the pool
 };
 
-// Appends one line to the journal (the emulator's JournalPath, else C:\windows\NotebookJournal.txt).
+// Appends one line to the journal (the emulator's JournalPath, else
+// C:\windows\NotebookJournal.txt).
 void Journal(const char* function, const char* arguments, const char* result);
 
 } // namespace kernel_files

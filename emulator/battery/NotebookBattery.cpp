@@ -5,8 +5,10 @@
 // Parameters\PowerSupplyDir (Linux's /sys/class/power_supply when none is named), read afresh
 // at every request. Every request is written to the notebook's call journal.
 //
-// It runs in Wine's driver host, where requests are handled one at a time; nothing it reads can
-// make it fail a request other than with a status.
+// It runs in Wine's driver host, where requests are handled one at a time, but Plug and Play
+// removal comes from the host's service thread while a request may be running: a remove lock
+// keeps the device until that request is done. Nothing it reads can make it fail a request
+// other than with a status.
 #include "KernelHeaders.h"
 
 #include <poclass.h>
@@ -30,20 +32,28 @@ static_assert(IOCTL_BATTERY_QUERY_TAG == battery::kIoctlQueryTag);
 static_assert(IOCTL_BATTERY_QUERY_INFORMATION == battery::kIoctlQueryInformation);
 static_assert(IOCTL_BATTERY_QUERY_STATUS == battery::kIoctlQueryStatus);
 
-// A tag query for an empty bay may ask to wait for a battery. The driver host serves one
-// request at a time, so the wait is kept short: a battery inserted later gets its tag at the
-// next query.
-constexpr ULONG kMaxTagWaitMs = 200;
-constexpr ULONG kTagPollMs = 50;
+static_assert(sizeof(IO_REMOVE_LOCK) == sizeof(IO_REMOVE_LOCK_COMMON_BLOCK),
+              "Wine's kernel implements only the free build's remove lock");
 
 struct BayDevice {
     DEVICE_OBJECT* lower;
     UNICODE_STRING interfaceName;
     unsigned bay;
     battery::BayMemory memory;
+    IO_REMOVE_LOCK removeLock;
+    volatile LONG leaving; // set at removal: a waiting request gives up at once
 };
 
-BayDevice* Bay(DEVICE_OBJECT* device) { return static_cast<BayDevice*>(device->DeviceExtension); }
+// What the driver keeps for all its devices. It would live in the driver object's extension,
+// which Wine's kernel does not give out; a driver is loaded once, so one for the file it is.
+struct DriverState {
+    unsigned arrivals;
+};
+DriverState g_driver;
+
+BayDevice* Bay(DEVICE_OBJECT* device) {
+    return static_cast<BayDevice*>(device->DeviceExtension);
+}
 
 NTSTATUS Complete(IRP* irp, NTSTATUS status, ULONG_PTR information = 0) {
     irp->IoStatus.Status = status;
@@ -112,12 +122,11 @@ bool InstanceBay(DEVICE_OBJECT* pdo, unsigned& bay) {
 
 NTSTATUS NTAPI AddDevice(DRIVER_OBJECT* driver, DEVICE_OBJECT* pdo) {
     // Without an instance number the bays are taken in the order they arrive.
-    static unsigned arrivals = 0;
-    unsigned bay = arrivals;
+    unsigned bay = g_driver.arrivals;
     if (!InstanceBay(pdo, bay)) {
-        bay = arrivals;
+        bay = g_driver.arrivals;
     }
-    ++arrivals;
+    ++g_driver.arrivals;
 
     DEVICE_OBJECT* device = nullptr;
     NTSTATUS status = IoCreateDevice(driver, sizeof(BayDevice), nullptr, FILE_DEVICE_BATTERY,
@@ -129,13 +138,14 @@ NTSTATUS NTAPI AddDevice(DRIVER_OBJECT* driver, DEVICE_OBJECT* pdo) {
     RtlZeroMemory(state, sizeof *state);
     state->bay = bay;
     state->memory = battery::BayMemory{};
+    IoInitializeRemoveLock(&state->removeLock, 0, 0, 0);
     state->lower = IoAttachDeviceToDeviceStack(device, pdo);
     if (state->lower == nullptr) {
         IoDeleteDevice(device);
         return STATUS_NO_SUCH_DEVICE;
     }
-    status = IoRegisterDeviceInterface(pdo, &kBatteryInterfaceClass, nullptr,
-                                       &state->interfaceName);
+    status =
+        IoRegisterDeviceInterface(pdo, &kBatteryInterfaceClass, nullptr, &state->interfaceName);
     if (!NT_SUCCESS(status)) {
         IoDetachDevice(state->lower);
         IoDeleteDevice(device);
@@ -159,11 +169,18 @@ NTSTATUS NTAPI Pnp(DEVICE_OBJECT* device, IRP* irp) {
         return Complete(irp, status);
     }
     case IRP_MN_SURPRISE_REMOVAL:
+        InterlockedExchange(&bay->leaving, 1);
         IoSetDeviceInterfaceState(&bay->interfaceName, FALSE);
         irp->IoStatus.Status = STATUS_SUCCESS;
         return PassDown(bay, irp);
     case IRP_MN_REMOVE_DEVICE: {
+        // A request still running keeps the device: waits end early, new requests are
+        // refused, and the device goes only when the last one has finished with it.
+        InterlockedExchange(&bay->leaving, 1);
         IoSetDeviceInterfaceState(&bay->interfaceName, FALSE);
+        if (NT_SUCCESS(IoAcquireRemoveLock(&bay->removeLock, nullptr))) {
+            IoReleaseRemoveLockAndWait(&bay->removeLock, nullptr);
+        }
         irp->IoStatus.Status = STATUS_SUCCESS;
         DEVICE_OBJECT* lower = bay->lower;
         const NTSTATUS status = PassDown(bay, irp);
@@ -183,7 +200,9 @@ NTSTATUS NTAPI Power(DEVICE_OBJECT* device, IRP* irp) {
     return PoCallDriver(Bay(device)->lower, irp);
 }
 
-NTSTATUS NTAPI OpenClose(DEVICE_OBJECT*, IRP* irp) { return Complete(irp, STATUS_SUCCESS); }
+NTSTATUS NTAPI OpenClose(DEVICE_OBJECT*, IRP* irp) {
+    return Complete(irp, STATUS_SUCCESS);
+}
 
 battery::BayReadout ReadNow(unsigned bay) {
     kernel_files::PowerSupplyTree tree;
@@ -191,8 +210,23 @@ battery::BayReadout ReadNow(unsigned bay) {
     return battery::ReadBay(access, bay, battery::ReadAcOnline(access));
 }
 
-NTSTATUS NTAPI DeviceControl(DEVICE_OBJECT* device, IRP* irp) {
-    BayDevice* bay = Bay(device);
+// Reads the bay until `answerable` says the request can be answered, `holdMs` has passed or
+// the bay is being removed; the last readout is the one answered from.
+template <typename Answerable>
+battery::BayReadout ReadUntil(BayDevice* bay, ULONG holdMs, Answerable answerable) {
+    battery::BayReadout readout = ReadNow(bay->bay);
+    for (ULONG waited = 0; waited < holdMs && bay->leaving == 0 && !answerable(readout);) {
+        const ULONG step = holdMs - waited < battery::kPollMs ? holdMs - waited : battery::kPollMs;
+        LARGE_INTEGER interval;
+        interval.QuadPart = -10000LL * step;
+        KeDelayExecutionThread(KernelMode, FALSE, &interval);
+        waited += step;
+        readout = ReadNow(bay->bay);
+    }
+    return readout;
+}
+
+NTSTATUS Serve(BayDevice* bay, IRP* irp) {
     const IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
     const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
     const ULONG inputSize = stack->Parameters.DeviceIoControl.InputBufferLength;
@@ -201,41 +235,57 @@ NTSTATUS NTAPI DeviceControl(DEVICE_OBJECT* device, IRP* irp) {
 
     // Input and output share one buffer: keep the request before the answer overwrites it.
     unsigned char input[sizeof(battery::WaitStatusRecord)] = {};
-    const ULONG kept = buffer != nullptr ? (inputSize < sizeof input ? inputSize : sizeof input) : 0;
+    const ULONG kept =
+        buffer != nullptr ? (inputSize < sizeof input ? inputSize : sizeof input) : 0;
     if (kept > 0) {
         RtlCopyMemory(input, buffer, kept);
     }
     const void* request = buffer != nullptr ? input : nullptr;
 
-    battery::BayReadout readout = ReadNow(bay->bay);
-    if (code == battery::kIoctlQueryTag && !readout.present && kept >= sizeof(ULONG)) {
-        ULONG wait = 0;
-        RtlCopyMemory(&wait, input, sizeof wait);
-        for (ULONG waited = 0; !readout.present && waited < wait && waited < kMaxTagWaitMs;
-             waited += kTagPollMs) {
-            LARGE_INTEGER interval;
-            interval.QuadPart = -10000LL * kTagPollMs;
-            KeDelayExecutionThread(KernelMode, FALSE, &interval);
-            readout = ReadNow(bay->bay);
-        }
+    // A tag query may wait for a battery to arrive, a status query for its status to change.
+    battery::WaitStatusRecord statusWait{};
+    if (code == battery::kIoctlQueryStatus && kept >= sizeof statusWait) {
+        RtlCopyMemory(&statusWait, input, sizeof statusWait);
     }
+    const ULONG holdMs = battery::HoldMs(code, request, kept);
+    const battery::BayReadout readout = ReadUntil(bay, holdMs, [&](const battery::BayReadout& now) {
+        if (code == battery::kIoctlQueryStatus) {
+            return battery::StatusChanged(statusWait, battery::CurrentTag(bay->memory, now), now);
+        }
+        return code != battery::kIoctlQueryTag || now.present;
+    });
 
-    const battery::Reply reply = battery::Answer(code, bay->memory, readout, request, inputSize,
-                                                 buffer, buffer != nullptr ? outputSize : 0);
+    // Only the bytes kept travel on: the buffer now belongs to the answer.
+    const battery::Reply reply = battery::Answer(code, bay->memory, readout, request, kept, buffer,
+                                                 buffer != nullptr ? outputSize : 0);
     char arguments[256];
     char result[256];
-    battery::DescribeRequest(code, bay->bay, request, inputSize, outputSize, arguments,
+    battery::DescribeRequest(code, bay->bay, request, kept, outputSize, arguments,
                              sizeof arguments);
-    battery::DescribeReply(code, request, inputSize, reply, buffer, result, sizeof result);
+    battery::DescribeReply(code, request, kept, reply, buffer, result, sizeof result);
     kernel_files::Journal(battery::RequestName(code), arguments, result);
     return Complete(irp, static_cast<NTSTATUS>(reply.status), reply.bytes);
 }
 
-void NTAPI Unload(DRIVER_OBJECT*) { kernel_files::Forget(); }
+NTSTATUS NTAPI DeviceControl(DEVICE_OBJECT* device, IRP* irp) {
+    BayDevice* bay = Bay(device);
+    // Removal may come while this request runs; the lock keeps the device until it is done.
+    if (!NT_SUCCESS(IoAcquireRemoveLock(&bay->removeLock, nullptr))) {
+        return Complete(irp, static_cast<NTSTATUS>(battery::kStatusNoSuchDevice));
+    }
+    const NTSTATUS status = Serve(bay, irp);
+    IoReleaseRemoveLock(&bay->removeLock, nullptr);
+    return status;
+}
+
+void NTAPI Unload(DRIVER_OBJECT*) {
+    kernel_files::Forget();
+}
 
 } // namespace
 
 extern "C" NTSTATUS NTAPI DriverEntry(DRIVER_OBJECT* driver, UNICODE_STRING* registryPath) {
+    g_driver = DriverState{};
     NTSTATUS status = kernel_files::Remember(registryPath);
     if (!NT_SUCCESS(status)) {
         return status;

@@ -98,16 +98,24 @@ def main():
         t.picture("battery-details.png", t.rect(DIALOG_CLASS))
         t.drive("--class", DIALOG_CLASS, "--title", details, "click", "1")
         t.drive("--class", DIALOG_CLASS, "--title", details, "wait-gone", "10")
-        t.keys("Left", "Left", "Left")
+        t.close_applet()
 
     with t.case("a mode's properties and its grid"):
-        t.keys("alt+b", "Tab", "Tab", "space")  # Details... of the battery mode in force
-        time.sleep(1.5)
-        t.picture("properties-general.png", t.rect(DIALOG_CLASS))
-        t.keys("Right")
+        # The applet again, on its first page: Details... of the battery mode in force. The
+        # properties dialog is then the applet's window in front.
+        t.open_applet()
+        t.wait_dialog()
+        main = t.rect(DIALOG_CLASS)
+        t.dialog("click", "1130")  # IDC_MODES_BATTERY_DETAILS
+        time.sleep(2.0)
+        properties = t.rect(DIALOG_CLASS)
+        expect(properties != main, "the properties dialog did not open")
+        t.picture("properties-general.png", properties)
+        t.keys("ctrl+Tab")  # the dialog's next page: the grid
         time.sleep(1.0)
         t.picture("properties-grid.png", t.rect(DIALOG_CLASS))
         t.keys("Escape")
+        time.sleep(0.5)
         t.close_applet()
 
     with t.case("the tray's menus"):

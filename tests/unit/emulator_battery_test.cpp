@@ -40,8 +40,7 @@ public:
     }
 
 private:
-    static bool Read(void* context, const char* supply, const char* name, char* text,
-                     size_t size) {
+    static bool Read(void* context, const char* supply, const char* name, char* text, size_t size) {
         auto* self = static_cast<Tree*>(context);
         const auto it = self->files.find(std::string(supply) + "/" + name);
         if (it == self->files.end()) {
@@ -68,8 +67,8 @@ private:
     }
 };
 
-template <typename In, typename Out> Reply Ask(uint32_t code, BayMemory& memory,
-                                               const BayReadout& readout, const In& in, Out& out) {
+template <typename In, typename Out>
+Reply Ask(uint32_t code, BayMemory& memory, const BayReadout& readout, const In& in, Out& out) {
     return Answer(code, memory, readout, &in, sizeof in, &out, sizeof out);
 }
 
@@ -93,7 +92,7 @@ TEST(BatteryReadout, UsesWinesArithmeticSoThatGaugeAndDeviceAgree) {
     const BayReadout bay = tree.Bay(0);
     ASSERT_TRUE(bay.present);
     EXPECT_EQ(bay.powerState, kDischarging);
-    EXPECT_EQ(bay.capacity, 24664u);      // 2,222,000 µAh × 11.1 V
+    EXPECT_EQ(bay.capacity, 24664u); // 2,222,000 µAh × 11.1 V
     EXPECT_EQ(bay.fullCapacity, 48840u);
     EXPECT_EQ(bay.designCapacity, 53280u);
     EXPECT_EQ(bay.voltage, 11100u);
@@ -137,6 +136,12 @@ TEST(BatteryReadout, BrokenTreesReadAsNoBatteryOrAsUnknownValues) {
     EXPECT_EQ(bay.cycleCount, 0u);
     EXPECT_EQ(std::string(bay.chemistry, 4), std::string(4, '\0'));
 
+    // A number longer than what is read of it is not taken from its first part.
+    tree.files["BAT0/voltage_now"] = "11100000" + std::string(60, ' ') + "garbage\n";
+    tree.files["BAT0/charge_full"] = std::string(70, '0') + "4400000\n";
+    EXPECT_EQ(tree.Bay(0).voltage, kUnknownVoltage);
+    EXPECT_EQ(tree.Bay(0).fullCapacity, kUnknownCapacity);
+
     int64_t value = 0;
     EXPECT_TRUE(ParseNumber(" -42\n", value));
     EXPECT_EQ(value, -42);
@@ -159,6 +164,19 @@ TEST(BatteryRequests, TagsFollowTheBatteryInTheBay) {
     EXPECT_NE(first, kTagInvalid);
     ASSERT_EQ(Ask(kIoctlQueryTag, memory, tree.Bay(0), wait, tag).bytes, 4u);
     EXPECT_EQ(tag, first) << "the same battery keeps its tag";
+    // In use its readings move; it is still the same pack, and a kept tag still names it.
+    for (const char* volts : {"11099000\n", "12600000\n", "10800000\n"}) {
+        tree.files["BAT0/voltage_now"] = volts;
+        tree.files["BAT0/charge_now"] = "1234567\n";
+        tree.files["BAT0/current_now"] = "-700000\n";
+        tree.files["BAT0/status"] = "Discharging\n";
+        StatusRecord reading{};
+        const WaitStatusRecord kept{first, 0, 0, 0, 0};
+        EXPECT_EQ(Ask(kIoctlQueryStatus, memory, tree.Bay(0), kept, reading).status, kStatusSuccess)
+            << volts;
+        ASSERT_EQ(Ask(kIoctlQueryTag, memory, tree.Bay(0), wait, tag).status, kStatusSuccess);
+        EXPECT_EQ(tag, first) << volts;
+    }
 
     // Taken out and put back: the old tag is stale.
     tree.files["BAT0/present"] = "0\n";
@@ -217,16 +235,16 @@ TEST(BatteryRequests, AnswersWithThePublishedSizesAndWindowsErrors) {
 
     // What Windows' battery class refuses, refused the same way, and nothing written.
     uint8_t small[6] = {1, 2, 3, 4, 5, 6};
-    EXPECT_EQ(Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 4, 0}, small)
-                  .status,
-              kStatusBufferTooSmall);
+    EXPECT_EQ(
+        Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 4, 0}, small).status,
+        kStatusBufferTooSmall);
     EXPECT_EQ(small[0], 1);
-    EXPECT_EQ(Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 99, 0}, info)
-                  .status,
-              kStatusInvalidDeviceRequest);
-    EXPECT_EQ(Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 2, 0}, info)
-                  .status,
-              kStatusInvalidDeviceRequest)
+    EXPECT_EQ(
+        Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 99, 0}, info).status,
+        kStatusInvalidDeviceRequest);
+    EXPECT_EQ(
+        Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 2, 0}, info).status,
+        kStatusInvalidDeviceRequest)
         << "no temperature in the tree: not supported";
     EXPECT_EQ(Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag + 1, 0, 0}, info)
                   .status,
@@ -236,6 +254,12 @@ TEST(BatteryRequests, AnswersWithThePublishedSizesAndWindowsErrors) {
               kStatusInvalidParameter);
     EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, &wait, 4, nullptr, 0).status,
               kStatusBufferTooSmall);
+    uint32_t found = 0;
+    EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, nullptr, 0, &found, 4).status, kStatusSuccess)
+        << "no input: the tag without a wait";
+    EXPECT_EQ(found, tag);
+    EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, &wait, 2, &found, 4).status,
+              kStatusInvalidParameter);
     EXPECT_EQ(Ask(0x22C004, memory, bay, wait, status).status, kStatusInvalidDeviceRequest);
     uint32_t seconds = 0;
     Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 3, -24420}, seconds);
@@ -251,14 +275,13 @@ TEST(BatteryRequests, JournalLinesAreTheNotebooksOwnFormat) {
     const uint32_t tag = CurrentTag(memory, bay);
     const QueryInformationRecord query{tag, 4, 0};
     uint8_t text[64];
-    const Reply reply = Answer(kIoctlQueryInformation, memory, bay, &query, sizeof query, text,
-                               sizeof text);
+    const Reply reply =
+        Answer(kIoctlQueryInformation, memory, bay, &query, sizeof query, text, sizeof text);
     char arguments[256];
     char result[256];
     DescribeRequest(kIoctlQueryInformation, 0, &query, sizeof query, sizeof text, arguments,
                     sizeof arguments);
-    DescribeReply(kIoctlQueryInformation, &query, sizeof query, reply, text, result,
-                  sizeof result);
+    DescribeReply(kIoctlQueryInformation, &query, sizeof query, reply, text, result, sizeof result);
     char line[512];
     JournalLine({2026, 12, 9, 8, 7, 6, 5, 1234}, RequestName(kIoctlQueryInformation), arguments,
                 result, line, sizeof line);
@@ -277,4 +300,45 @@ TEST(BatteryRequests, JournalLinesAreTheNotebooksOwnFormat) {
     JournalLine({2026, 12, 9, 8, 7, 6, 5, 1234}, "QueryTag", arguments, result, tiny, sizeof tiny);
     EXPECT_EQ(std::strlen(tiny), sizeof tiny - 1);
     EXPECT_EQ(tiny[sizeof tiny - 2], '\n') << "a cut line still ends its line";
+}
+
+TEST(BatteryRequests, StatusQueriesWaitForWhatTheyAskFor) {
+    Tree tree;
+    tree.Mains(false);
+    tree.Battery("BAT0"); // discharging at 24,664 mWh
+    BayMemory memory;
+    const BayReadout now = tree.Bay(0);
+    const uint32_t tag = CurrentTag(memory, now);
+    ASSERT_NE(tag, kTagInvalid);
+    const uint32_t state = kDischarging;
+    struct Case {
+        WaitStatusRecord wait;
+        bool answerNow;
+    } cases[] = {
+        {{tag, 0, state, 0, 0xFFFFFFFF}, true},           // no timeout: at once
+        {{tag, 0xFFFFFFFF, state, 0, 0xFFFFFFFF}, false}, // nothing changed: wait
+        {{tag, 500, state, 24664, 24664}, false},         // still inside the range
+        {{tag, 500, kPowerOnLine, 0, 0xFFFFFFFF}, true},  // another power state
+        {{tag, 500, state, 24665, 0xFFFFFFFF}, true},     // fell below LowCapacity
+        {{tag, 500, state, 0, 24663}, true},              // rose above HighCapacity
+        {{tag + 1, 500, state, 0, 0xFFFFFFFF}, true},     // not this battery
+        {{tag, 50, 0, 0, 0}, true},                       // the suite's own query
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StatusChanged(c.wait, tag, now), c.answerNow)
+            << c.wait.timeout << " " << c.wait.powerState << " " << c.wait.lowCapacity;
+    }
+    tree.files["BAT0/present"] = "0\n";
+    EXPECT_TRUE(StatusChanged(cases[1].wait, CurrentTag(memory, tree.Bay(0)), tree.Bay(0)))
+        << "taken out while waiting";
+
+    // Held for the timeout, never for ever, and never for a malformed request.
+    EXPECT_EQ(HoldMs(kIoctlQueryStatus, &cases[2].wait, sizeof(WaitStatusRecord)), 500u);
+    EXPECT_EQ(HoldMs(kIoctlQueryStatus, &cases[1].wait, sizeof(WaitStatusRecord)),
+              kMaxStatusWaitMs);
+    EXPECT_EQ(HoldMs(kIoctlQueryStatus, &cases[1].wait, sizeof(WaitStatusRecord) - 1), 0u);
+    const uint32_t forever = 0xFFFFFFFF, brief = 1;
+    EXPECT_EQ(HoldMs(kIoctlQueryTag, &forever, sizeof forever), kMaxTagWaitMs);
+    EXPECT_EQ(HoldMs(kIoctlQueryTag, &brief, sizeof brief), 1u);
+    EXPECT_EQ(HoldMs(kIoctlQueryInformation, &forever, sizeof forever), 0u);
 }

@@ -11,7 +11,9 @@
 
 namespace fake_battery {
 
-inline bool InSession() { return std::getenv("SUITE_FAKE_BATTERY") != nullptr; }
+inline bool InSession() {
+    return std::getenv("SUITE_FAKE_BATTERY") != nullptr;
+}
 
 inline std::string TreePath() {
     const char* tree = std::getenv("SUITE_FAKE_BATTERY");
@@ -40,6 +42,24 @@ inline void Battery(const std::string& name, int percent, bool charging) {
     Write(name + "\\charge_now", std::to_string(4400000LL * (2 * percent + 1) / 200));
     Write(name + "\\current_now", "1500000");
     Write(name + "\\technology", "Li-ion");
+}
+
+// Runs the notebook's set-up with `arguments` ("--battery-slots 2"); true when it succeeded.
+inline bool RunSetup(const std::string& arguments) {
+    std::string command = "C:\\windows\\NotebookSetup.exe " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code == 0;
 }
 
 // Mains on, the first battery full, as the session starts.

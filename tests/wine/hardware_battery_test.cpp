@@ -239,3 +239,23 @@ TEST(DeviceHandleHolder, FailedEnumerationShowsTheSystemText) {
     handle.Close();
     EXPECT_FALSE(handle.IsOpen());
 }
+
+// A request the device never answers (here: a pipe waiting for a client that never comes,
+// as a hung driver host would leave a battery query) fails after the bound, and cancels.
+TEST(SystemBatteryDeviceTest, UnansweredControlGivesUpAfterItsBound) {
+    constexpr DWORD kPipeListen = 0x00110008; // FSCTL_PIPE_LISTEN: waits for a client
+    const framework::UniqueFile pipe(::CreateNamedPipeA("\\\\.\\pipe\\battery-control-bound",
+                                                        PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                                        PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr));
+    ASSERT_TRUE(pipe);
+    const DWORD start = ::GetTickCount();
+    DWORD returned = 7;
+    char output[4] = {};
+    EXPECT_FALSE(hardware::SystemBatteryDevice().Control(pipe.Get(), kPipeListen, nullptr, 0,
+                                                         output, sizeof output, returned));
+    const DWORD took = ::GetTickCount() - start;
+    EXPECT_EQ(returned, 0u);
+    EXPECT_GE(took + 50, hardware::SystemBatteryDevice::kControlTimeoutMs);
+    EXPECT_LT(took, hardware::SystemBatteryDevice::kControlTimeoutMs +
+                        hardware::SystemBatteryDevice::kCancelTimeoutMs + 500);
+}

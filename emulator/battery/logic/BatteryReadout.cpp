@@ -6,12 +6,14 @@ namespace {
 
 // Anything beyond these is not a notebook battery but a broken file.
 constexpr int64_t kMaxNumber = int64_t{1} << 53;
-constexpr int64_t kMaxMicroVolts = 1000000000;   // 1 kV
-constexpr int64_t kMaxMicroAmpHours = 1000000000; // 1 kAh, also the limit for µA
+constexpr int64_t kMaxMicroVolts = 1000000000;        // 1 kV
+constexpr int64_t kMaxMicroAmpHours = 1000000000;     // 1 kAh, also the limit for µA
 constexpr int64_t kMaxMicroWattHours = 4000000000000; // keeps the result within 32 bits
 constexpr unsigned kMaxSupplies = 32;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 bool Same(const char* a, const char* b) {
     while (*a != '\0' && *a == *b) {
@@ -21,9 +23,10 @@ bool Same(const char* a, const char* b) {
     return *a == *b;
 }
 
-// The attribute's text without surrounding blanks (sysfs ends every value with a line feed).
+// The attribute's text without surrounding blanks (sysfs ends every value with a line feed);
+// `cut` tells whether the file went on past what the buffer holds.
 bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char* text,
-              size_t size) {
+              size_t size, bool* cut = nullptr) {
     if (size == 0) {
         return false;
     }
@@ -33,6 +36,13 @@ bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char
         return false;
     }
     text[size - 1] = '\0';
+    if (cut != nullptr) {
+        size_t length = 0;
+        while (text[length] != '\0') {
+            ++length;
+        }
+        *cut = length == size - 1;
+    }
     size_t begin = 0;
     while (IsBlank(text[begin])) {
         ++begin;
@@ -53,9 +63,11 @@ bool ReadText(const SupplyTree& tree, const char* supply, const char* name, char
 
 bool ReadNumber(const SupplyTree& tree, const char* supply, const char* name, int64_t& value,
                 int64_t low, int64_t high) {
-    char text[32];
-    return ReadText(tree, supply, name, text, sizeof text) && ParseNumber(text, value) &&
-           value >= low && value <= high;
+    // A number the buffer cannot hold whole is not read from its first part.
+    char text[64];
+    bool cut = false;
+    return ReadText(tree, supply, name, text, sizeof text, &cut) && !cut &&
+           ParseNumber(text, value) && value >= low && value <= high;
 }
 
 uint32_t Clamp32(int64_t value) {
@@ -125,9 +137,9 @@ void ChemistryFor(const char* technology, char chemistry[4]) {
         const char* technology;
         char windows[4];
     } kChemistries[] = {
-        {"NiMH", {'N', 'i', 'M', 'H'}}, {"Li-ion", {'L', 'I', 'O', 'N'}},
+        {"NiMH", {'N', 'i', 'M', 'H'}},    {"Li-ion", {'L', 'I', 'O', 'N'}},
         {"Li-poly", {'L', 'i', 'P', 'o'}}, {"LiFe", {'L', 'i', 'F', 'e'}},
-        {"NiCd", {'N', 'i', 'C', 'd'}}, {"LiMn", {'L', 'i', 'M', 'n'}},
+        {"NiCd", {'N', 'i', 'C', 'd'}},    {"LiMn", {'L', 'i', 'M', 'n'}},
     };
     for (int i = 0; i < 4; ++i) {
         chemistry[i] = '\0';
@@ -207,6 +219,10 @@ BayReadout ReadBay(const SupplyTree& tree, unsigned bay, bool acOnline) {
     out.fullCapacity = ReadCapacity(tree, supply, "charge_full", "energy_full", microVolts);
     out.designCapacity =
         ReadCapacity(tree, supply, "charge_full_design", "energy_full_design", microVolts);
+    if (!ReadNumber(tree, supply, "charge_full_design", out.designRaw, 0, kMaxMicroAmpHours) &&
+        !ReadNumber(tree, supply, "energy_full_design", out.designRaw, 0, kMaxMicroWattHours)) {
+        out.designRaw = -1;
+    }
 
     // Drivers disagree on the sign of the current; the direction comes from the status.
     int64_t flow = 0;
@@ -216,8 +232,7 @@ BayReadout ReadBay(const SupplyTree& tree, unsigned bay, bool acOnline) {
         flow = flow < 0 ? -flow : flow;
         flow = flow * microVolts / 1000000000;
         rateKnown = true;
-    } else if (ReadNumber(tree, supply, "power_now", flow, -kMaxMicroAmpHours,
-                          kMaxMicroAmpHours)) {
+    } else if (ReadNumber(tree, supply, "power_now", flow, -kMaxMicroAmpHours, kMaxMicroAmpHours)) {
         flow = (flow < 0 ? -flow : flow) / 1000;
         rateKnown = true;
     }

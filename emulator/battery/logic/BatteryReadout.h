@@ -28,9 +28,12 @@ inline constexpr unsigned kMaxBays = 2;
 struct BayReadout {
     bool present = false;
     uint32_t powerState = 0;
-    uint32_t capacity = kUnknownCapacity; // mWh
+    uint32_t capacity = kUnknownCapacity;     // mWh
     uint32_t fullCapacity = kUnknownCapacity; // mWh
     uint32_t designCapacity = kUnknownCapacity;
+    // The design figure as the tree gives it (µAh or µWh, -1 when absent): unlike the mWh
+    // figures it does not move with the voltage, so it can help name the pack.
+    int64_t designRaw = -1;
     uint32_t voltage = kUnknownVoltage; // mV
     int32_t rate = kUnknownRate;        // mW, negative while discharging
     uint32_t cycleCount = 0;

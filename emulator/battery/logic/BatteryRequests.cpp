@@ -12,7 +12,8 @@ void CopyBytes(void* to, const void* from, size_t size) {
     }
 }
 
-template <typename Record> bool ReadRecord(const void* input, size_t inputSize, Record& record) {
+template <typename Record>
+bool ReadRecord(const void* input, size_t inputSize, Record& record) {
     if (input == nullptr || inputSize < sizeof(Record)) {
         return false;
     }
@@ -20,7 +21,8 @@ template <typename Record> bool ReadRecord(const void* input, size_t inputSize, 
     return true;
 }
 
-template <typename Record> Reply Give(const Record& record, void* output, size_t outputSize) {
+template <typename Record>
+Reply Give(const Record& record, void* output, size_t outputSize) {
     if (output == nullptr || outputSize < sizeof(Record)) {
         return {kStatusBufferTooSmall, 0};
     }
@@ -29,7 +31,9 @@ template <typename Record> Reply Give(const Record& record, void* output, size_t
 }
 
 // Identity of a battery: the same pack taken out and put back gets a new tag all the same (the
-// bay saw it empty), another pack put in while nobody looked gets one too.
+// bay saw it empty), another pack put in while nobody looked gets one too. Only what a pack
+// does not change while it is in use goes in: never the voltage or anything worked out with
+// it, or every kept tag would go stale as the voltage drifts.
 uint32_t Identity(const BayReadout& readout) {
     uint32_t hash = 2166136261u;
     auto mix = [&hash](const char* text) {
@@ -41,7 +45,13 @@ uint32_t Identity(const BayReadout& readout) {
     mix(readout.deviceName);
     mix(readout.manufacturer);
     mix(readout.serialNumber);
-    hash = (hash ^ readout.designCapacity) * 16777619u;
+    for (const char c : readout.chemistry) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    const uint64_t design = static_cast<uint64_t>(readout.designRaw);
+    for (int shift = 0; shift < 64; shift += 8) {
+        hash = (hash ^ static_cast<uint32_t>((design >> shift) & 0xFF)) * 16777619u;
+    }
     return hash;
 }
 
@@ -84,8 +94,8 @@ Reply GiveText(const char* text, void* output, size_t outputSize) {
     return {kStatusSuccess, static_cast<uint32_t>(bytes)};
 }
 
-Reply GiveInformation(const BayReadout& readout, const QueryInformationRecord& query,
-                      void* output, size_t outputSize) {
+Reply GiveInformation(const BayReadout& readout, const QueryInformationRecord& query, void* output,
+                      size_t outputSize) {
     switch (query.informationLevel) {
     case kLevelInformation: {
         InformationRecord info{};
@@ -182,8 +192,12 @@ public:
         }
         return *this;
     }
-    Text& Pair(const char* name, uint64_t value) { return Blank().Put(name).Put("=").Number(value); }
-    Text& HexPair(const char* name, uint32_t value) { return Blank().Put(name).Put("=").Hex(value); }
+    Text& Pair(const char* name, uint64_t value) {
+        return Blank().Put(name).Put("=").Number(value);
+    }
+    Text& HexPair(const char* name, uint32_t value) {
+        return Blank().Put(name).Put("=").Hex(value);
+    }
     // A quoted text argument, escaped as the journal's readers expect.
     Text& Quoted(const char* name, const char* text, size_t length) {
         Blank().Put(name).Put("=\"");
@@ -246,7 +260,9 @@ public:
 };
 
 // The first word of a reply: the status as the journal writes an NTSTATUS.
-void PutStatus(Text& text, uint32_t status) { text.Hex(status); }
+void PutStatus(Text& text, uint32_t status) {
+    text.Hex(status);
+}
 
 } // namespace
 
@@ -279,12 +295,37 @@ uint32_t CurrentTag(BayMemory& memory, const BayReadout& readout) {
     return memory.tag;
 }
 
+bool StatusChanged(const WaitStatusRecord& wait, uint32_t currentTag, const BayReadout& readout) {
+    if (wait.timeout == 0 || currentTag == kTagInvalid || currentTag != wait.batteryTag) {
+        return true;
+    }
+    if (readout.powerState != wait.powerState) {
+        return true;
+    }
+    return readout.capacity != kUnknownCapacity &&
+           (readout.capacity < wait.lowCapacity || readout.capacity > wait.highCapacity);
+}
+
+uint32_t HoldMs(uint32_t code, const void* input, size_t inputSize) {
+    uint32_t wait = 0;
+    uint32_t limit = 0;
+    WaitStatusRecord status{};
+    if (code == kIoctlQueryTag && ReadRecord(input, inputSize, wait)) {
+        limit = kMaxTagWaitMs;
+    } else if (code == kIoctlQueryStatus && ReadRecord(input, inputSize, status)) {
+        wait = status.timeout;
+        limit = kMaxStatusWaitMs;
+    }
+    return wait < limit ? wait : limit;
+}
+
 Reply Answer(uint32_t code, BayMemory& memory, const BayReadout& readout, const void* input,
              size_t inputSize, void* output, size_t outputSize) {
     switch (code) {
     case kIoctlQueryTag: {
+        // No input at all asks for the tag without waiting, as the battery class takes it.
         uint32_t wait = 0;
-        if (!ReadRecord(input, inputSize, wait)) {
+        if (inputSize != 0 && !ReadRecord(input, inputSize, wait)) {
             return {kStatusInvalidParameter, 0};
         }
         if (output == nullptr || outputSize < sizeof(uint32_t)) {
@@ -354,8 +395,7 @@ void DescribeRequest(uint32_t code, unsigned bay, const void* input, size_t inpu
         text.Pair("tag", status.batteryTag).Pair("timeout", status.timeout);
         text.HexPair("power_state", status.powerState);
     } else {
-        if (code != kIoctlQueryTag && code != kIoctlQueryInformation &&
-            code != kIoctlQueryStatus) {
+        if (code != kIoctlQueryTag && code != kIoctlQueryInformation && code != kIoctlQueryStatus) {
             text.HexPair("code", code);
         }
         text.Pair("input_count", inputSize);

@@ -21,6 +21,22 @@ struct BayMemory {
 // an empty bay, a new tag whenever a battery is inserted or replaced by another one.
 uint32_t CurrentTag(BayMemory& memory, const BayReadout& readout);
 
+// How long a request may be held in the driver host, which serves one request at a time: a
+// client that wants to wait longer asks again. The tree is read again at each step.
+inline constexpr uint32_t kMaxTagWaitMs = 200;
+inline constexpr uint32_t kMaxStatusWaitMs = 1000;
+inline constexpr uint32_t kPollMs = 50;
+
+// Whether a status request can be answered now, as BATTERY_WAIT_STATUS documents: at once for
+// a timeout of 0, else when the power state differs from the one given, the capacity (when
+// known) falls below LowCapacity or rises above HighCapacity, or the tag no longer names the
+// battery in the bay. The caller answers at the end of the wait whatever this says.
+bool StatusChanged(const WaitStatusRecord& wait, uint32_t currentTag, const BayReadout& readout);
+
+// The longest the driver holds a request of this code with this input (a wait of -1 is
+// "forever", which is held as long as allowed).
+uint32_t HoldMs(uint32_t code, const void* input, size_t inputSize);
+
 struct Reply {
     uint32_t status = kStatusSuccess;
     uint32_t bytes = 0; // written to the output
