@@ -49,7 +49,7 @@ private:
 
     NotifyIcon& icon_;
     CImage indicator_;
-    BatteryStatusView status_;
+    BatteryStatusCache status_;
     BatteryHealth health_;
     static constexpr char kStripPath[] = "imgs/main/bt.png";
     UniqueGpBitmap strip_;

@@ -63,7 +63,7 @@ void SchemeLists::EnumerateSchemes(std::vector<GUID>& schemes) const {
     }
 }
 
-void SchemeLists::RefreshSchemes() {
+void SchemeLists::RefreshSchemeList() {
     ListModel& schemes = schemeList_.Model();
     const int relative = schemes.VisibleHighlight();
     const int actionHighlight = actionList_.Model().Selection();

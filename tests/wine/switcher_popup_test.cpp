@@ -10,6 +10,8 @@
 #include "switcher/exceptions/crt_exception.h"
 #include "switcher/exceptions/generic_exception.h"
 #include "switcher/exceptions/win32_exception.h"
+#include "switcher/popup/ProfileKey.h"
+#include "switcher/SwitcherIds.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,44 @@ std::string SystemMessage(DWORD code) {
         message.pop_back();
     }
     return message;
+}
+
+// --- the profile key -------------------------------------------------------------------
+
+// Windows drops a low-level hook that takes too long, and a key that comes early would have the
+// popup finish its start (images, schemes, the shell) inside the hook: the hook only posts.
+TEST(ProfileKeyHook, KeysArePostedToThePopupAndNothingRunsInTheHook) {
+    framework::Window popup;
+    framework::CreateOptions options;
+    options.parent = HWND_MESSAGE;
+    ASSERT_TRUE(popup.Create(L"STATIC", L"", options));
+    ProfileKey key(popup, true);
+    ASSERT_TRUE(key.Install(L"test"));
+
+    struct Case {
+        KBDLLHOOKSTRUCT event;
+        WPARAM posted; // the HookKey, or none
+    };
+    const Case cases[] = {
+        {{VK_F12, 0x58, 0, 0, 0}, static_cast<WPARAM>(HookKey::Profile)},
+        {{0, 5, LLKHF_EXTENDED | LLKHF_UP, 0, 0}, static_cast<WPARAM>(HookKey::Profile)},
+        {{0, 6, LLKHF_EXTENDED | LLKHF_UP, 0, 0}, static_cast<WPARAM>(HookKey::Battery)},
+        {{'A', 0x1E, 0, 0, 0}, ~WPARAM{0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event.scanCode);
+        KBDLLHOOKSTRUCT event = c.event;
+        ProfileKey::HookProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event));
+        MSG message{};
+        const bool posted = ::PeekMessageW(&message, popup.Hwnd(), WM_SWITCHER_HOOK_KEY,
+                                           WM_SWITCHER_HOOK_KEY, PM_REMOVE) != FALSE;
+        EXPECT_EQ(posted, c.posted != ~WPARAM{0});
+        if (posted) {
+            EXPECT_EQ(message.wParam, c.posted);
+        }
+    }
+    key.StopTimer();
+    key.Uninstall();
 }
 
 // --- exception classes ------------------------------------------------------------------
