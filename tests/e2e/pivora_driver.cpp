@@ -26,7 +26,7 @@
 //                                            the moment its window exists, before the loop ran
 //                                            any step of the start; waits for it to end
 //   pivoradriver key-time CLASS MESSAGE SECONDS PROGRAM [ARGS]
-//                                            starts PROGRAM, waits until its window answers,
+//                                            starts PROGRAM, waits as launch-full does,
 //                                            prints "ready" and watches the keyboard: prints
 //                                            the microseconds from the next F12 until that
 //                                            window is shown and painted, then sends it
@@ -279,7 +279,9 @@ int KeyTime(int argc, wchar_t** argv) {
     if (!program.Running()) {
         return 1;
     }
-    const HWND window = WaitAnswer(windowClass, WM_NULL, 0, seconds);
+    // The first key once the program runs: its start is through (the switcher answers this
+    // broadcast only then), so the figure is the key's own path.
+    const HWND window = WaitAnswer(windowClass, WM_POWERBROADCAST, kIgnoredPowerEvent, seconds);
     if (window == nullptr) {
         std::printf("timeout\n");
         return 1;
