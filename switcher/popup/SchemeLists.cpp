@@ -18,7 +18,6 @@ namespace {
 constexpr int kListRows = 4;
 // Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
 constexpr int kActionRows = 3;
-constexpr int kStripColumns = 4;
 
 // PowerReadFriendlyName's buffer: 1,024 wide characters.
 constexpr DWORD kFriendlyNameBytes = 2048;
@@ -39,9 +38,9 @@ void SchemeLists::Create(const SkinArchive& skins) {
     actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
                      kActionRows);
     scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
-                   kStripColumns);
+                   CTPButton::kStates);
     scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
-                     kStripColumns);
+                     CTPButton::kStates);
 
     UniqueGpFont font = MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     UniqueGpStringFormat format = MakeStringFormat();
@@ -77,6 +76,9 @@ void SchemeLists::RefreshSchemeList() {
     if (::PowerGetActiveScheme(nullptr, &active) != ERROR_SUCCESS) {
         active = nullptr;
     }
+    // The system allocated the active scheme's GUID for us; owned at once, so that a throw
+    // while the names are read does not leak it.
+    framework::UniqueLocal activeBlock(active);
     int activeRow = -1;
     for (std::size_t i = 0; i < schemes_.size(); ++i) {
         wchar_t name[kFriendlyNameBytes / sizeof(wchar_t)] = L"";
@@ -89,8 +91,7 @@ void SchemeLists::RefreshSchemeList() {
             activeRow = static_cast<int>(i);
         }
     }
-    // The system allocated the active scheme's GUID for us.
-    framework::UniqueLocal activeBlock(active);
+    activeBlock.Reset();
 
     if (currentList_.list != nullptr) {
         schemes.SetActiveMark(activeRow);

@@ -255,10 +255,24 @@ TEST_F(SkinnedControls, ButtonFollowsHoverPressAndIgnoresDoubleClicks) {
     EXPECT_EQ(button.State(), CTPButton::kPressed);
     button.Send(WM_LBUTTONUP);
     EXPECT_EQ(button.State(), CTPButton::kNormal);
+    // An owner-drawn button's own procedure reports a double click to its parent
+    // (BN_DOUBLECLICKED); the skinned one drops it, so it is neither a press nor a command.
+    struct CommandWatch : framework::Window {
+        std::vector<UINT> codes;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND) {
+                codes.push_back(HIWORD(wParam));
+            }
+            return framework::Window::WindowProc(message, wParam, lParam);
+        }
+    } watch;
+    ASSERT_TRUE(watch.Subclass(parent_));
     const bool checked = button.Checked();
     button.Send(WM_LBUTTONDBLCLK, MK_LBUTTON);
     EXPECT_EQ(button.State(), CTPButton::kNormal);
     EXPECT_EQ(button.Checked(), checked);
+    EXPECT_TRUE(watch.codes.empty());
+    watch.Detach();
     button.SetDisabled(true);
     button.Send(WM_MOUSEHOVER);
     EXPECT_EQ(button.State(), CTPButton::kNormal);
