@@ -10,7 +10,9 @@
 #   properties-opening  Details... until the properties dialog is in front, against the
 #                       applet's main dialog
 #   switcher-start      the switcher until its window answers, against a program that only
-#                       starts GDI+ and makes one window
+#                       starts GDI+ and makes one window; until every step of its start ran,
+#                       against one that also decodes the same six images; F12 until the
+#                       popup is painted, against a prepared window shown on the same key
 #
 #   scripts/bench.sh [--full] [--stages STAGE,...] [--idle-seconds S] [--applies N]
 #                    [--rounds N] [--arch x86|x64] [--report FILE]

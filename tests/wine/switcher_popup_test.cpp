@@ -105,6 +105,24 @@ TEST(SwitcherExceptions, GenericWithoutInnerEndsAfterTheContext) {
     EXPECT_STREQ(error.what(), "Skin missing: CUI::InitInstance\n");
 }
 
+// A class of a tool built against the program, which the program cannot copy.
+class ForeignException : public basic_exception {
+public:
+    operator const char*() const override { return "foreign failure\n"; }
+};
+
+TEST(SwitcherExceptions, CopyOfAGenericKeepsTheTextOfAForeignInner) {
+    const generic_exception error(L"Load", new ForeignException, "Tool");
+    const generic_exception copy(error);
+    generic_exception assigned(L"other", nullptr, "");
+    assigned = error;
+    for (const generic_exception* e :
+         {&error, &copy, static_cast<const generic_exception*>(&assigned)}) {
+        EXPECT_STREQ(e->what(), "Load: Tool\nforeign failure\n");
+    }
+    EXPECT_NE(copy.inner(), error.inner());
+}
+
 TEST(SwitcherExceptions, GenericCarriesItsInnerTextAndCopiesOwnTheirInner) {
     auto* inner = new win32_exception("open", ERROR_ACCESS_DENIED);
     const std::string innerText = inner->what();
