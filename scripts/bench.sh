@@ -10,7 +10,9 @@
 #   properties-opening  Details... until the properties dialog is in front, against the
 #                       applet's main dialog
 #   switcher-start      the switcher until its window answers, against a program that only
-#                       starts GDI+ and makes one window
+#                       starts GDI+ and makes one window; until every step of its start ran,
+#                       against one that also decodes the same six images; F12 until the
+#                       popup is painted, against a prepared window shown on the same key
 #   switcher-dpi        the same start at 144 dpi, against the start at 96 dpi (two prefixes)
 #
 #   scripts/bench.sh [--full] [--stages STAGE,...] [--idle-seconds S] [--applies N]
