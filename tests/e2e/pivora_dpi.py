@@ -92,7 +92,8 @@ def bench_dpi(t, runs):
              "| DPI | median ms | runs ms |", "|---|---|---|"]
     for d, values in times.items():
         lines.append(f"| {d} | {median[d]:.0f} | {', '.join(f'{v:.0f}' for v in values)} |")
-    lines.append(f"\nRatio of medians, {dpi} to 96: **{ratio:.2f}×** (aim ≤ {START_UP_AIM}×).\n")
+    lines.append(f"\nRatio of medians, {dpi} to 96: **{ratio:.2f}×** "
+                 f"(aim ≤ {START_UP_AIM}×).\n")
     return "\n".join(lines) + "\n"
 
 
