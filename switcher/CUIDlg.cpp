@@ -8,27 +8,16 @@
 #include "switcher/SwitcherIds.h"
 #include "switcher/battery/BatteryPlatform.h"
 #include "switcher/controls/GdiplusHandles.h"
+#include "switcher/logic/PopupLayout.h"
 
 namespace switcher {
 
 namespace {
 
-constexpr char kBackgroundPath[] = "imgs/main/dlg.png";
+constexpr char kBackgroundName[] = "dlg.png";
 constexpr COLORREF kColourKey = RGB(0x30, 0x30, 0x30);
 // The colour key as an opaque GDI+ colour.
 constexpr Gdiplus::ARGB kOpaqueKey = 0xFF303030;
-
-struct ControlPlace {
-    int id;
-    int x;
-    int y;
-};
-
-// Client positions; the sizes come from the skin.
-constexpr ControlPlace kPlaces[] = {
-    {IDC_BATTERY_IMAGE, 30, 25}, {IDC_SCHEME_LIST, 140, 28},  {IDC_ACTION_LIST, 140, 160},
-    {IDC_SCROLL_UP, 140, 6},     {IDC_SCROLL_DOWN, 140, 123},
-};
 
 // GUID_POWERSCHEME_PERSONALITY, GUID_BATTERY_PERCENTAGE_REMAINING, GUID_ACDC_POWER_SOURCE.
 constexpr GUID kNotifiedSettings[] = {
@@ -40,14 +29,15 @@ constexpr GUID kNotifiedSettings[] = {
 } // namespace
 
 CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
-    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), notifyIcon_(*this),
-      battery_(portax, notifyIcon_), lists_(*this),
-      key_(*this, debug, [this](HookKey key) { OnHookKey(key); }) {}
+    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), skinSet_(skins),
+      notifyIcon_(*this), battery_(portax, notifyIcon_), lists_(*this), key_(*this, debug) {}
 
 bool CUIDlg::CreatePopup() {
     // Checked by their headers only: decoding them (a good part of the start) waits until the
     // popup answers, in FinishStart.
-    if (!SkinImageSize(skins_, kBackgroundPath).has_value() || !BatteryIndicator::HasStrip(skins_)) {
+    // The 1x images must be there whatever the DPI: every other set falls back on them.
+    if (!SkinImageSize(skins_, SkinSetPath(kBaseDpi, kBackgroundName)).has_value() ||
+        !BatteryIndicator::HasStrip(skins_)) {
         return false;
     }
     // Nothing in the popup takes typed text, and its keys (the arrows, Enter, Escape) must reach
@@ -60,12 +50,14 @@ bool CUIDlg::CreatePopup() {
 
 bool CUIDlg::OnInitDialog() {
     Dialog::OnInitDialog();
-    key_.Install();
+    key_.Install(L"CUIDlg::OnInitDialog");
     // What the hidden popup does not need yet (its size and outline, the lists' and buttons'
     // images, the texts, the schemes, the battery check) comes once the loop runs, a step at a
     // time, so that the program answers at once and between the steps; whatever shows the
-    // popup or reaches the lists before that finishes it first.
-    Post(WM_SWITCHER_FINISH_START);
+    // popup, reaches the lists or ends the program before that finishes it first.
+    if (!Post(WM_SWITCHER_FINISH_START)) {
+        FinishStart(); // else the start would wait for the first key
+    }
     return true;
 }
 
@@ -75,7 +67,7 @@ bool CUIDlg::FinishStart() {
     while (!broken_ && !inStartStep_ && !Started()) {
         RunStartStep();
     }
-    return !broken_;
+    return !broken_ && Hwnd() != nullptr;
 }
 
 void CUIDlg::ContinueStart() {
@@ -83,29 +75,49 @@ void CUIDlg::ContinueStart() {
         return;
     }
     RunStartStep();
-    if (!broken_ && !Started()) {
-        Post(WM_SWITCHER_FINISH_START);
+    if (closePending_ && !IsShown()) {
+        OnCloseRequest(); // it came while the step called out
+    } else if (!broken_ && !Started() && !Post(WM_SWITCHER_FINISH_START)) {
+        FinishStart();
     }
 }
 
+void CUIDlg::FailStart(const wchar_t* why) {
+    // The popup is never shown: the program ends as when InitInstance fails.
+    DebugTrace(true, L"CUIDlg::FinishStart", why);
+    background_.Reset();
+    battery_.ReleaseStrip();
+    broken_ = true;
+    ::PostQuitMessage(framework::Application::kInitFailed);
+}
+
 void CUIDlg::RunStartStep() {
+    // A step that throws (the window procedure catches it) must not leave the start marked as
+    // running, which would stop every later step, nor a half-built popup that a key could show.
+    struct StepScope {
+        CUIDlg& dialog;
+        bool completed = false;
+        ~StepScope() {
+            dialog.inStartStep_ = false;
+            if (!completed) {
+                dialog.FailStart(L"A step of the start failed.\n");
+            }
+        }
+    } scope{*this};
     inStartStep_ = true;
     switch (startStep_++) {
     case kDecode:
-        background_ = BitmapFromStream(OpenSkinStream(skins_, kBackgroundPath));
-        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skins_)) {
+        // The images of the popup's DPI; the window takes the background's size.
+        skinSet_.SetDpi(WindowDpi(Hwnd()));
+        background_ = skinSet_.Load(kBackgroundName);
+        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skinSet_)) {
             // Headers that promised images that do not decode: the start fails, as when the
-            // images were missing, only later; the popup is never shown.
-            DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
-            background_.Reset();
-            battery_.ReleaseStrip();
-            broken_ = true;
-            ::PostQuitMessage(framework::Application::kInitFailed);
+            // images were missing, only later.
+            FailStart(L"The skin's images cannot be decoded.\n");
             break;
         }
         ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
-                       static_cast<int>(ImageHeight(background_.Get())),
-                       SWP_NOMOVE | SWP_NOZORDER);
+                       static_cast<int>(ImageHeight(background_.Get())), SWP_NOMOVE | SWP_NOZORDER);
         {
             // Layered with a colour key: every pixel painted in the key colour is see-through,
             // which gives the popup the outline of its artwork.
@@ -119,18 +131,22 @@ void CUIDlg::RunStartStep() {
         }
         break;
     case kLists:
-        lists_.Create(skins_);
+        lists_.Create(skinSet_);
         break;
     case kControls:
-        battery_.Create(Hwnd());
+        battery_.Create(Hwnd(), skinSet_.Scale());
         PlaceControls();
         notifyIcon_.LoadIcons();
+        DebugTrace(true, L"CUIDlg::FinishStart",
+                   L"%d dpi: images of the %d-dpi set, notification icons of %d px.\n",
+                   skinSet_.Scale().Dpi(), skinSet_.SetOf(kBackgroundName),
+                   notifyIcon_.LoadedIconWidth());
         RegisterPowerNotifications();
         break;
     case kSchemes:
         // Windows reports each registered setting once at registration, which fills the scheme
         // list; where that report does not come, the list is filled here the same way.
-        lists_.RefreshSchemes();
+        lists_.RefreshSchemeList();
         break;
     case kBattery:
         Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
@@ -139,13 +155,15 @@ void CUIDlg::RunStartStep() {
     default:
         break;
     }
-    inStartStep_ = false;
+    scope.completed = true;
 }
 
 void CUIDlg::PlaceControls() {
-    for (const ControlPlace& place : kPlaces) {
+    const SkinScale& scale = skinSet_.Scale();
+    for (const LayoutPoint& place : kControlPlaces) {
         if (HWND item = Item(place.id)) {
-            ::SetWindowPos(item, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::SetWindowPos(item, nullptr, scale.Px(place.x), scale.Px(place.y), 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER);
         }
     }
 }
@@ -164,6 +182,9 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_POWERBROADCAST:
         return FinishStart() ? OnPower(wParam, lParam) : TRUE;
+    case WM_SWITCHER_HOOK_KEY:
+        OnHookKey(static_cast<HookKey>(wParam));
+        return 0;
     case WM_SWITCHER_TRAY:
         return notifyIcon_.OnNotify(lParam);
     case WM_SWITCHER_CLOSE:
@@ -223,12 +244,16 @@ void CUIDlg::OnDragStart() {
 }
 
 LRESULT CUIDlg::OnCloseRequest() {
-    if (IsShown()) {
-        // The popup goes when it is next dismissed, at the latest after three idle seconds.
+    if (IsShown() || inStartStep_) {
+        // The popup goes when it is next dismissed, at the latest after three idle seconds; a
+        // step of the start that served this request while it called out ends first.
         closePending_ = true;
-    } else {
-        Destroy();
+        return -1;
     }
+    // A copy asked to close before its start is through still makes the start's battery check
+    // and controller notice.
+    FinishStart();
+    Destroy();
     return -1;
 }
 
@@ -242,7 +267,7 @@ LRESULT CUIDlg::OnPower(WPARAM event, LPARAM data) {
         battery_.CheckHealth();
         break;
     case PBT_POWERSETTINGCHANGE:
-        lists_.RefreshSchemes();
+        lists_.RefreshSchemeList();
         battery_.OnSettingChange(data);
         break;
     default:
@@ -256,7 +281,7 @@ void CUIDlg::OnDestroy() {
     for (UniquePowerNotify& notification : notifications_) {
         notification.Reset();
     }
-    notifyIcon_.Remove();
+    notifyIcon_.SetTrayIcon(0, false);
     key_.Uninstall();
     battery_.ReleaseStrip();
     background_.Reset();
@@ -283,6 +308,10 @@ bool CUIDlg::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CUIDlg::OnOK() {
+    ActivateSelection();
+}
+
+void CUIDlg::ActivateSelection() {
     if (!lists_.ActionsCurrent()) {
         lists_.ActivateScheme();
         return;

@@ -13,6 +13,7 @@
 #include "framework/UniqueHandle.h"
 #include "switcher/battery/PortaxLibrary.h"
 #include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 #include "switcher/logic/PopupRules.h"
 #include "switcher/popup/BatteryIndicator.h"
 #include "switcher/popup/NotifyIcon.h"
@@ -57,6 +58,8 @@ private:
     // answers between them.
     void ContinueStart();
     void RunStartStep();
+    // Traces `why` and ends the program before the popup was ever shown.
+    void FailStart(const wchar_t* why);
     bool Started() const { return startStep_ == kStartDone; }
     void PlaceControls();
     void RegisterPowerNotifications();
@@ -64,12 +67,17 @@ private:
     void OnDragStart();
     void PaintBackground(HDC dc, bool keyColourOnly);
     LRESULT OnCloseRequest();
+    // The OK command (Enter, or a click on a row): the highlighted scheme becomes the active
+    // one, or the highlighted action runs.
+    void ActivateSelection();
     LRESULT OnPower(WPARAM event, LPARAM data);
     void OnHookKey(HookKey key);
     void ShowPopup();
     void ForceForeground();
 
     const SkinArchive& skins_;
+    // The skin's images at the popup's DPI, read when the start decodes them.
+    SkinSet skinSet_;
     NotifyIcon notifyIcon_;
     BatteryIndicator battery_;
     SchemeLists lists_;

@@ -14,6 +14,8 @@ namespace switcher {
 class CTPButton : public framework::Window {
 public:
     enum State { kNormal = 0, kHover = 1, kPressed = 2, kFourth = 3 };
+    // The states side by side in the skin's button strips.
+    static constexpr int kStates = 4;
 
     CTPButton() = default;
     ~CTPButton() override;
@@ -21,6 +23,8 @@ public:
     // Decodes the strip from `image`, takes the item over, sizes it to one state and starts the
     // animation. Fails (the item stays as it was) when the strip cannot be decoded.
     bool Init(int id, HWND parent, IStream* image, int states);
+    // The same with the strip decoded already (the popup's, at its DPI).
+    bool Init(int id, HWND parent, UniqueGpBitmap image, int states);
 
     int State() const { return state_; }
     bool Checked() const { return checked_; }

@@ -23,11 +23,13 @@ public:
 
     // The three battery pictures at the area's icon size, and the program's icon.
     void LoadIcons();
-    // Adds the icon with picture `index` (0 good, 1 worn, 2 damaged), or changes the picture of
-    // the one already there.
-    bool Show(int index);
-    bool Remove();
-    bool ShowBalloon(const wchar_t* title, const wchar_t* text);
+    // The width of the notification-area icons as loaded, in pixels; 0 before LoadIcons.
+    int LoadedIconWidth() const;
+    // `add`: adds the icon with picture `index` (0 good, 1 worn, 2 damaged), or changes the
+    // picture of the one already there. Otherwise deletes the icon.
+    bool SetTrayIcon(int index, bool add);
+    // The balloon over the icon, with its current picture.
+    bool ShowTrayBalloon(const wchar_t* title, const wchar_t* text);
     LRESULT OnNotify(LPARAM event);
 
 private:

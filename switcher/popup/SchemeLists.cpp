@@ -10,6 +10,7 @@
 #include "switcher/ResourceText.h"
 #include "switcher/SwitcherIds.h"
 #include "switcher/controls/GdiplusHandles.h"
+#include "switcher/logic/PopupLayout.h"
 
 namespace switcher {
 
@@ -18,7 +19,6 @@ namespace {
 constexpr int kListRows = 4;
 // Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
 constexpr int kActionRows = 3;
-constexpr int kStripColumns = 4;
 
 // PowerReadFriendlyName's buffer: 1,024 wide characters.
 constexpr DWORD kFriendlyNameBytes = 2048;
@@ -32,21 +32,21 @@ bool SameGuid(const GUID& a, const GUID& b) {
 SchemeLists::SchemeLists(framework::Dialog& popup)
     : popup_(popup), schemeList_(currentList_), actionList_(currentList_) {}
 
-void SchemeLists::Create(const SkinArchive& skins) {
+void SchemeLists::Create(const SkinSet& skins) {
     const HWND popup = popup_.Hwnd();
-    schemeList_.Init(IDC_SCHEME_LIST, popup, OpenSkinStream(skins, "imgs/main/slist.png"),
-                     kListRows);
-    actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
-                     kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
-                   kStripColumns);
-    scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
-                     kStripColumns);
+    // The images come at the popup's DPI, and the rows' sizes with them.
+    schemeList_.Init(IDC_SCHEME_LIST, popup, skins.Load("slist.png"), kListRows);
+    actionList_.Init(IDC_ACTION_LIST, popup, skins.Load("plist.png"), kActionRows);
+    scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), CTPButton::kStates);
+    scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), CTPButton::kStates);
 
-    UniqueGpFont font = MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    // 9 pt at the popup's DPI, in pixels: a DC's own DPI may be the system's, not the popup's.
+    const SkinScale& scale = skins.Scale();
+    UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kListFontPoints),
+                                 Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     UniqueGpStringFormat format = MakeStringFormat();
-    schemeList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 120.0f, 20.0f));
-    actionList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 130.0f, 20.0f));
+    schemeList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kSchemeTextPlace));
+    actionList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kActionTextPlace));
 
     BuildActionList();
 }
@@ -63,7 +63,7 @@ void SchemeLists::EnumerateSchemes(std::vector<GUID>& schemes) const {
     }
 }
 
-void SchemeLists::RefreshSchemes() {
+void SchemeLists::RefreshSchemeList() {
     ListModel& schemes = schemeList_.Model();
     const int relative = schemes.VisibleHighlight();
     const int actionHighlight = actionList_.Model().Selection();
@@ -77,6 +77,9 @@ void SchemeLists::RefreshSchemes() {
     if (::PowerGetActiveScheme(nullptr, &active) != ERROR_SUCCESS) {
         active = nullptr;
     }
+    // The system allocated the active scheme's GUID for us; owned at once, so that a throw
+    // while the names are read does not leak it.
+    framework::UniqueLocal activeBlock(active);
     int activeRow = -1;
     for (std::size_t i = 0; i < schemes_.size(); ++i) {
         wchar_t name[kFriendlyNameBytes / sizeof(wchar_t)] = L"";
@@ -89,8 +92,7 @@ void SchemeLists::RefreshSchemes() {
             activeRow = static_cast<int>(i);
         }
     }
-    // The system allocated the active scheme's GUID for us.
-    framework::UniqueLocal activeBlock(active);
+    activeBlock.Reset();
 
     if (currentList_.list != nullptr) {
         schemes.SetActiveMark(activeRow);

@@ -1,5 +1,6 @@
 #include "framework/GdiplusToken.h"
 #include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,8 @@ namespace {
 
 using Gdiplus::ARGB;
 using Gdiplus::GpBitmap;
+using switcher::FindSkinResource;
 using switcher::LoadSkinArchive;
-using switcher::LoadSkinResource;
 using switcher::OpenSkinStream;
 using switcher::SkinArchive;
 using switcher::UniqueGpBitmap;
@@ -33,10 +34,15 @@ constexpr ImageSize kImages[] = {
     {"imgs/main/sample.png", 356, 245},
 };
 
+// "imgs/", the 1x set (its folder and eight files), and three scaled sets of a folder and six
+// images each.
+constexpr std::size_t kMembers = 2 + 8 + 3 * 7;
+
 // Images drawn on the popup, which is see-through wherever it shows RGB(0x30, 0x30, 0x30).
-constexpr const char* kDrawnOnPopup[] = {"imgs/main/dlg.png",   "imgs/main/bt.png",
-                                         "imgs/main/slist.png", "imgs/main/plist.png",
-                                         "imgs/main/btnup.png", "imgs/main/btndown.png"};
+constexpr const char* kDrawnOnPopup[] = {
+    "imgs/main/dlg.png",     "imgs/main/bt.png",     "imgs/main/slist.png",
+    "imgs/main/plist.png",   "imgs/main/btnup.png",  "imgs/main/btndown.png",
+    "imgs/main@125/dlg.png", "imgs/main@150/bt.png", "imgs/main@200/slist.png"};
 constexpr ARGB kOpaqueKey = 0xFF303030;
 
 class SkinTest : public testing::Test {
@@ -47,14 +53,9 @@ protected:
     }
     static void TearDownTestSuite() { gdiplus_.Reset(); }
 
-    static std::pair<const void*, DWORD> Resource() {
-        HMODULE self = ::GetModuleHandleA(nullptr);
-        HRSRC res = ::FindResourceA(self, MAKEINTRESOURCEA(switcher::kSkinResourceId),
-                                    switcher::kSkinResourceType);
-        if (res == nullptr) {
-            return {nullptr, 0};
-        }
-        return {::LockResource(::LoadResource(self, res)), ::SizeofResource(self, res)};
+    // The program's own way to its skin: CUI::InitInstance does the same two calls.
+    static SkinArchive ProgramSkin() {
+        return LoadSkinArchive(FindSkinResource(::GetModuleHandleA(nullptr)));
     }
 
     static UniqueGpBitmap Decode(const SkinArchive& archive, const char* path) {
@@ -100,10 +101,12 @@ framework::UniqueGdiplusToken SkinTest::gdiplus_;
 // ---------------------------------------------------------------- the embedded archive
 
 TEST_F(SkinTest, ResourceIndexesEveryMember) {
-    auto [bytes, size] = Resource();
-    ASSERT_NE(bytes, nullptr);
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
-    ASSERT_EQ(archive.Count(), 10u);
+    const auto resource = FindSkinResource(::GetModuleHandleA(nullptr));
+    ASSERT_NE(resource.data, nullptr);
+    const auto* bytes = resource.data;
+    const auto size = resource.size;
+    const SkinArchive archive = ProgramSkin();
+    ASSERT_EQ(archive.Count(), kMembers);
 
     const auto index = switcher::IndexTar(bytes, size);
     for (const auto& [path, entry] : archive.All()) {
@@ -128,7 +131,7 @@ TEST_F(SkinTest, ResourceIndexesEveryMember) {
 }
 
 TEST_F(SkinTest, StreamsAreFoundByExactPathOnly) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     EXPECT_NE(OpenSkinStream(archive, "imgs/main/dlg.png"), nullptr);
     EXPECT_EQ(OpenSkinStream(archive, "imgs/main/DLG.png"), nullptr);
     EXPECT_EQ(OpenSkinStream(archive, "imgs/main/missing.png"), nullptr);
@@ -140,7 +143,7 @@ TEST_F(SkinTest, StreamsAreFoundByExactPathOnly) {
 // ---------------------------------------------------------------- the images
 
 TEST_F(SkinTest, EveryImageDecodesInItsSizeWithAlpha) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     for (const auto& image : kImages) {
         SCOPED_TRACE(image.path);
         UniqueGpBitmap bitmap = Decode(archive, image.path);
@@ -153,7 +156,7 @@ TEST_F(SkinTest, EveryImageDecodesInItsSizeWithAlpha) {
 }
 
 TEST_F(SkinTest, StreamIsHandedOutFromItsStart) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     IStream* stream = OpenSkinStream(archive, "imgs/main/bt.png");
     ASSERT_NE(stream, nullptr);
     char signature[8] = {};
@@ -176,7 +179,7 @@ TEST_F(SkinTest, StreamIsHandedOutFromItsStart) {
 }
 
 TEST_F(SkinTest, BatteryFrameIsCutFromTheStrip) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     UniqueGpBitmap strip = Decode(archive, "imgs/main/bt.png");
     ASSERT_TRUE(strip);
     auto [width, height] = SizeOf(strip.Get());
@@ -201,7 +204,7 @@ TEST_F(SkinTest, BatteryFrameIsCutFromTheStrip) {
 }
 
 TEST_F(SkinTest, FrameOutsideTheBitmapIsRefused) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     UniqueGpBitmap strip = Decode(archive, "imgs/main/bt.png");
     ASSERT_TRUE(strip);
     EXPECT_EQ(switcher::CutImageFrame(nullptr, 0, 110, 160), nullptr);
@@ -210,7 +213,7 @@ TEST_F(SkinTest, FrameOutsideTheBitmapIsRefused) {
 }
 
 TEST_F(SkinTest, PopupArtKeepsTheColourKeyForTransparencyOnly) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     for (const char* path : kDrawnOnPopup) {
         SCOPED_TRACE(path);
         UniqueGpBitmap bitmap = Decode(archive, path);
@@ -257,8 +260,10 @@ TEST_F(SkinTest, LaterMemberReplacesTheEarlierOne) {
 }
 
 TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
-    auto [bytes, size] = Resource();
-    ASSERT_NE(bytes, nullptr);
+    const auto resource = FindSkinResource(::GetModuleHandleA(nullptr));
+    ASSERT_NE(resource.data, nullptr);
+    const auto* bytes = resource.data;
+    const auto size = static_cast<DWORD>(resource.size);
     // Copies on the heap, so that a read past the end would leave the block.
     for (DWORD keep : {DWORD{0}, DWORD{100}, DWORD{1023}, DWORD{1024}, size / 2, size - 1}) {
         std::vector<std::uint8_t> cut(static_cast<const std::uint8_t*>(bytes),
@@ -266,9 +271,9 @@ TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
         const SkinArchive archive = LoadSkinArchive(cut.data(), cut.size());
         // Only the trailing zero blocks are lost when a single byte goes.
         if (keep == size - 1) {
-            EXPECT_EQ(archive.Count(), 10u);
+            EXPECT_EQ(archive.Count(), kMembers);
         } else {
-            EXPECT_LT(archive.Count(), 10u) << keep;
+            EXPECT_LT(archive.Count(), kMembers) << keep;
         }
         for (const auto& [path, entry] : archive.All()) {
             EXPECT_LE(entry.Size(), keep);
@@ -283,18 +288,56 @@ TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
 }
 
 TEST_F(SkinTest, MovedArchiveKeepsItsStreams) {
-    SkinArchive source = LoadSkinResource(::GetModuleHandleA(nullptr));
+    SkinArchive source = ProgramSkin();
     IStream* before = OpenSkinStream(source, "imgs/main/dlg.png");
     SkinArchive moved = std::move(source);
     EXPECT_EQ(OpenSkinStream(moved, "imgs/main/dlg.png"), before);
     EXPECT_TRUE(Decode(moved, "imgs/main/dlg.png"));
 
-    SkinArchive target = LoadSkinResource(::GetModuleHandleA(nullptr));
+    SkinArchive target = ProgramSkin();
     target = std::move(moved);
     EXPECT_TRUE(Decode(target, "imgs/main/slist.png"));
     target.Release();
     EXPECT_EQ(target.Count(), 0u);
     EXPECT_EQ(OpenSkinStream(target, "imgs/main/dlg.png"), nullptr);
+}
+
+// The popup's images at each DPI: the set of the DPI as it is; where the archive has no set for
+// it, the nearest smaller one drawn up to the DPI's size; at 96 dpi the 1x image untouched.
+TEST_F(SkinTest, EachDpiGetsItsSetOrTheNearestSmallerOneScaledUp) {
+    const SkinArchive full = ProgramSkin();
+    switcher::SkinSet set(full);
+    EXPECT_EQ(SizeOf(set.Load("dlg.png").Get()), std::make_pair(356u, 245u));
+    set.SetDpi(144);
+    EXPECT_EQ(set.SetOf("dlg.png"), 144);
+    EXPECT_EQ(SizeOf(set.Load("bt.png").Get()), std::make_pair(1320u, 240u));
+    set.SetDpi(1000); // brought down to 288: the 2x set, half as large again
+    EXPECT_EQ(SizeOf(set.Load("dlg.png").Get()), std::make_pair(1068u, 735u));
+
+    // An archive with the 1x and 1.25x backgrounds only.
+    std::string tar;
+    for (const char* path : {"imgs/main/dlg.png", "imgs/main@125/dlg.png"}) {
+        const switcher::SkinEntry* entry = full.Find(path);
+        ASSERT_NE(entry, nullptr) << path;
+        tar += TarHeader(path, entry->Size());
+        tar.append(static_cast<const char*>(entry->Data()), entry->Size());
+        tar.append((512 - entry->Size() % 512) % 512, '\0');
+    }
+    tar.append(1024, '\0');
+    const SkinArchive partial = LoadSkinArchive(tar.data(), tar.size());
+    switcher::SkinSet fallback(partial);
+    fallback.SetDpi(144);
+    EXPECT_EQ(fallback.SetOf("dlg.png"), 120);
+    // 445 x 306 at 120 dpi, times 144 / 120.
+    const UniqueGpBitmap grown = fallback.Load("dlg.png");
+    EXPECT_EQ(SizeOf(grown.Get()), std::make_pair(534u, 367u));
+    // Its opaque middle is the panel's colour, not the see-through key.
+    const std::vector<ARGB> pixels = Pixels(grown.Get());
+    ASSERT_EQ(pixels.size(), 534u * 367u);
+    EXPECT_EQ(pixels[200 * 534 + 300] >> 24, 0xFFu);
+    EXPECT_NE(pixels[200 * 534 + 300], kOpaqueKey);
+    // An image no set has stays missing rather than coming from elsewhere.
+    EXPECT_EQ(fallback.Load("bt.png").Get(), nullptr);
 }
 
 } // namespace
