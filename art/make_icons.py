@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the icons of the library, the tray and the applet into art/icons/ (.ico files of 48, 32
-and 16 pixels, 32-bit with alpha).
+"""Draws the icons of the library, the tray and the applet into art/icons/ (.ico files of 16, 20,
+24, 32, 40, 48, 64 and 256 pixels, 32-bit with alpha; the 256 image PNG-compressed).
 
     make_icons.py                 write the icons
     make_icons.py --check         exit 1 when a committed icon differs from what is drawn
@@ -20,7 +20,7 @@ sys.dont_write_bytecode = True
 
 # LAYOUT is read through this module by test_art.py, with the drawings.
 from battery import (BOLT, LAYOUT, METAL, RIM, SIZES, badged, battery,  # noqa: E402,F401
-                     charged_with_bolt, draw_emblem, emblem_frame, vertical)
+                     charged_with_bolt, detail_rim, draw_emblem, emblem_frame, small, vertical)
 from output import run_icons  # noqa: E402
 from raster import Canvas, conic, linear, radial, solid  # noqa: E402
 from shapes import (arc_points, circle, outline, place, polygon, quad_bezier, rect,  # noqa: E402
@@ -50,7 +50,7 @@ def emblem_plug(cv):
     cv.fill(outline(prongs + body, rim * 2), solid(RIM))
     cv.fill(prongs, vertical(cy, s, METAL))
     cv.fill(body, linear((cx - s, 0), (cx + s, 0), [(0.0, "#ffffff"), (1.0, "#b9c5d1")]))
-    if cv.n > 16:
+    if not small(cv.n):
         # Grip ridges on the plug body.
         for dx in (-0.4, 0.0, 0.4):
             cv.fill(place([rect(dx - 0.05, -0.18, dx + 0.05, 0.18)], cx, cy, s),
@@ -62,7 +62,7 @@ def emblem_leaf(cv):
     base, tip = (-0.78, 0.78), (0.86, -0.86)
     # Control points off the axis, a little towards the tip, for an organic outline; the
     # 16-pixel leaf is fuller so that it stays a leaf and not a line.
-    w = 0.82 if cv.n == 16 else 0.7
+    w = 0.82 if small(cv.n) else 0.7
     side_a = quad_bezier(base, (0.25 + w, -0.15 + w), tip, 24)
     side_b = quad_bezier(tip, (0.15 - w, -0.25 - w), base, 24)
     leaf = place([polygon(side_a[:-1] + side_b[:-1])], cx, cy, s)
@@ -72,7 +72,7 @@ def emblem_leaf(cv):
     cv.fill(stem, solid("#2f8a2f"))
     cv.fill(leaf, linear((cx - s, cy + s), (cx + s, cy - s),
                          [(0.0, "#1f8a37"), (0.55, "#5ccf45"), (1.0, "#c4f58a")]))
-    if cv.n == 16:
+    if small(cv.n):
         return
     vein = stroke([(cx + s * x, cy + s * y) for x, y in quad_bezier((-0.6, 0.6), (0.02, 0.02),
                                                                     (0.62, -0.62), 8)],
@@ -117,9 +117,10 @@ def emblem_power(cv):
     cx, cy, s, rim = emblem_frame(cv.n)
     cv.fill([circle(cx, cy, s + rim)], solid(RIM))
     cv.fill([circle(cx, cy, s)], vertical(cy, s, [(0.0, "#7cc6ff"), (1.0, "#1b5fc0")]))
-    if cv.n == 16:
+    if small(cv.n):
         # One-pixel lines centred on pixel centres.
-        w, r, gap, top, foot, ry = 1.0, 3.0, 0.62, cy - 3.5, cy, cy
+        r = {16: 3.0, 20: 3.5, 24: 4.0}[cv.n]
+        w, gap, top, foot, ry = 1.0, 0.62, cy - r - 0.5, cy, cy
     else:
         w, r, gap, top, foot, ry = s * 0.18, s * 0.52, 0.7, cy - s * 0.7, cy - s * 0.05, cy
     ring = arc_points(cx, ry, r, r, -math.pi / 2 + gap, 3 * math.pi / 2 - gap)
@@ -175,8 +176,8 @@ def emblem_lock(cv):
 
 
 def charge_bolt(cv, box):
-    """A white bolt across the charge (32 and 48 only; at 16 it would be mush)."""
-    if cv.n == 16:
+    """A white bolt across the charge (32 pixels and up; smaller it would be mush)."""
+    if small(cv.n):
         return
     ix0, iy0, ix1, iy1 = box
     h = (iy1 - iy0) / 2.0
@@ -209,7 +210,7 @@ def plug(cv, cx, cy, s, lit):
     shell = [(0.0, "#ffe27a"), (0.5, "#f5b82a"), (1.0, "#c98612")] if lit else \
         [(0.0, "#f2f4f6"), (1.0, "#a9b3bd")]
     cv.fill(body, linear((cx - s, 0), (cx + s, 0), shell))
-    if cv.n > 16:
+    if not small(cv.n):
         for dx in (-0.33, 0.0, 0.33):
             cv.fill(place([rect(dx - 0.05, -0.36, dx + 0.05, 0.06)], cx, cy, s),
                     solid("#8a5a10" if lit else "#7f8b97"))
@@ -292,7 +293,7 @@ def sign_hibernate(cv, cx, cy, s, rim):
         a = k * math.pi / 3 + math.pi / 2
         dx, dy = math.cos(a) * s * 0.72, math.sin(a) * s * 0.72
         arms += stroke([(cx - dx, cy - dy), (cx + dx, cy + dy)], w)
-        if cv.n > 16:
+        if not small(cv.n):
             for sign in (-1, 1):
                 px, py = cx + sign * dx * 0.6, cy + sign * dy * 0.6
                 for b in (0.6, -0.6):
@@ -306,7 +307,7 @@ def row(sign, ac):
     """A row of the slider grid: its setting's sign, with a plug badge for AC modes."""
     def draw(n):
         cv = Canvas(n)
-        rim = 1.0 if n < 48 else 1.5
+        rim = detail_rim(n)
         if ac:
             sign(cv, n * 0.42, n * 0.42, n * 0.36, rim)
             cx, cy, half, _ = emblem_frame(n)

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the switcher's skin into switcher/skin/imgs/main/: its PNGs and the artist's source
+"""Draws the switcher's skin into switcher/skin/imgs/: its PNGs and the artist's source
 stand-in. The results are committed; the build only packs them (switcher/skin/CMakeLists.txt).
 
     make_skin.py             write the images
@@ -15,23 +15,36 @@ are drawn over the row background.
 Colour key: the popup is a layered window keyed on RGB(0x30, 0x30, 0x30). Outside the rounded
 panel dlg.png is fully transparent and carries that colour; no opaque pixel of any image drawn
 on the popup is allowed to be exactly that colour, or it would show as a hole.
+
+Scales: every image the popup draws is drawn again at 1.25, 1.5 and 2 times (120, 144 and 192
+dpi), from the same geometry multiplied out before the shapes are cut into chords, not
+resampled. The 1x set is main/ with the names the program has always read; the others are
+main@125/, main@150/ and main@200/ with the same file names (the percentage of the set).
+A scaled length is round(length * scale), halves up, as the popup rounds its coordinates, so
+that an image is exactly the size of the control that shows it; strips of frames or states
+are that many whole frames wide. The preview (sample.png) and the artist's file exist once.
 """
 
+import math
 import os
 import struct
 import sys
 
 sys.dont_write_bytecode = True
 
+import raster  # noqa: E402
 import shapes  # noqa: E402
 from imagefile import png_bytes  # noqa: E402
 from output import run  # noqa: E402
-from raster import Canvas, linear, radial, rgba, with_alpha  # noqa: E402
+from raster import Canvas, rgba, with_alpha  # noqa: E402
 from shapes import COARSE, ring  # noqa: E402
 from strokefont import text_shape, text_width  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SKIN_DIR = os.path.normpath(os.path.join(HERE, "..", "switcher", "skin", "imgs", "main"))
+SKIN_DIR = os.path.normpath(os.path.join(HERE, "..", "switcher", "skin", "imgs"))
+
+# The sets: the folder of each and its scale.
+SETS = (("main", 1.0), ("main@125", 1.25), ("main@150", 1.5), ("main@200", 2.0))
 
 KEY = (0x30, 0x30, 0x30)
 
@@ -78,25 +91,61 @@ LEVELS = [
 # ------------------------------------------------------------------ shared pieces
 
 
+class Scale:
+    """The scale of the set being drawn: every coordinate below is in 1x pixels, and the
+    helpers multiply it out (a set is drawn whole at one scale, see files())."""
+    k = 1.0
+
+
+def S(v):
+    return v * Scale.k
+
+
+def px(v):
+    """A length in whole pixels of the set: halves round up, as the popup rounds."""
+    return int(math.floor(v * Scale.k + 0.5))
+
+
+def canvas(w, h):
+    return Canvas(px(w), px(h), COARSE)
+
+
+def points(pts):
+    return [(S(x), S(y)) for x, y in pts]
+
+
 # The skin's pieces are whole shapes, drawn at COARSE detail.
 def rect(x0, y0, x1, y1):
-    return [shapes.rect(x0, y0, x1, y1)]
+    return [shapes.rect(S(x0), S(y0), S(x1), S(y1))]
 
 
 def circle(cx, cy, r):
-    return [shapes.circle(cx, cy, r, COARSE)]
+    return [shapes.circle(S(cx), S(cy), S(r), COARSE)]
 
 
 def round_rect(x0, y0, x1, y1, r):
-    return [shapes.rrect(x0, y0, x1, y1, r, COARSE)]
+    r = tuple(S(c) for c in r) if isinstance(r, tuple) else S(r)
+    return [shapes.rrect(S(x0), S(y0), S(x1), S(y1), r, COARSE)]
 
 
-def stroke(points, width):
-    return shapes.stroke(points, width, detail=COARSE)
+def stroke(pts, width):
+    return shapes.stroke(points(pts), S(width), detail=COARSE)
 
 
 def strokes(lines, width):
-    return shapes.strokes(lines, width, COARSE)
+    return shapes.strokes([points(line) for line in lines], S(width), COARSE)
+
+
+def text(label, x, baseline, size, weight=1.0, tracking=0.0):
+    return text_shape(label, S(x), S(baseline), S(size), S(weight), S(tracking))
+
+
+def linear(p0, p1, stops):
+    return raster.linear(points([p0])[0], points([p1])[0], stops)
+
+
+def radial(center, radius, stops, squash=1.0):
+    return raster.radial(points([center])[0], S(radius), stops, squash)
 
 
 def pill(x0, y0, x1, y1, r=6.0):
@@ -110,14 +159,14 @@ def bevel(canvas, shape_outer, shape_inner, color, opacity=1.0):
 def glow(canvas, shape, color, radius, opacity=1.0):
     layer = Canvas(canvas.w, canvas.h, COARSE)
     layer.fill(shape, color)
-    layer.blur(radius)
+    layer.blur(px(radius))
     canvas.paste(layer, 0, 0, opacity)
 
 
 def bolt_shape(cx, cy, s):
     """A lightning bolt centred on (cx, cy), s pixels tall."""
     pts = [(0.10, -0.50), (-0.30, 0.06), (-0.02, 0.06), (-0.12, 0.50), (0.30, -0.08), (0.02, -0.08)]
-    return [[(cx + x * s, cy + y * s) for x, y in pts]]
+    return [points([(cx + x * s, cy + y * s) for x, y in pts])]
 
 
 # ------------------------------------------------------------------ dialog background
@@ -129,7 +178,7 @@ def left_pane_paint():
 
 
 def dialog_background():
-    c = Canvas(DLG_W, DLG_H, COARSE)
+    c = canvas(DLG_W, DLG_H)
     outer = round_rect(0, 0, DLG_W, DLG_H, 10)
     inner = round_rect(1, 1, DLG_W - 1, DLG_H - 1, 9)
     c.fill(outer, BORDER)
@@ -148,7 +197,7 @@ def dialog_background():
     # Title: a bolt and the program's name.
     c.fill(bolt_shape(18.5, 13, 12), linear((0, 7), (0, 19), [(0.0, rgba("#9fe0ff")), (1.0, ACCENT)]))
     title = "PROFILE SWITCHER"
-    c.fill(text_shape(title, 27, 16.5, 6.6, 1.25, tracking=0.9), rgba("#d3dbe8"))
+    c.fill(text(title, 27, 16.5, 6.6, 1.25, tracking=0.9), rgba("#d3dbe8"))
 
     # The well the battery stands in (the indicator's frames repeat this area).
     ix, iy = INDICATOR
@@ -169,7 +218,7 @@ def dialog_background():
     size = 5.6
     lw = text_width(label, size, 0.9)
     lx = bx + (CELL_W - lw) / 2
-    c.fill(text_shape(label, lx, by + 15, size, 1.05, tracking=0.9), TEXT_FAINT)
+    c.fill(text(label, lx, by + 15, size, 1.05, tracking=0.9), TEXT_FAINT)
     for x0, x1 in ((bx + 14, lx - 8), (lx + lw + 8, bx + CELL_W - 14)):
         c.fill(rect(x0, by + 12, x1, by + 13), with_alpha(WHITE, 0.07))
 
@@ -265,11 +314,11 @@ def battery_frame(backdrop, n):
 
 def battery_strip(dialog):
     ix, iy = INDICATOR
-    backdrop = dialog.crop(ix, iy, FRAME_W, FRAME_H)
-    strip = Canvas(FRAME_W * 8, FRAME_H, COARSE)
+    backdrop = dialog.crop(px(ix), px(iy), px(FRAME_W), px(FRAME_H))
+    strip = Canvas(px(FRAME_W) * 8, px(FRAME_H), COARSE)
     frames = [battery_frame(backdrop, n) for n in range(8)]
     for n, f in enumerate(frames):
-        strip.paste(f, n * FRAME_W, 0)
+        strip.paste(f, n * px(FRAME_W), 0)
     return strip, frames
 
 
@@ -278,7 +327,7 @@ def battery_strip(dialog):
 
 def row_cell(kind, state):
     """One 211 x 24 cell: 0 row, 1 highlight overlay, 2 active-mark overlay, 3 unused."""
-    c = Canvas(CELL_W, CELL_H, COARSE)
+    c = canvas(CELL_W, CELL_H)
     slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
     slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
     accent, deep = (ACCENT, ACCENT_DEEP) if kind == "scheme" else (ACTION, ACTION_DEEP)
@@ -305,9 +354,9 @@ def row_cell(kind, state):
 
 def cell_strip(cell, kind):
     """The four states of a list row or button, side by side as the control reads them."""
-    strip = Canvas(CELL_W * 4, CELL_H, COARSE)
+    strip = Canvas(px(CELL_W) * 4, px(CELL_H), COARSE)
     for state in range(4):
-        strip.paste(cell(kind, state), state * CELL_W, 0)
+        strip.paste(cell(kind, state), state * px(CELL_W), 0)
     return strip
 
 
@@ -318,7 +367,7 @@ def chevron(direction, cx, cy):
 
 def button_cell(direction, state):
     """One 211 x 24 state: 0 normal, 1 hover, 2 pressed, 3 unused (drawn as disabled)."""
-    c = Canvas(CELL_W, CELL_H, COARSE)
+    c = canvas(CELL_W, CELL_H)
     c.fill(rect(0, 0, CELL_W, CELL_H), PANE)
     slot = pill(2.5, 2.5, CELL_W - 2.5, CELL_H - 2.5)
     slot_in = pill(3.5, 3.5, CELL_W - 3.5, CELL_H - 3.5, 5)
@@ -355,7 +404,7 @@ def list_text(c, text, x, y, width):
     # The program shows names longer than 20 characters as 17 and an ellipsis.
     if len(text) > 20:
         text = text[:17] + "..."
-    shape = text_shape(text, x + 50, y + 15.5, 8.4, 1.15)
+    shape = text_shape(text, x + 50, y + 15.5, 8.4, 1.15)  # the preview is drawn at 1x only
     c.fill(shape, TEXT)
 
 
@@ -421,20 +470,33 @@ def png(canvas, size):
     return png_bytes(canvas.w, canvas.h, pixels, adaptive=True)
 
 
+def scaled_set(folder, k):
+    """The images the popup draws, at one scale, in the set's folder."""
+    Scale.k = k
+    try:
+        dialog = dialog_background()
+        strip, frames = battery_strip(dialog)
+        # The dialog alone shows the start-up picture where the indicator sits.
+        dialog_with_battery = dialog.copy()
+        dialog_with_battery.paste(frames[7], px(INDICATOR[0]), px(INDICATOR[1]))
+        cell = (px(CELL_W) * 4, px(CELL_H))
+        out = [("dlg.png", png(dialog_with_battery, (px(DLG_W), px(DLG_H)))),
+               ("bt.png", png(strip, (px(FRAME_W) * 8, px(FRAME_H)))),
+               ("slist.png", png(cell_strip(row_cell, "scheme"), cell)),
+               ("plist.png", png(cell_strip(row_cell, "action"), cell)),
+               ("btnup.png", png(cell_strip(button_cell, "up"), cell)),
+               ("btndown.png", png(cell_strip(button_cell, "down"), cell))]
+        if k == 1.0:
+            out.append(("sample.png", png(sample(dialog, frames), (356, 245))))
+            out.append(("btxx.xcf", xcf_stub(880, 160)))
+        return [(os.path.join(folder, name), data) for name, data in out]
+    finally:
+        Scale.k = 1.0
+
+
 def files(_args):
-    dialog = dialog_background()
-    strip, frames = battery_strip(dialog)
-    # The dialog alone shows the start-up picture where the indicator sits.
-    dialog_with_battery = dialog.copy()
-    dialog_with_battery.paste(frames[7], *INDICATOR)
-    yield "dlg.png", png(dialog_with_battery, (356, 245))
-    yield "bt.png", png(strip, (880, 160))
-    yield "slist.png", png(cell_strip(row_cell, "scheme"), (844, 24))
-    yield "plist.png", png(cell_strip(row_cell, "action"), (844, 24))
-    yield "btnup.png", png(cell_strip(button_cell, "up"), (844, 24))
-    yield "btndown.png", png(cell_strip(button_cell, "down"), (844, 24))
-    yield "sample.png", png(sample(dialog, frames), (356, 245))
-    yield "btxx.xcf", xcf_stub(880, 160)
+    for folder, k in SETS:
+        yield from scaled_set(folder, k)
 
 
 def main(argv=None):

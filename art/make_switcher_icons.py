@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the switcher's icons into switcher/res/ (.ico files of 48, 32 and 16 pixels, 32-bit
-with alpha):
+"""Draws the switcher's icons into switcher/res/ (.ico files of 16, 20, 24, 32, 40, 48, 64 and
+256 pixels, 32-bit with alpha; the 256 image PNG-compressed):
 
     battery_good.ico     101  notification area: the battery is fine
     battery_worn.ico     102  notification area: capacity low, replace soon

@@ -34,7 +34,7 @@ def run(argv, description, out_dir, files, script, extra_args=None):
             if not same:
                 stale.append(path)
         else:
-            os.makedirs(args.out, exist_ok=True)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
     for path in stale:
@@ -43,10 +43,12 @@ def run(argv, description, out_dir, files, script, extra_args=None):
 
 
 def preview(all_images, sizes, path, box=192):
-    """A PNG sheet of icons, one per row: each size enlarged to the same box over a
-    checkerboard, then every size at 1:1 on a light and on a dark panel."""
-    cell = box + 8
-    small = 3 * max(sizes) + 24
+    """A PNG sheet of icons, one per row: each size enlarged to about the same box over a
+    checkerboard (sizes above the box at 1:1), then the sizes up to 64 at 1:1 on a light and
+    on a dark panel."""
+    cell = max([box] + list(sizes)) + 8
+    actual = [n for n in sizes if n <= 64]
+    small = sum(n + 6 for n in actual) + 8
     width = len(sizes) * cell + 2 * small + 8
     height = len(all_images) * (cell + 8) + 8
     sheet = [(128, 128, 128, 255)] * (width * height)
@@ -62,7 +64,7 @@ def preview(all_images, sizes, path, box=192):
         top = 8 + row * (cell + 8)
         for col, n in enumerate(sizes):
             left = 8 + col * cell
-            zoom = box // n
+            zoom = max(1, box // n)
             px = images[n]
             for y in range(n * zoom):
                 for x in range(n * zoom):
@@ -71,11 +73,11 @@ def preview(all_images, sizes, path, box=192):
                     put(left + x, top + y, blend(check, px[(y // zoom) * n + x // zoom]))
         for p, panel in enumerate(((236, 236, 236, 255), (32, 40, 52, 255))):
             left = 8 + len(sizes) * cell + p * small
-            for y in range(max(sizes) + 8):
+            for y in range(max(actual) + 8):
                 for x in range(small - 8):
                     put(left + x, top + y, panel)
             x = left + 4
-            for n in sizes:
+            for n in actual:
                 px = images[n]
                 for yy in range(n):
                     for xx in range(n):

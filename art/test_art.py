@@ -151,6 +151,16 @@ class FileTest(unittest.TestCase):
         # Colour rows bottom-up in BGRA.
         self.assertEqual(data[at + 40: at + 44], bytes([3, 2, 1, 255]))
 
+    def test_the_largest_image_is_a_png_inside_the_ico(self):
+        images = {256: [(9, 8, 7, 200 if i % 3 else 0) for i in range(256 * 256)],
+                  16: [(1, 2, 3, 255)] * 256}
+        data = ico_bytes(images)
+        w, _, _, _, _, bits, length, at = struct.unpack_from("<BBBBHHII", data, 6)
+        self.assertEqual((w, bits), (0, 32))
+        self.assertTrue(data[at:at + 8].startswith(b"\x89PNG"))
+        self.assertLess(length, 256 * 256)
+        self.assertEqual(read_ico(data), images)
+
     def test_read_ico_refuses_other_files(self):
         with self.assertRaises(ValueError):
             read_ico(b"\x00\x00\x02\x00\x00\x00")
@@ -198,7 +208,7 @@ class IconSetTest(unittest.TestCase):
         for name, _ in make_icons.ICONS:
             with open(os.path.join(make_icons.ICON_DIR, name), "rb") as f:
                 images = read_ico(f.read())
-            self.assertEqual(sorted(images), [16, 32, 48], name)
+            self.assertEqual(sorted(images), [16, 20, 24, 32, 40, 48, 64, 256], name)
             for n, px in images.items():
                 alphas = [p[3] for p in px]
                 opaque = sum(a == 255 for a in alphas)
@@ -212,7 +222,7 @@ class IconSetTest(unittest.TestCase):
         # above it is clear at the left end: no smeared half-pixel edges.
         rim = tuple(int(make_icons.RIM[i:i + 2], 16) for i in (1, 3, 5))
         for name, draw in make_icons.ICONS[1:6]:
-            for n in (16, 32, 48):
+            for n in make_icons.SIZES:
                 px = draw(n).rgba8()
                 x0, y0, x1, _ = make_icons.LAYOUT[n]["body"]
                 x = (x0 + x1) // 3

@@ -22,6 +22,8 @@ InstallDir "$SYSDIR"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestSupportedOS all
+; Drawn by Windows at the panel's DPI, not stretched.
+ManifestDPIAware true
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "FileDescription" "${PRODUCT}: demo and test machines only (${ARCH})"

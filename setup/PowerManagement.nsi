@@ -39,6 +39,8 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestSupportedOS all
+; Drawn by Windows at the panel's DPI, not stretched.
+ManifestDPIAware true
 BrandingText "${PRODUCT} ${VERSION}"
 VIProductVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"

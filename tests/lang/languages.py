@@ -56,6 +56,8 @@ class Program:
     narrow: bool
     # Resource types (numbers) that exist once, language-neutral, and never per language.
     neutral_types: set = field(default_factory=set)
+    # Whether its manifest must declare per-monitor DPI awareness (the programs with windows).
+    dpi_manifest: bool = False
 
     def lang_dir(self, root):
         return os.path.join(root, self.res_dir, "lang")
@@ -72,13 +74,15 @@ ICONS_AND_VERSION = {RT_ICON, RT_GROUP_ICON, RT_VERSION}
 
 PROGRAMS = {
     "applet": Program("applet", "Vumo.cpl", "applet/res", NARROW_LANGUAGES, True,
-                      ICONS_AND_VERSION | {RT_MANIFEST}),
-    "tray": Program("tray", "Halvik.exe", "tray", NARROW_LANGUAGES, True, ICONS_AND_VERSION),
+                      ICONS_AND_VERSION | {RT_MANIFEST}, dpi_manifest=True),
+    "tray": Program("tray", "Halvik.exe", "tray", NARROW_LANGUAGES, True,
+                    ICONS_AND_VERSION | {RT_MANIFEST}, dpi_manifest=True),
     "installer": Program("installer", "Tobrinel.dll", "installer", NARROW_LANGUAGES, True,
                          ICONS_AND_VERSION),
     # The popup's dialog and its skin archive hold no text.
     "switcher": Program("switcher", "Pivora.exe", "switcher", SWITCHER_LANGUAGES, False,
-                        ICONS_AND_VERSION | {RT_DIALOG, "TAR"}),
+                        ICONS_AND_VERSION | {RT_DIALOG, RT_MANIFEST, "TAR"},
+                        dpi_manifest=True),
 }
 
 # The constants the resource compiler knows, from the headers it reads; the few this suite

@@ -2,11 +2,13 @@
 """Checks the resources linked into a program.
 
     resources.py PROGRAM BINARY...      (PROGRAM: applet, tray, installer or switcher)
+    resources.py dpi-aware BINARY...    (only the manifest's DPI mode: the set-up programs)
 
 Reads the resource directory of each PE file (no execution): every string table block,
 dialog and menu exists in exactly the program's languages, never neutral; icons, the manifest,
 the version record (and the switcher's dialog and skin) exist once, neutral; no resource has
-two leaves of one language, which the linker reports without failing.
+two leaves of one language, which the linker reports without failing. The programs with
+windows declare per-monitor DPI awareness in their manifest.
 """
 
 import os
@@ -16,7 +18,9 @@ import sys
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from languages import PROGRAMS, RT_STRING, RT_VERSION  # noqa: E402
+from xml.etree import ElementTree  # noqa: E402
+
+from languages import PROGRAMS, RT_MANIFEST, RT_STRING, RT_VERSION  # noqa: E402
 
 TYPE_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRINGTABLE",
               9: "ACCELERATORS", 12: "GROUP_CURSOR", 14: "GROUP_ICON", 16: "VERSION",
@@ -27,9 +31,9 @@ class PeError(Exception):
     pass
 
 
-def read_leaves(path):
+def read_leaves(path, contents=False):
     """Every (type, name, language) leaf of the resource directory; names of named entries
-    are strings."""
+    are strings. With `contents`, each leaf comes with its bytes: (type, name, language, data)."""
     with open(path, "rb") as f:
         data = f.read()
     try:
@@ -74,6 +78,10 @@ def read_leaves(path):
                 key = path_so_far + (entry_name(name),)
                 if target & 0x80000000:
                     walk(base + (target & 0x7FFFFFFF), key, depth + 1)
+                elif depth == 2 and contents:
+                    data_rva, data_size = struct.unpack_from("<II", data, base + target)
+                    start = file_offset(data_rva) if data_size else 0
+                    leaves.append(key + (data[start:start + data_size],))
                 elif depth == 2:
                     leaves.append(key)
                 else:
@@ -126,8 +134,54 @@ def check_binary(path, program):
     return problems
 
 
+# The DPI mode as each Windows reads it: dpiAware up to Windows 10 1607, dpiAwareness after;
+# each counts only in its own namespace, inside the asm.v3 application's windowsSettings.
+DPI_SETTINGS = (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware", "true/pm"),
+                ("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness",
+                 "PerMonitorV2, PerMonitor"))
+
+
+def dpi_manifest_problems(text, label):
+    """What a manifest lacks for per-monitor DPI awareness, each as "label: MANIFEST: ..."."""
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as e:
+        return [f"{label}: MANIFEST: not well-formed XML ({e})"]
+    settings = root.findall("{urn:schemas-microsoft-com:asm.v3}application/"
+                            "{urn:schemas-microsoft-com:asm.v3}windowsSettings")
+    problems = []
+    for namespace, name, wanted in DPI_SETTINGS:
+        values = [(e.text or "").strip() for s in settings
+                  for e in s.findall(f"{{{namespace}}}{name}")]
+        if values != [wanted]:
+            problems.append(f"{label}: MANIFEST: {name} in {namespace} is {values or 'missing'}, "
+                            f"not [{wanted!r}]")
+    return problems
+
+
+def check_dpi_manifest(path):
+    """The image's manifests (the program's own, id 1, or a library's) declare per-monitor
+    awareness; an image without a manifest is a problem."""
+    label = os.path.basename(path)
+    manifests = [body for rtype, _, _, body in read_leaves(path, contents=True)
+                 if rtype == RT_MANIFEST]
+    if not manifests:
+        return [f"{label}: MANIFEST: missing"]
+    return [p for body in manifests for p in dpi_manifest_problems(body, label)]
+
+
 def main(argv=None):
     args = sys.argv[1:] if argv is None else argv
+    if len(args) >= 2 and args[0] == "dpi-aware":
+        problems = []
+        for path in args[1:]:
+            try:
+                problems += check_dpi_manifest(path)
+            except (OSError, PeError) as e:
+                problems.append(str(e))
+        for p in problems:
+            print(p)
+        return 1 if problems else 0
     if len(args) < 2 or args[0] not in PROGRAMS:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
@@ -136,6 +190,8 @@ def main(argv=None):
     for path in args[1:]:
         try:
             found = check_binary(path, program)
+            if program.dpi_manifest:
+                found += check_dpi_manifest(path)
         except (OSError, PeError) as e:
             found = [str(e)]
         problems.extend(found)

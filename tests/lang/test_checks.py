@@ -320,5 +320,18 @@ class ResourceCheckTest(unittest.TestCase):
         self.assertIn("STRINGTABLE block 65 (strings 1024-1039): neutral", problems[0])
 
 
+class DpiManifestTest(unittest.TestCase):
+    def test_both_settings_in_their_own_namespaces(self):
+        with open(os.path.join(ROOT, "switcher", "Pivora.manifest.in"), encoding="utf-8") as f:
+            good = f.read()
+        self.assertEqual(resources.dpi_manifest_problems(good, "P.exe"), [])
+        # The same names in the wrong namespace, or one of them left out, do not count.
+        swapped = good.replace("SMI/2005", "SMI/20xx")
+        self.assertIn("dpiAware in", resources.dpi_manifest_problems(swapped, "P.exe")[0])
+        dropped = re.sub(r"<dpiAwareness.*?</dpiAwareness>", "", good, flags=re.S)
+        self.assertEqual(len(resources.dpi_manifest_problems(dropped, "P.exe")), 1)
+        self.assertIn("not well-formed", resources.dpi_manifest_problems("<a>", "P.exe")[0])
+
+
 if __name__ == "__main__":
     unittest.main()

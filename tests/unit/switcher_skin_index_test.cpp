@@ -285,10 +285,27 @@ struct SkinImage {
 };
 
 constexpr SkinImage kSkinImages[] = {
-    {"imgs/main/bt.png", 880, 160},   {"imgs/main/btndown.png", 844, 24},
-    {"imgs/main/btnup.png", 844, 24}, {"imgs/main/dlg.png", 356, 245},
-    {"imgs/main/plist.png", 844, 24}, {"imgs/main/sample.png", 356, 245},
+    {"imgs/main/bt.png", 880, 160},
+    {"imgs/main/btndown.png", 844, 24},
+    {"imgs/main/btnup.png", 844, 24},
+    {"imgs/main/dlg.png", 356, 245},
+    {"imgs/main/plist.png", 844, 24},
+    {"imgs/main/sample.png", 356, 245},
     {"imgs/main/slist.png", 844, 24},
+    // Drawn for 120, 144 and 192 dpi: each side the 1x one times the scale, halves rounded up,
+    // the strips whole frames (8 of the battery, 4 states of a cell) of the rounded width.
+    {"imgs/main@125/bt.png", 1104, 200},
+    {"imgs/main@125/dlg.png", 445, 306},
+    {"imgs/main@125/slist.png", 1056, 30},
+    {"imgs/main@125/btnup.png", 1056, 30},
+    {"imgs/main@150/bt.png", 1320, 240},
+    {"imgs/main@150/dlg.png", 534, 368},
+    {"imgs/main@150/plist.png", 1268, 36},
+    {"imgs/main@150/btndown.png", 1268, 36},
+    {"imgs/main@200/bt.png", 1760, 320},
+    {"imgs/main@200/dlg.png", 712, 490},
+    {"imgs/main@200/slist.png", 1688, 48},
+    {"imgs/main@200/btnup.png", 1688, 48},
 };
 
 Bytes ReadFile(const std::string& path) {
@@ -310,10 +327,25 @@ TEST(SkinTar, HoldsTheImagesInWalkOrder) {
     for (const auto& [path, member] : index) {
         keys.push_back(path);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{
-                        "imgs/", "imgs/main/", "imgs/main/bt.png", "imgs/main/btndown.png",
-                        "imgs/main/btnup.png", "imgs/main/btxx.xcf", "imgs/main/dlg.png",
-                        "imgs/main/plist.png", "imgs/main/sample.png", "imgs/main/slist.png"}));
+    std::vector<std::string> expected{"imgs/",
+                                      "imgs/main/",
+                                      "imgs/main/bt.png",
+                                      "imgs/main/btndown.png",
+                                      "imgs/main/btnup.png",
+                                      "imgs/main/btxx.xcf",
+                                      "imgs/main/dlg.png",
+                                      "imgs/main/plist.png",
+                                      "imgs/main/sample.png",
+                                      "imgs/main/slist.png"};
+    for (const char* set : {"imgs/main@125/", "imgs/main@150/", "imgs/main@200/"}) {
+        expected.push_back(set);
+        for (const char* image :
+             {"bt.png", "btndown.png", "btnup.png", "dlg.png", "plist.png", "slist.png"}) {
+            expected.push_back(std::string(set) + image);
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(keys, expected);
 
     // Directories first, then the files: the archive is walked in member order.
     auto first = ReadTarHeader(View(archive), 0);

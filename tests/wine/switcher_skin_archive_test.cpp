@@ -34,9 +34,10 @@ constexpr ImageSize kImages[] = {
 };
 
 // Images drawn on the popup, which is see-through wherever it shows RGB(0x30, 0x30, 0x30).
-constexpr const char* kDrawnOnPopup[] = {"imgs/main/dlg.png",   "imgs/main/bt.png",
-                                         "imgs/main/slist.png", "imgs/main/plist.png",
-                                         "imgs/main/btnup.png", "imgs/main/btndown.png"};
+constexpr const char* kDrawnOnPopup[] = {
+    "imgs/main/dlg.png",     "imgs/main/bt.png",     "imgs/main/slist.png",
+    "imgs/main/plist.png",   "imgs/main/btnup.png",  "imgs/main/btndown.png",
+    "imgs/main@125/dlg.png", "imgs/main@150/bt.png", "imgs/main@200/slist.png"};
 constexpr ARGB kOpaqueKey = 0xFF303030;
 
 class SkinTest : public testing::Test {
