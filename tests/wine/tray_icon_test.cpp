@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "SchemeStore.h"
 #include "tray/icon/CSystemTray.h"
 #include "tray/icon/TrayIconView.h"
 #include "tray/logic/TrayIds.h"
+#include "tray/resource.h"
 
 using tray::CSystemTray;
 
@@ -393,4 +395,70 @@ TEST_F(TrayIcon, TheViewTellsTheShellOnlyWhatChanged) {
     view.Forget();
     view.Show(state);
     EXPECT_EQ(shell.calls.size(), 2u);
+}
+
+// At 150 % (run by itself in a prefix set to 144 dpi): the notification icon is the 24-pixel
+// image of the program's resources and of a mode's icon library, the About box's the 48-pixel.
+namespace {
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) {
+        return 0;
+    }
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+INT_PTR CALLBACK Quiet(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+BOOL CALLBACK KeepIconStatic(HWND child, LPARAM found) {
+    char cls[16] = {};
+    ::GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") == 0 &&
+        (::GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST_F(TrayIcon, HighDpiIconsAreTheImagesOfTheirSize) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, 144) << "run with wine-exec --dpi 144";
+
+    for (const UINT id : {128u, 143u}) {
+        EXPECT_EQ(IconWidth(CSystemTray::LoadIconResource(id).Get()), 24) << id;
+    }
+
+    // A mode whose icon is in the icon library.
+    constexpr int kMode = 987653;
+    store::SchemeStore mode;
+    mode.mode.ACPlug_IN = 1;
+    lstrcpynA(mode.mode.ICON, "VoVOZI.dll,0", sizeof mode.mode.ICON);
+    mode.SaveScheme(HKEY_CURRENT_USER, kMode);
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    tray::TrayIconView view(icon);
+    view.Show(tray::TrayViewState{false, 1, 80, kMode});
+    EXPECT_EQ(IconWidth(icon.Icon()), 24);
+    store::SchemeStore().DeleteScheme(HKEY_CURRENT_USER, kMode);
+
+    const HWND about = ::CreateDialogParamA(::GetModuleHandleA(nullptr),
+                                            MAKEINTRESOURCEA(IDD_ABOUTBOX), nullptr, Quiet, 0);
+    ASSERT_NE(about, nullptr);
+    HWND picture = nullptr;
+    ::EnumChildWindows(about, KeepIconStatic, reinterpret_cast<LPARAM>(&picture));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(::SendMessageA(picture, STM_GETICON, 0, 0))), 48);
+    ::DestroyWindow(about);
 }
