@@ -8,27 +8,16 @@
 #include "switcher/SwitcherIds.h"
 #include "switcher/battery/BatteryPlatform.h"
 #include "switcher/controls/GdiplusHandles.h"
+#include "switcher/logic/PopupLayout.h"
 
 namespace switcher {
 
 namespace {
 
-constexpr char kBackgroundPath[] = "imgs/main/dlg.png";
+constexpr char kBackgroundName[] = "dlg.png";
 constexpr COLORREF kColourKey = RGB(0x30, 0x30, 0x30);
 // The colour key as an opaque GDI+ colour.
 constexpr Gdiplus::ARGB kOpaqueKey = 0xFF303030;
-
-struct ControlPlace {
-    int id;
-    int x;
-    int y;
-};
-
-// Client positions; the sizes come from the skin.
-constexpr ControlPlace kPlaces[] = {
-    {IDC_BATTERY_IMAGE, 30, 25}, {IDC_SCHEME_LIST, 140, 28},  {IDC_ACTION_LIST, 140, 160},
-    {IDC_SCROLL_UP, 140, 6},     {IDC_SCROLL_DOWN, 140, 123},
-};
 
 // GUID_POWERSCHEME_PERSONALITY, GUID_BATTERY_PERCENTAGE_REMAINING, GUID_ACDC_POWER_SOURCE.
 constexpr GUID kNotifiedSettings[] = {
@@ -40,14 +29,16 @@ constexpr GUID kNotifiedSettings[] = {
 } // namespace
 
 CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
-    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), notifyIcon_(*this),
-      battery_(portax, notifyIcon_), lists_(*this),
+    : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), skinSet_(skins),
+      notifyIcon_(*this), battery_(portax, notifyIcon_), lists_(*this),
       key_(*this, debug, [this](HookKey key) { OnHookKey(key); }) {}
 
 bool CUIDlg::CreatePopup() {
     // Checked by their headers only: decoding them (a good part of the start) waits until the
     // popup answers, in FinishStart.
-    if (!SkinImageSize(skins_, kBackgroundPath).has_value() || !BatteryIndicator::HasStrip(skins_)) {
+    // The 1x images must be there whatever the DPI: every other set falls back on them.
+    if (!SkinImageSize(skins_, SkinSetPath(kBaseDpi, kBackgroundName)).has_value() ||
+        !BatteryIndicator::HasStrip(skins_)) {
         return false;
     }
     // Nothing in the popup takes typed text, and its keys (the arrows, Enter, Escape) must reach
@@ -92,8 +83,10 @@ void CUIDlg::RunStartStep() {
     inStartStep_ = true;
     switch (startStep_++) {
     case kDecode:
-        background_ = BitmapFromStream(OpenSkinStream(skins_, kBackgroundPath));
-        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skins_)) {
+        // The images of the popup's DPI; the window takes the background's size.
+        skinSet_.SetDpi(WindowDpi(Hwnd()));
+        background_ = skinSet_.Load(kBackgroundName);
+        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skinSet_)) {
             // Headers that promised images that do not decode: the start fails, as when the
             // images were missing, only later; the popup is never shown.
             DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
@@ -104,8 +97,7 @@ void CUIDlg::RunStartStep() {
             break;
         }
         ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
-                       static_cast<int>(ImageHeight(background_.Get())),
-                       SWP_NOMOVE | SWP_NOZORDER);
+                       static_cast<int>(ImageHeight(background_.Get())), SWP_NOMOVE | SWP_NOZORDER);
         {
             // Layered with a colour key: every pixel painted in the key colour is see-through,
             // which gives the popup the outline of its artwork.
@@ -119,12 +111,16 @@ void CUIDlg::RunStartStep() {
         }
         break;
     case kLists:
-        lists_.Create(skins_);
+        lists_.Create(skinSet_);
         break;
     case kControls:
-        battery_.Create(Hwnd());
+        battery_.Create(Hwnd(), skinSet_.Scale());
         PlaceControls();
         notifyIcon_.LoadIcons();
+        DebugTrace(true, L"CUIDlg::FinishStart",
+                   L"%d dpi: images of the %d-dpi set, notification icons of %d px.\n",
+                   skinSet_.Scale().Dpi(), skinSet_.SetOf(kBackgroundName),
+                   notifyIcon_.LoadedIconWidth());
         RegisterPowerNotifications();
         break;
     case kSchemes:
@@ -143,9 +139,11 @@ void CUIDlg::RunStartStep() {
 }
 
 void CUIDlg::PlaceControls() {
-    for (const ControlPlace& place : kPlaces) {
+    const SkinScale& scale = skinSet_.Scale();
+    for (const LayoutPoint& place : kControlPlaces) {
         if (HWND item = Item(place.id)) {
-            ::SetWindowPos(item, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::SetWindowPos(item, nullptr, scale.Px(place.x), scale.Px(place.y), 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER);
         }
     }
 }

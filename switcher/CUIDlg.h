@@ -13,6 +13,7 @@
 #include "framework/UniqueHandle.h"
 #include "switcher/battery/PortaxLibrary.h"
 #include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 #include "switcher/logic/PopupRules.h"
 #include "switcher/popup/BatteryIndicator.h"
 #include "switcher/popup/NotifyIcon.h"
@@ -70,6 +71,8 @@ private:
     void ForceForeground();
 
     const SkinArchive& skins_;
+    // The skin's images at the popup's DPI, read when the start decodes them.
+    SkinSet skinSet_;
     NotifyIcon notifyIcon_;
     BatteryIndicator battery_;
     SchemeLists lists_;

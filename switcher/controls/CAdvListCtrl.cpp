@@ -13,7 +13,10 @@ CAdvListCtrl::~CAdvListCtrl() {
 }
 
 bool CAdvListCtrl::Init(int id, HWND parent, IStream* image, int rows) {
-    UniqueGpBitmap strip = BitmapFromStream(image);
+    return Init(id, parent, BitmapFromStream(image), rows);
+}
+
+bool CAdvListCtrl::Init(int id, HWND parent, UniqueGpBitmap strip, int rows) {
     const UINT width = ImageWidth(strip.Get());
     if (width == 0 || !SubclassDlgItem(id, parent)) {
         return false;

@@ -32,6 +32,8 @@ public:
     // column wide and as high as the rows that show an item (Repaint keeps it so). Fails (the
     // item stays as it was) when the image cannot be decoded.
     bool Init(int id, HWND parent, IStream* image, int rows);
+    // The same with the row image decoded already (the popup's, at its DPI).
+    bool Init(int id, HWND parent, UniqueGpBitmap image, int rows);
     // Keeps copies of the font and the format; `layout` is the text's place inside a row.
     void SetTextStyle(Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
                       const Gdiplus::RectF& layout);

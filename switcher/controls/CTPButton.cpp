@@ -11,7 +11,10 @@ CTPButton::~CTPButton() {
 }
 
 bool CTPButton::Init(int id, HWND parent, IStream* image, int states) {
-    UniqueGpBitmap strip = BitmapFromStream(image);
+    return Init(id, parent, BitmapFromStream(image), states);
+}
+
+bool CTPButton::Init(int id, HWND parent, UniqueGpBitmap strip, int states) {
     const UINT width = ImageWidth(strip.Get());
     if (width == 0 || states <= 0 || !SubclassDlgItem(id, parent)) {
         return false;

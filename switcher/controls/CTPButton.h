@@ -21,6 +21,8 @@ public:
     // Decodes the strip from `image`, takes the item over, sizes it to one state and starts the
     // animation. Fails (the item stays as it was) when the strip cannot be decoded.
     bool Init(int id, HWND parent, IStream* image, int states);
+    // The same with the strip decoded already (the popup's, at its DPI).
+    bool Init(int id, HWND parent, UniqueGpBitmap image, int states);
 
     int State() const { return state_; }
     bool Checked() const { return checked_; }

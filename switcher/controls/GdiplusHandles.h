@@ -8,6 +8,7 @@
 
 #include "framework/UniqueHandle.h"
 #include "switcher/controls/SkinArchive.h"
+#include "switcher/logic/SkinScale.h"
 
 namespace switcher {
 
@@ -53,6 +54,11 @@ UniqueGpFont MakeFont(const wchar_t* family, Gdiplus::REAL size, INT style, Gdip
 UniqueGpFont CloneFont(Gdiplus::GpFont* font);
 UniqueGpStringFormat MakeStringFormat();
 UniqueGpStringFormat CloneStringFormat(Gdiplus::GpStringFormat* format);
+// A place of the 96-dpi layout at the scale's DPI, as GDI+ takes it.
+inline Gdiplus::RectF ScaledRect(const SkinScale& scale, const LayoutRect& place) {
+    const LayoutRect r = scale.Px(place);
+    return Gdiplus::RectF(r.x, r.y, r.width, r.height);
+}
 // Draws `text` in white in `layout` on `graphics`.
 void DrawWhiteText(Gdiplus::GpGraphics* graphics, const wchar_t* text, Gdiplus::GpFont* font,
                    const Gdiplus::RectF& layout, Gdiplus::GpStringFormat* format);

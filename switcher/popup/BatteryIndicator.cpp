@@ -3,6 +3,7 @@
 #include "framework/Module.h"
 #include "switcher/DebugTrace.h"
 #include "switcher/battery/BatteryPlatform.h"
+#include "switcher/logic/PopupLayout.h"
 
 namespace switcher {
 
@@ -10,11 +11,11 @@ BatteryIndicator::BatteryIndicator(PortaxLibrary& portax, NotifyIcon& icon)
     : icon_(icon), status_(ReadPowerStatus()), health_(portax, &DebugTrace) {}
 
 bool BatteryIndicator::HasStrip(const SkinArchive& skins) {
-    return SkinImageSize(skins, kStripPath).has_value();
+    return SkinImageSize(skins, SkinSetPath(kBaseDpi, kStripName)).has_value();
 }
 
-bool BatteryIndicator::LoadStrip(const SkinArchive& skins) {
-    strip_ = BitmapFromStream(OpenSkinStream(skins, kStripPath));
+bool BatteryIndicator::LoadStrip(const SkinSet& skins) {
+    strip_ = skins.Load(kStripName);
     return ImageWidth(strip_.Get()) != 0;
 }
 
@@ -24,13 +25,15 @@ UniqueGpBitmap BatteryIndicator::Frame(int index) const {
     return UniqueGpBitmap(CutImageFrame(strip_.Get(), index * width, width, height));
 }
 
-void BatteryIndicator::Create(HWND popup) {
+void BatteryIndicator::Create(HWND popup, const SkinScale& scale) {
     indicator_.Init(Frame(kStartFrame), popup);
-    UniqueGpFont font = MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    // In pixels at the popup's DPI: a DC's own DPI may be the system's, not the popup's.
+    UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kIndicatorFontPoints),
+                                 Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     UniqueGpStringFormat format = MakeStringFormat();
     gdip::GdipSetStringFormatAlign(format.Get(), Gdiplus::StringAlignmentCenter);
     gdip::GdipSetStringFormatLineAlign(format.Get(), Gdiplus::StringAlignmentNear);
-    indicator_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(0.0f, 120.0f, 110.0f, 40.0f));
+    indicator_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kIndicatorTextPlace));
 }
 
 void BatteryIndicator::Show(const IndicatorUpdate& update, const wchar_t* tag) {

@@ -8,7 +8,7 @@
 #include "switcher/battery/BatteryHealth.h"
 #include "switcher/controls/CImage.h"
 #include "switcher/controls/GdiplusHandles.h"
-#include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 #include "switcher/logic/BatteryStatusLogic.h"
 #include "switcher/popup/NotifyIcon.h"
 
@@ -25,11 +25,12 @@ public:
 
     // Whether the skin has the battery strip, by its header alone.
     static bool HasStrip(const SkinArchive& skins);
-    // Decodes the battery strip; false when it has no width.
-    bool LoadStrip(const SkinArchive& skins);
+    // Decodes the battery strip at the set's DPI; false when it has no width.
+    bool LoadStrip(const SkinSet& skins);
     void ReleaseStrip() { strip_.Reset(); }
-    // Takes the popup's indicator item over, showing the strip's start frame, in its font.
-    void Create(HWND popup);
+    // Takes the popup's indicator item over, showing the strip's start frame, in its font at
+    // the DPI of `scale`.
+    void Create(HWND popup, const SkinScale& scale);
 
     // The controller notice of the start and of a resume from suspend.
     void StartController() { health_.Start(); }
@@ -51,7 +52,7 @@ private:
     CImage indicator_;
     BatteryStatusView status_;
     BatteryHealth health_;
-    static constexpr char kStripPath[] = "imgs/main/bt.png";
+    static constexpr char kStripName[] = "bt.png";
     UniqueGpBitmap strip_;
 };
 

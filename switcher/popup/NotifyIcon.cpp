@@ -38,6 +38,18 @@ void NotifyIcon::LoadIcons() {
     current_ = nullptr;
 }
 
+int NotifyIcon::LoadedIconWidth() const {
+    ICONINFO info{};
+    if (!icons_[0] || !::GetIconInfo(icons_[0].Get(), &info)) {
+        return 0;
+    }
+    // GetIconInfo hands out copies of the icon's bitmaps, which are the caller's to delete.
+    const framework::UniqueBitmap mask(info.hbmMask);
+    const framework::UniqueBitmap colour(info.hbmColor);
+    BITMAP bitmap{};
+    return ::GetObjectW(info.hbmMask, sizeof(bitmap), &bitmap) != 0 ? bitmap.bmWidth : 0;
+}
+
 int NotifyIcon::CurrentIndex() const {
     for (std::size_t i = 0; i < icons_.size(); ++i) {
         if (current_ != nullptr && icons_[i].Get() == current_) {

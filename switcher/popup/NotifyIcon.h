@@ -23,6 +23,8 @@ public:
 
     // The three battery pictures at the area's icon size, and the program's icon.
     void LoadIcons();
+    // The width of the notification-area icons as loaded, in pixels; 0 before LoadIcons.
+    int LoadedIconWidth() const;
     // Adds the icon with picture `index` (0 good, 1 worn, 2 damaged), or changes the picture of
     // the one already there.
     bool Show(int index);

@@ -10,6 +10,7 @@
 #include "switcher/ResourceText.h"
 #include "switcher/SwitcherIds.h"
 #include "switcher/controls/GdiplusHandles.h"
+#include "switcher/logic/PopupLayout.h"
 
 namespace switcher {
 
@@ -32,21 +33,21 @@ bool SameGuid(const GUID& a, const GUID& b) {
 SchemeLists::SchemeLists(framework::Dialog& popup)
     : popup_(popup), schemeList_(currentList_), actionList_(currentList_) {}
 
-void SchemeLists::Create(const SkinArchive& skins) {
+void SchemeLists::Create(const SkinSet& skins) {
     const HWND popup = popup_.Hwnd();
-    schemeList_.Init(IDC_SCHEME_LIST, popup, OpenSkinStream(skins, "imgs/main/slist.png"),
-                     kListRows);
-    actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
-                     kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
-                   kStripColumns);
-    scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
-                     kStripColumns);
+    // The images come at the popup's DPI, and the rows' sizes with them.
+    schemeList_.Init(IDC_SCHEME_LIST, popup, skins.Load("slist.png"), kListRows);
+    actionList_.Init(IDC_ACTION_LIST, popup, skins.Load("plist.png"), kActionRows);
+    scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), kStripColumns);
+    scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), kStripColumns);
 
-    UniqueGpFont font = MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    // 9 pt at the popup's DPI, in pixels: a DC's own DPI may be the system's, not the popup's.
+    const SkinScale& scale = skins.Scale();
+    UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kListFontPoints),
+                                 Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     UniqueGpStringFormat format = MakeStringFormat();
-    schemeList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 120.0f, 20.0f));
-    actionList_.SetTextStyle(font.Get(), format.Get(), Gdiplus::RectF(50.0f, 4.0f, 130.0f, 20.0f));
+    schemeList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kSchemeTextPlace));
+    actionList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kActionTextPlace));
 
     BuildActionList();
 }

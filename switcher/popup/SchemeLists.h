@@ -11,7 +11,7 @@
 #include "framework/Dialog.h"
 #include "switcher/controls/CAdvListCtrl.h"
 #include "switcher/controls/CTPButton.h"
-#include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 #include "switcher/logic/PowerActions.h"
 
 namespace switcher {
@@ -25,7 +25,7 @@ public:
     SchemeLists& operator=(const SchemeLists&) = delete;
 
     // Takes the items over with their skin images and text styles and fills the action list.
-    void Create(const SkinArchive& skins);
+    void Create(const SkinSet& skins);
 
     // Reads the schemes and the active one again; the highlight keeps its place.
     void RefreshSchemes();

@@ -39,6 +39,8 @@ class Switcher(WineE2E):
         for name in ("--pivora", "--driver", "--baseline", "--work", "--root"):
             parser.add_argument(name, required=True)
         parser.add_argument("--only", default="", help="run the cases whose name has this text")
+        parser.add_argument("--dpi", type=int, default=96,
+                            help="the prefix's one DPI (LogPixels), set before its first program")
         parser.add_argument("--bench-report", default="",
                             help="measure only the start-up and write its figures to this file")
         self.o = parser.parse_args()
@@ -63,6 +65,10 @@ class Switcher(WineE2E):
         self.reg_add(r"HKCU\Software\Wine\AppDefaults\Pivora.exe", "Version", "REG_SZ", "win7")
         self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "shell")
         self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "REG_SZ", "1024x768")
+        if self.o.dpi != 96:
+            # Wine has one DPI for everything, read when a server's first program starts: the
+            # server that wrote it ends below, and the next program starts a new one.
+            self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", self.o.dpi)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60, stdin=subprocess.DEVNULL)
         # The first program of a server starts Wine's services, which live on with its output:
         # they must not hold a pipe a later step reads to its end.

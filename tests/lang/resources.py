@@ -2,7 +2,8 @@
 """Checks the resources linked into a program.
 
     resources.py PROGRAM BINARY...      (PROGRAM: applet, tray, installer or switcher)
-    resources.py dpi-aware BINARY...    (only the manifest's DPI mode: the set-up programs)
+    resources.py dpi-aware BINARY...    (only that the manifest declares DPI awareness: the
+                                        set-up programs)
 
 Reads the resource directory of each PE file (no execution): every string table block,
 dialog and menu exists in exactly the program's languages, never neutral; icons, the manifest,
@@ -141,8 +142,10 @@ DPI_SETTINGS = (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAw
                  "PerMonitorV2, PerMonitor"))
 
 
-def dpi_manifest_problems(text, label):
-    """What a manifest lacks for per-monitor DPI awareness, each as "label: MANIFEST: ..."."""
+def dpi_manifest_problems(text, label, per_monitor=True):
+    """What a manifest lacks for per-monitor DPI awareness, each as "label: MANIFEST: ...".
+    Without `per_monitor`, a system-aware dpiAware (NSIS's, whose pages do not redraw for a
+    change of monitor) is enough."""
     try:
         root = ElementTree.fromstring(text)
     except ElementTree.ParseError as e:
@@ -150,24 +153,26 @@ def dpi_manifest_problems(text, label):
     settings = root.findall("{urn:schemas-microsoft-com:asm.v3}application/"
                             "{urn:schemas-microsoft-com:asm.v3}windowsSettings")
     problems = []
-    for namespace, name, wanted in DPI_SETTINGS:
+    for namespace, name, wanted in DPI_SETTINGS if per_monitor else DPI_SETTINGS[:1]:
         values = [(e.text or "").strip() for s in settings
                   for e in s.findall(f"{{{namespace}}}{name}")]
+        if not per_monitor and values in (["true"], ["True"]):
+            continue
         if values != [wanted]:
             problems.append(f"{label}: MANIFEST: {name} in {namespace} is {values or 'missing'}, "
                             f"not [{wanted!r}]")
     return problems
 
 
-def check_dpi_manifest(path):
+def check_dpi_manifest(path, per_monitor=True):
     """The image's manifests (the program's own, id 1, or a library's) declare per-monitor
-    awareness; an image without a manifest is a problem."""
+    awareness (or any, without `per_monitor`); an image without a manifest is a problem."""
     label = os.path.basename(path)
     manifests = [body for rtype, _, _, body in read_leaves(path, contents=True)
                  if rtype == RT_MANIFEST]
     if not manifests:
         return [f"{label}: MANIFEST: missing"]
-    return [p for body in manifests for p in dpi_manifest_problems(body, label)]
+    return [p for body in manifests for p in dpi_manifest_problems(body, label, per_monitor)]
 
 
 def main(argv=None):
@@ -176,7 +181,7 @@ def main(argv=None):
         problems = []
         for path in args[1:]:
             try:
-                problems += check_dpi_manifest(path)
+                problems += check_dpi_manifest(path, per_monitor=False)
             except (OSError, PeError) as e:
                 problems.append(str(e))
         for p in problems:

@@ -331,6 +331,11 @@ class DpiManifestTest(unittest.TestCase):
         dropped = re.sub(r"<dpiAwareness.*?</dpiAwareness>", "", good, flags=re.S)
         self.assertEqual(len(resources.dpi_manifest_problems(dropped, "P.exe")), 1)
         self.assertIn("not well-formed", resources.dpi_manifest_problems("<a>", "P.exe")[0])
+        # A set-up program may be system aware; a program with our own windows may not.
+        system = good.replace("true/pm", "true")
+        self.assertEqual(len(resources.dpi_manifest_problems(system, "P.exe")), 1)
+        self.assertEqual(resources.dpi_manifest_problems(dropped.replace("true/pm", "true"),
+                                                         "S.exe", per_monitor=False), [])
 
 
 if __name__ == "__main__":

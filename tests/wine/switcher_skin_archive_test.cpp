@@ -1,5 +1,6 @@
 #include "framework/GdiplusToken.h"
 #include "switcher/controls/SkinArchive.h"
+#include "switcher/controls/SkinSet.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,10 @@ constexpr ImageSize kImages[] = {
     {"imgs/main/btnup.png", 844, 24},   {"imgs/main/btndown.png", 844, 24},
     {"imgs/main/sample.png", 356, 245},
 };
+
+// "imgs/", the 1x set (its folder and eight files), and three scaled sets of a folder and six
+// images each.
+constexpr std::size_t kMembers = 2 + 8 + 3 * 7;
 
 // Images drawn on the popup, which is see-through wherever it shows RGB(0x30, 0x30, 0x30).
 constexpr const char* kDrawnOnPopup[] = {
@@ -104,7 +109,7 @@ TEST_F(SkinTest, ResourceIndexesEveryMember) {
     auto [bytes, size] = Resource();
     ASSERT_NE(bytes, nullptr);
     const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
-    ASSERT_EQ(archive.Count(), 10u);
+    ASSERT_EQ(archive.Count(), kMembers);
 
     const auto index = switcher::IndexTar(bytes, size);
     for (const auto& [path, entry] : archive.All()) {
@@ -267,9 +272,9 @@ TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
         const SkinArchive archive = LoadSkinArchive(cut.data(), cut.size());
         // Only the trailing zero blocks are lost when a single byte goes.
         if (keep == size - 1) {
-            EXPECT_EQ(archive.Count(), 10u);
+            EXPECT_EQ(archive.Count(), kMembers);
         } else {
-            EXPECT_LT(archive.Count(), 10u) << keep;
+            EXPECT_LT(archive.Count(), kMembers) << keep;
         }
         for (const auto& [path, entry] : archive.All()) {
             EXPECT_LE(entry.Size(), keep);
@@ -296,6 +301,44 @@ TEST_F(SkinTest, MovedArchiveKeepsItsStreams) {
     target.Release();
     EXPECT_EQ(target.Count(), 0u);
     EXPECT_EQ(OpenSkinStream(target, "imgs/main/dlg.png"), nullptr);
+}
+
+// The popup's images at each DPI: the set of the DPI as it is; where the archive has no set for
+// it, the nearest smaller one drawn up to the DPI's size; at 96 dpi the 1x image untouched.
+TEST_F(SkinTest, EachDpiGetsItsSetOrTheNearestSmallerOneScaledUp) {
+    const SkinArchive full = LoadSkinResource(::GetModuleHandleA(nullptr));
+    switcher::SkinSet set(full);
+    EXPECT_EQ(SizeOf(set.Load("dlg.png").Get()), std::make_pair(356u, 245u));
+    set.SetDpi(144);
+    EXPECT_EQ(set.SetOf("dlg.png"), 144);
+    EXPECT_EQ(SizeOf(set.Load("bt.png").Get()), std::make_pair(1320u, 240u));
+    set.SetDpi(1000); // brought down to 288: the 2x set, half as large again
+    EXPECT_EQ(SizeOf(set.Load("dlg.png").Get()), std::make_pair(1068u, 735u));
+
+    // An archive with the 1x and 1.25x backgrounds only.
+    std::string tar;
+    for (const char* path : {"imgs/main/dlg.png", "imgs/main@125/dlg.png"}) {
+        const switcher::SkinEntry* entry = full.Find(path);
+        ASSERT_NE(entry, nullptr) << path;
+        tar += TarHeader(path, entry->Size());
+        tar.append(static_cast<const char*>(entry->Data()), entry->Size());
+        tar.append((512 - entry->Size() % 512) % 512, '\0');
+    }
+    tar.append(1024, '\0');
+    const SkinArchive partial = LoadSkinArchive(tar.data(), tar.size());
+    switcher::SkinSet fallback(partial);
+    fallback.SetDpi(144);
+    EXPECT_EQ(fallback.SetOf("dlg.png"), 120);
+    // 445 x 306 at 120 dpi, times 144 / 120.
+    const UniqueGpBitmap grown = fallback.Load("dlg.png");
+    EXPECT_EQ(SizeOf(grown.Get()), std::make_pair(534u, 367u));
+    // Its opaque middle is the panel's colour, not the see-through key.
+    const std::vector<ARGB> pixels = Pixels(grown.Get());
+    ASSERT_EQ(pixels.size(), 534u * 367u);
+    EXPECT_EQ(pixels[200 * 534 + 300] >> 24, 0xFFu);
+    EXPECT_NE(pixels[200 * 534 + 300], kOpaqueKey);
+    // An image no set has stays missing rather than coming from elsewhere.
+    EXPECT_EQ(fallback.Load("bt.png").Get(), nullptr);
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 // (the About lines with a version, the grid and alarm labels, tabs, captions, the tray tip).
 //
 //   text_fit.exe TAG LANGID Z:\...\Vumo.cpl Z:\...\Halvik.exe Z:\...\Tobrinel.dll
-//   text_fit.exe --switcher Z:\...\Pivora.exe TAG=LANGID...   (the switcher's texts)
+//   text_fit.exe --switcher Z:\...\Pivora.exe [--dpi N] TAG=LANGID...   (the switcher's texts,
+//                                                                at 96 dpi or at N)
 //
 // Run it under the locale of the language (LC_ALL), so that "MS Shell Dlg" is the font that
 // language's system gives it. Prints one line per text that does not fit and exits with 1 when
@@ -25,6 +26,7 @@
 #include "switcher/SwitcherIds.h"
 #include "switcher/controls/GdiplusHandles.h"
 #include "switcher/logic/BatteryStatusLogic.h"
+#include "switcher/logic/PopupLayout.h"
 #include "tray/logic/Tooltip.h"
 #include "tray/resource.h"
 
@@ -249,10 +251,16 @@ void CheckTrayTip(const Program& tray, const Program& installer) {
 }
 
 // The switcher draws with GDI+: the battery indicator's texts centred in 110 x 40 px at 8 pt,
-// the actions in 130 x 20 px at 9 pt (one line). Its languages are few and neutral, and its
-// texts are wide: one run checks them all.
-int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGID>>& languages) {
+// the actions in 130 x 20 px at 9 pt (one line), each scaled to the popup's DPI as the popup
+// scales them (fonts in pixels). Its languages are few and neutral, and its texts are wide:
+// one run checks them all.
+int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGID>>& languages,
+                  int dpi) {
     using namespace switcher;
+    const SkinScale scale(dpi);
+    const LayoutRect indicator = scale.Px(kIndicatorTextPlace);
+    const LayoutRect action = scale.Px(kActionTextPlace);
+    const std::string atDpi = dpi == kBaseDpi ? "" : " at " + std::to_string(dpi) + " dpi";
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
@@ -264,10 +272,10 @@ int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGI
         const HDC screen = ::GetDC(nullptr);
         UniqueGpGraphics graphics;
         gdip::GdipCreateFromHDC(screen, graphics.Put());
-        UniqueGpFont small =
-            MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-        UniqueGpFont list =
-            MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+        UniqueGpFont small = MakeFont(L"Segoe UI", scale.FontPixels(kIndicatorFontPoints),
+                                      Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+        UniqueGpFont list = MakeFont(L"Segoe UI", scale.FontPixels(kListFontPoints),
+                                     Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
         UniqueGpStringFormat centred = MakeStringFormat();
         gdip::GdipSetStringFormatAlign(centred.Get(), Gdiplus::StringAlignmentCenter);
         UniqueGpStringFormat plain = MakeStringFormat();
@@ -282,10 +290,10 @@ int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGI
             ++g_measured;
             if (bound.Height > height + 0.5f || bound.Width > width + 0.5f) {
                 ++failures;
-                std::printf("DOES NOT FIT: switcher %s %s \"%s\": needs %.0f x %.0f px, has "
+                std::printf("DOES NOT FIT: switcher %s %s%s \"%s\": needs %.0f x %.0f px, has "
                             "%.0f x %.0f px\n",
-                            tag.c_str(), where, Utf8(text).c_str(), bound.Width, bound.Height,
-                            width, height);
+                            tag.c_str(), where, atDpi.c_str(), Utf8(text).c_str(), bound.Width,
+                            bound.Height, width, height);
             }
         };
         for (const auto& [tag, lang] : languages) {
@@ -293,7 +301,7 @@ int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGI
             const auto texts = Split(LoadText(pivora, IDS_BATTERY_TEXTS), L'\t');
             if (texts.size() > kTokenTimeRemaining) {
                 check(tag, "battery indicator", texts[kTokenCalculating], small.Get(),
-                      centred.Get(), 110.0f, 40.0f);
+                      centred.Get(), indicator.width, indicator.height);
                 std::wstring remaining = texts[kTokenTimeRemaining];
                 for (const wchar_t* number : {L"10", L"59"}) {
                     const auto at = remaining.find(L"%d");
@@ -301,21 +309,22 @@ int CheckSwitcher(HMODULE pivora, const std::vector<std::pair<std::string, LANGI
                         remaining.replace(at, 2, number);
                     }
                 }
-                check(tag, "battery indicator", remaining, small.Get(), centred.Get(), 110.0f,
-                      40.0f);
+                check(tag, "battery indicator", remaining, small.Get(), centred.Get(),
+                      indicator.width, indicator.height);
             } else {
                 ++failures;
                 std::printf("MISSING: switcher %s: battery texts\n", tag.c_str());
             }
-            for (const std::wstring& action : Split(LoadText(pivora, IDS_POWER_ACTIONS), L';')) {
-                check(tag, "action list", action, list.Get(), plain.Get(), 130.0f, 20.0f);
+            for (const std::wstring& text : Split(LoadText(pivora, IDS_POWER_ACTIONS), L';')) {
+                check(tag, "action list", text, list.Get(), plain.Get(), action.width,
+                      action.height);
             }
         }
         ::ReleaseDC(nullptr, screen);
     }
     Gdiplus::GdiplusShutdown(token);
-    std::printf("switcher: %d texts measured in %zu languages, %d do not fit\n", g_measured,
-                languages.size(), failures);
+    std::printf("switcher%s: %d texts measured in %zu languages, %d do not fit\n", atDpi.c_str(),
+                g_measured, languages.size(), failures);
     return failures == 0 ? 0 : 1;
 }
 
@@ -335,19 +344,25 @@ int wmain(int argc, wchar_t** argv) {
         if (pivora == nullptr) {
             return 2;
         }
+        int dpi = switcher::kBaseDpi;
+        int first = 3;
+        if (argc >= 5 && std::wstring(argv[3]) == L"--dpi") {
+            dpi = static_cast<int>(wcstol(argv[4], nullptr, 10));
+            first = 5;
+        }
         std::vector<std::pair<std::string, LANGID>> languages;
-        for (int i = 3; i < argc; ++i) {
+        for (int i = first; i < argc; ++i) {
             // TAG=LANGID
             const std::wstring arg = argv[i];
             const auto at = arg.find(L'=');
             languages.emplace_back(Utf8(arg.substr(0, at)),
                                    static_cast<LANGID>(wcstoul(arg.c_str() + at + 1, nullptr, 0)));
         }
-        return CheckSwitcher(pivora, languages);
+        return CheckSwitcher(pivora, languages, dpi);
     }
     if (argc != 6) {
         std::fprintf(stderr, "usage: text_fit TAG LANGID VUMO.cpl HALVIK.exe TOBRINEL.dll\n"
-                             "       text_fit --switcher PIVORA.exe TAG=LANGID...\n");
+                             "       text_fit --switcher PIVORA.exe [--dpi N] TAG=LANGID...\n");
         return 2;
     }
     g_lang = static_cast<LANGID>(wcstoul(argv[2], nullptr, 0));

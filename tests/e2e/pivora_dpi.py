@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""The switcher at a high DPI (144 by default): the real Pivora.exe in a fresh prefix whose one
+DPI is set before its first program (pivora_e2e.py is the harness). The popup must come up at
+its 96-dpi size times DPI/96, drawn from the skin's image set of that DPI (compared with the
+committed image), with its notification icons at the small-icon size of that DPI.
+"""
+
+import os
+import re
+import struct
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e_base import expect, expect_equal  # noqa: E402
+from pivora_e2e import Switcher  # noqa: E402
+
+SETS = {96: "main", 120: "main@125", 144: "main@150", 192: "main@200"}
+# A part of the background that nothing is drawn over: the title beside the bolt, in 96-dpi
+# pixels (x, y, w, h).
+TITLE = (8, 4, 120, 20)
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        header = f.read(24)
+    return struct.unpack(">II", header[16:24])
+
+
+def scaled(length, dpi):
+    # Halves away from zero, as the popup and the skin generator round.
+    return (length * dpi + 48) // 96
+
+
+def difference(shot, crop, image, image_crop):
+    """The root-mean-square difference (0..1) of a part of the screenshot and of an image."""
+    done = subprocess.run(["compare", "-metric", "RMSE",
+                           f"{shot}[{crop}]", f"{image}[{image_crop}]", "null:"],
+                          capture_output=True, text=True, timeout=30)
+    found = re.search(r"\(([0-9.e-]+)\)", done.stderr)
+    expect(found, f"compare: {done.stderr.strip()}")
+    return float(found.group(1))
+
+
+def main():
+    t = Switcher(__doc__)
+    dpi = t.o.dpi
+    skin = os.path.join(t.o.root, "switcher", "skin", "imgs")
+    t.create_prefix()
+
+    def popup_at_the_dpi():
+        t.start("debug")
+        t.wait_window()
+        t.focus_desktop()
+        t.key("F12")
+        t.wait_visible(True, 10)
+        _, _, x, y, w, h = t.state()
+        shot = t.screenshot(f"popup-{dpi}.png")
+        t.screenshot(f"popup-{dpi}-crop.png", f"{w}x{h}+{x}+{y}")
+        base_w, base_h = png_size(os.path.join(skin, "main", "dlg.png"))
+        expect_equal((w, h), (scaled(base_w, dpi), scaled(base_h, dpi)),
+                     f"popup size at {dpi} dpi (96 dpi: {base_w} x {base_h})")
+        # The set's own background, pixel for pixel where nothing covers it.
+        image = os.path.join(skin, SETS[dpi], "dlg.png")
+        tx, ty, tw, th = (scaled(v, dpi) for v in TITLE)
+        rmse = difference(shot, f"{tw}x{th}+{x + tx}+{y + ty}", image, f"{tw}x{th}+{tx}+{ty}")
+        expect(rmse < 0.02, f"the title differs from {SETS[dpi]}/dlg.png by {rmse:.3f}")
+        traces = t.traces(t.processes[0])
+        # The small-icon metric grows with the DPI: 16 px at 96, 24 at 144, 32 at 192.
+        wanted = (f"CUIDlg::FinishStart: {dpi} dpi: images of the {dpi}-dpi set, "
+                  f"notification icons of {scaled(16, dpi)} px.")
+        expect(wanted in traces, f"missing {wanted!r}: {[l for l in traces if 'dpi' in l]}")
+        t.wait_visible(False, 10)
+
+    t.case(f"the popup at {dpi} dpi: its size, its images, its icons", popup_at_the_dpi)
+    return t.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
