@@ -2,6 +2,7 @@
 // icon is loaded at the size the metrics give there (24 small, 48 large), and the applet's own
 // controls draw at their scaled sizes and never outside their windows.
 #include "AppletTest.h"
+#include "IconWidth.h"
 #include "applet/controls/HelpPopup.h"
 #include "applet/logic/ProgressRules.h"
 #include "framework/WindowDpi.h"
@@ -12,18 +13,6 @@ namespace {
 
 constexpr int kDpi = 144;
 constexpr DWORD kUntouched = 0x010203;
-
-int IconWidth(HICON icon) {
-    ICONINFO info{};
-    if (icon == nullptr || !::GetIconInfo(icon, &info)) {
-        return 0;
-    }
-    BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
 
 // A 32-bit picture filled with a colour no control draws, to see where a control drew.
 class Canvas {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "IconWidth.h"
 #include "SchemeStore.h"
 #include "tray/icon/CSystemTray.h"
 #include "tray/icon/TrayIconView.h"
@@ -400,18 +401,6 @@ TEST_F(TrayIcon, TheViewTellsTheShellOnlyWhatChanged) {
 // At 150 % (run by itself in a prefix set to 144 dpi): the notification icon is the 24-pixel
 // image of the program's resources and of a mode's icon library, the About box's the 48-pixel.
 namespace {
-
-int IconWidth(HICON icon) {
-    ICONINFO info{};
-    if (icon == nullptr || !::GetIconInfo(icon, &info)) {
-        return 0;
-    }
-    BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
 
 INT_PTR CALLBACK Quiet(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
