@@ -14,3 +14,26 @@ inline int IconWidth(HICON icon) {
     ::DeleteObject(info.hbmMask);
     return bitmap.bmWidth;
 }
+
+// The width of the first icon picture of dialog `dialogId` of the test program's resources, as
+// the dialog loads it from its template (0 when it has none).
+inline int DialogIconWidth(int dialogId) {
+    const HWND dialog = ::CreateDialogParamA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    if (dialog == nullptr) {
+        return 0;
+    }
+    int width = 0;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr && width == 0;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 &&
+            (::GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            width = IconWidth(reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0)));
+        }
+    }
+    ::DestroyWindow(dialog);
+    return width;
+}

@@ -101,6 +101,7 @@ TEST_F(HighDpi, IconsLoadAtTheSizesOf150Percent) {
     EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(icon.Send(STM_GETICON))), 48) << "a picked icon";
     framework::UniqueIcon listIcon(ExtractReferencedIcon("VoVOZI.dll,0", true));
     EXPECT_EQ(IconWidth(listIcon.Get()), 24) << "a mode's icon in the lists";
+    EXPECT_EQ(DialogIconWidth(IDD_ABOUT), 48);
 
     CPMDlg dialog;
     RunDialog(dialog, [&](CPMDlg& d) {
