@@ -15,12 +15,15 @@ inline int IconWidth(HICON icon) {
     return bitmap.bmWidth;
 }
 
+inline INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
 // The width of the first icon picture of dialog `dialogId` of the test program's resources, as
 // the dialog loads it from its template (0 when it has none).
 inline int DialogIconWidth(int dialogId) {
     const HWND dialog = ::CreateDialogParamA(
-        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), nullptr,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), nullptr, QuietDialogProc, 0);
     if (dialog == nullptr) {
         return 0;
     }
