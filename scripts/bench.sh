@@ -10,7 +10,10 @@
 #   properties-opening  Details... until the properties dialog is in front, against the
 #                       applet's main dialog
 #   switcher-start      the switcher until its window answers, against a program that only
-#                       starts GDI+ and makes one window
+#                       starts GDI+ and makes one window; until every step of its start ran,
+#                       against one that also decodes the same six images; F12 until the
+#                       popup is painted, against a prepared window shown on the same key
+#   switcher-dpi        the same start at 144 dpi, against the start at 96 dpi (two prefixes)
 #
 #   scripts/bench.sh [--full] [--stages STAGE,...] [--idle-seconds S] [--applies N]
 #                    [--rounds N] [--arch x86|x64] [--report FILE]
@@ -28,7 +31,7 @@ build=${SUITE_BUILD:-$root/build}
 . "$root/scripts/lib/arch.sh"
 report=
 archs=
-stages=round-trip,soak,idle,applet-opening,properties-opening,switcher-start
+stages=round-trip,soak,idle,applet-opening,properties-opening,switcher-start,switcher-dpi
 
 args=()
 while [ $# -gt 0 ]; do
@@ -120,6 +123,12 @@ bench_arch() { # arch
             --baseline "$win/tests/e2e/pivorabaseline.exe" --work "$build/bench/switcher-$arch" \
             --root "$root" --bench-report "$parts/switcher-start.md"
     fi
+    if has_stage switcher-dpi; then
+        run_part switcher-dpi pivora_dpi.py --dpi 144 --pivora "$win/switcher/Pivora.exe" \
+            --driver "$win/tests/e2e/pivoradriver.exe" \
+            --baseline "$win/tests/e2e/pivorabaseline.exe" --work "$build/bench/switcher-dpi-$arch" \
+            --root "$root" --bench-report "$parts/switcher-dpi.md"
+    fi
     {
         echo "# Benchmarks ($arch)"
         echo
@@ -127,7 +136,7 @@ bench_arch() { # arch
             "the start $(cut -d' ' -f1-3 /proc/loadavg), at the end of each stage below."
         echo "Every figure sits beside its yardstick, measured in the same run."
         echo
-        for part in tray applet-opening properties-opening switcher-start; do
+        for part in tray applet-opening properties-opening switcher-start switcher-dpi; do
             [ -f "$parts/$part.md" ] || continue
             cat "$parts/$part.md"
             echo

@@ -60,12 +60,8 @@ bool CUI::InitInstance() {
     }
     gdiplus_ = framework::StartGdiplus();
 
-    const HMODULE module = Instance();
-    if (HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_SKIN), L"tar")) {
-        tarResource_ = ::LoadResource(module, resource);
-        tarData_ = tarResource_ != nullptr ? ::LockResource(tarResource_) : nullptr;
-        skins_ = LoadSkinArchive(tarData_, ::SizeofResource(module, resource));
-    }
+    tar_ = FindSkinResource(Instance());
+    skins_ = LoadSkinArchive(tar_);
 
     if (!RegisterDialogClass(dialogClass_)) {
         return false;

@@ -44,8 +44,8 @@ private:
     bool HandleRunningCopy(const std::wstring& action);
 
     framework::UniqueKernelHandle mutex_;
-    HGLOBAL tarResource_ = nullptr;
-    const void* tarData_ = nullptr;
+    // The skin resource, parsed in place by the archive.
+    SkinResource tar_;
     framework::UniqueGdiplusToken gdiplus_;
     SkinArchive skins_;
     bool debug_ = false;

@@ -30,8 +30,7 @@ constexpr GUID kNotifiedSettings[] = {
 
 CUIDlg::CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug)
     : framework::Dialog(IDD_SWITCHER, framework::TextKind::Wide), skins_(skins), skinSet_(skins),
-      notifyIcon_(*this), battery_(portax, notifyIcon_), lists_(*this),
-      key_(*this, debug, [this](HookKey key) { OnHookKey(key); }) {}
+      notifyIcon_(*this), battery_(portax, notifyIcon_), lists_(*this), key_(*this, debug) {}
 
 bool CUIDlg::CreatePopup() {
     // Checked by their headers only: decoding them (a good part of the start) waits until the
@@ -51,12 +50,14 @@ bool CUIDlg::CreatePopup() {
 
 bool CUIDlg::OnInitDialog() {
     Dialog::OnInitDialog();
-    key_.Install();
+    key_.Install(L"CUIDlg::OnInitDialog");
     // What the hidden popup does not need yet (its size and outline, the lists' and buttons'
     // images, the texts, the schemes, the battery check) comes once the loop runs, a step at a
     // time, so that the program answers at once and between the steps; whatever shows the
-    // popup or reaches the lists before that finishes it first.
-    Post(WM_SWITCHER_FINISH_START);
+    // popup, reaches the lists or ends the program before that finishes it first.
+    if (!Post(WM_SWITCHER_FINISH_START)) {
+        FinishStart(); // else the start would wait for the first key
+    }
     return true;
 }
 
@@ -66,7 +67,7 @@ bool CUIDlg::FinishStart() {
     while (!broken_ && !inStartStep_ && !Started()) {
         RunStartStep();
     }
-    return !broken_;
+    return !broken_ && Hwnd() != nullptr;
 }
 
 void CUIDlg::ContinueStart() {
@@ -74,12 +75,35 @@ void CUIDlg::ContinueStart() {
         return;
     }
     RunStartStep();
-    if (!broken_ && !Started()) {
-        Post(WM_SWITCHER_FINISH_START);
+    if (closePending_ && !IsShown()) {
+        OnCloseRequest(); // it came while the step called out
+    } else if (!broken_ && !Started() && !Post(WM_SWITCHER_FINISH_START)) {
+        FinishStart();
     }
 }
 
+void CUIDlg::FailStart(const wchar_t* why) {
+    // The popup is never shown: the program ends as when InitInstance fails.
+    DebugTrace(true, L"CUIDlg::FinishStart", why);
+    background_.Reset();
+    battery_.ReleaseStrip();
+    broken_ = true;
+    ::PostQuitMessage(framework::Application::kInitFailed);
+}
+
 void CUIDlg::RunStartStep() {
+    // A step that throws (the window procedure catches it) must not leave the start marked as
+    // running, which would stop every later step, nor a half-built popup that a key could show.
+    struct StepScope {
+        CUIDlg& dialog;
+        bool completed = false;
+        ~StepScope() {
+            dialog.inStartStep_ = false;
+            if (!completed) {
+                dialog.FailStart(L"A step of the start failed.\n");
+            }
+        }
+    } scope{*this};
     inStartStep_ = true;
     switch (startStep_++) {
     case kDecode:
@@ -88,12 +112,8 @@ void CUIDlg::RunStartStep() {
         background_ = skinSet_.Load(kBackgroundName);
         if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skinSet_)) {
             // Headers that promised images that do not decode: the start fails, as when the
-            // images were missing, only later; the popup is never shown.
-            DebugTrace(true, L"CUIDlg::FinishStart", L"The skin's images cannot be decoded.\n");
-            background_.Reset();
-            battery_.ReleaseStrip();
-            broken_ = true;
-            ::PostQuitMessage(framework::Application::kInitFailed);
+            // images were missing, only later.
+            FailStart(L"The skin's images cannot be decoded.\n");
             break;
         }
         ::SetWindowPos(Hwnd(), nullptr, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
@@ -126,7 +146,7 @@ void CUIDlg::RunStartStep() {
     case kSchemes:
         // Windows reports each registered setting once at registration, which fills the scheme
         // list; where that report does not come, the list is filled here the same way.
-        lists_.RefreshSchemes();
+        lists_.RefreshSchemeList();
         break;
     case kBattery:
         Send(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
@@ -135,7 +155,7 @@ void CUIDlg::RunStartStep() {
     default:
         break;
     }
-    inStartStep_ = false;
+    scope.completed = true;
 }
 
 void CUIDlg::PlaceControls() {
@@ -162,6 +182,9 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_POWERBROADCAST:
         return FinishStart() ? OnPower(wParam, lParam) : TRUE;
+    case WM_SWITCHER_HOOK_KEY:
+        OnHookKey(static_cast<HookKey>(wParam));
+        return 0;
     case WM_SWITCHER_TRAY:
         return notifyIcon_.OnNotify(lParam);
     case WM_SWITCHER_CLOSE:
@@ -221,12 +244,16 @@ void CUIDlg::OnDragStart() {
 }
 
 LRESULT CUIDlg::OnCloseRequest() {
-    if (IsShown()) {
-        // The popup goes when it is next dismissed, at the latest after three idle seconds.
+    if (IsShown() || inStartStep_) {
+        // The popup goes when it is next dismissed, at the latest after three idle seconds; a
+        // step of the start that served this request while it called out ends first.
         closePending_ = true;
-    } else {
-        Destroy();
+        return -1;
     }
+    // A copy asked to close before its start is through still makes the start's battery check
+    // and controller notice.
+    FinishStart();
+    Destroy();
     return -1;
 }
 
@@ -240,7 +267,7 @@ LRESULT CUIDlg::OnPower(WPARAM event, LPARAM data) {
         battery_.CheckHealth();
         break;
     case PBT_POWERSETTINGCHANGE:
-        lists_.RefreshSchemes();
+        lists_.RefreshSchemeList();
         battery_.OnSettingChange(data);
         break;
     default:
@@ -254,7 +281,7 @@ void CUIDlg::OnDestroy() {
     for (UniquePowerNotify& notification : notifications_) {
         notification.Reset();
     }
-    notifyIcon_.Remove();
+    notifyIcon_.SetTrayIcon(0, false);
     key_.Uninstall();
     battery_.ReleaseStrip();
     background_.Reset();
@@ -281,6 +308,10 @@ bool CUIDlg::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CUIDlg::OnOK() {
+    ActivateSelection();
+}
+
+void CUIDlg::ActivateSelection() {
     if (!lists_.ActionsCurrent()) {
         lists_.ActivateScheme();
         return;

@@ -58,6 +58,8 @@ private:
     // answers between them.
     void ContinueStart();
     void RunStartStep();
+    // Traces `why` and ends the program before the popup was ever shown.
+    void FailStart(const wchar_t* why);
     bool Started() const { return startStep_ == kStartDone; }
     void PlaceControls();
     void RegisterPowerNotifications();
@@ -65,6 +67,9 @@ private:
     void OnDragStart();
     void PaintBackground(HDC dc, bool keyColourOnly);
     LRESULT OnCloseRequest();
+    // The OK command (Enter, or a click on a row): the highlighted scheme becomes the active
+    // one, or the highlighted action runs.
+    void ActivateSelection();
     LRESULT OnPower(WPARAM event, LPARAM data);
     void OnHookKey(HookKey key);
     void ShowPopup();

@@ -11,4 +11,8 @@ std::wstring LoadResourceText(HINSTANCE module, UINT id) {
                                          : std::wstring();
 }
 
+ResourceTokens LoadResourceTokens(HINSTANCE module, UINT id, const wchar_t* separators) {
+    return ResourceTokens(LoadResourceText(module, id), separators);
+}
+
 } // namespace switcher

@@ -34,6 +34,8 @@
 #define WM_ADVLIST_DEACTIVATE 0x04C8
 // Posted to itself at creation: the rest of the start, once the loop runs.
 #define WM_SWITCHER_FINISH_START 0x0466
+// Posted by the keyboard hook: the profile key or the battery key (HookKey in wParam).
+#define WM_SWITCHER_HOOK_KEY 0x0467
 
 // Timers of the popup dialog.
 #define TIMER_POPUP 110

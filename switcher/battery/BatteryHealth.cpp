@@ -26,10 +26,6 @@ void BatteryHealth::Start() {
     ec_.Write(kEcEventCommand, kEcStartData);
 }
 
-void BatteryHealth::OnResume() {
-    Start();
-}
-
 BatteryValues BatteryHealth::ReadBattery() {
     std::optional<OverrideValues> overridden;
     if (const auto path = BatteryFilePath(kOverrideFileName)) {

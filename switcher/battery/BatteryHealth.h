@@ -39,10 +39,9 @@ public:
     // `ec` must outlive this object; `trace` may be null (no traces).
     explicit BatteryHealth(PortaxLibrary& ec, TraceSink trace = nullptr);
 
-    // The controller notice made at the end of the dialog's initialisation (0x45 / 0x1D).
+    // The controller notice (0x45 / 0x1D) made at the end of the dialog's initialisation and
+    // again on resume from suspend.
     void Start();
-    // The same notice on resume from suspend.
-    void OnResume();
 
     // The battery key: the next check that finds the battery worn or damaged warns at once.
     // The request stays until a warning has been shown.

@@ -24,17 +24,6 @@ PowerStatus ReadPowerStatus() {
     return ToPowerStatus(status);
 }
 
-ResourceTokens LoadResourceTokens(HINSTANCE module, UINT id, const wchar_t* separators) {
-    // With a zero size LoadStringW hands back a pointer into the resource itself, which is
-    // not terminated; the length it returns bounds it.
-    const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || text == nullptr) {
-        return ResourceTokens();
-    }
-    return ResourceTokens(std::wstring_view(text, static_cast<std::size_t>(length)), separators);
-}
-
 ResourceTokens LoadBatteryTexts(HINSTANCE module) {
     return LoadResourceTokens(module, kBatteryTextsStringId, kBatteryTextSeparators);
 }

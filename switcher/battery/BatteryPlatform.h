@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
+#include "switcher/ResourceText.h"
 #include "switcher/logic/BatteryStatusLogic.h"
-#include "switcher/logic/ResourceTokens.h"
 
 namespace switcher {
 
@@ -18,9 +18,6 @@ PowerStatus ToPowerStatus(const SYSTEM_POWER_STATUS& status);
 
 // GetSystemPowerStatus; a failed call gives a status with everything unknown.
 PowerStatus ReadPowerStatus();
-
-// The string-table entry split at `separators`; no tokens when the entry is missing.
-ResourceTokens LoadResourceTokens(HINSTANCE module, UINT id, const wchar_t* separators);
 
 // String 1004, split at tabs: loaded afresh for every step, as the language may change.
 ResourceTokens LoadBatteryTexts(HINSTANCE module);

@@ -5,13 +5,14 @@
 #include <windows.h>
 
 #include "framework/Window.h"
+#include "switcher/SwitcherIds.h"
 #include "switcher/controls/GdiplusHandles.h"
 
 namespace switcher {
 
 class CImage : public framework::Window {
 public:
-    static constexpr int kItemId = 1101;
+    static constexpr int kItemId = IDC_BATTERY_IMAGE;
     static constexpr int kTextCapacity = 1024;
 
     CImage() = default;

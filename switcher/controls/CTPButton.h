@@ -14,6 +14,8 @@ namespace switcher {
 class CTPButton : public framework::Window {
 public:
     enum State { kNormal = 0, kHover = 1, kPressed = 2, kFourth = 3 };
+    // The states side by side in the skin's button strips.
+    static constexpr int kStates = 4;
 
     CTPButton() = default;
     ~CTPButton() override;

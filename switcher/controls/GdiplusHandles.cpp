@@ -1,5 +1,7 @@
 #include "switcher/controls/GdiplusHandles.h"
 
+#include "framework/WindowDC.h"
+
 namespace switcher {
 
 UniqueGpBitmap BitmapFromStream(IStream* stream) {
@@ -36,11 +38,9 @@ UniqueGpFontFamily MessageFontFamily() {
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
         return family;
     }
-    const HDC screen = ::GetDC(nullptr);
     UniqueGpFont font;
-    if (screen != nullptr) {
-        gdip::GdipCreateFontFromLogfontW(screen, &metrics.lfMessageFont, font.Put());
-        ::ReleaseDC(nullptr, screen);
+    if (const framework::WindowDC screen(nullptr); screen) {
+        gdip::GdipCreateFontFromLogfontW(screen.Get(), &metrics.lfMessageFont, font.Put());
     }
     if (font) {
         gdip::GdipGetFamily(font.Get(), family.Put());

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "switcher/SwitcherIds.h"
+
 namespace switcher {
 
-SkinEntry::SkinEntry(TarBytes archive, const TarHeader& member) : size_(member.size) {
-    std::memcpy(header_.data(), archive.data() + member.header, kTarBlockSize);
+SkinEntry::SkinEntry(TarBytes archive, const TarMember& member) : size_(member.size) {
+    std::memcpy(header_.data(), archive.data() + member.HeaderOffset(), kTarBlockSize);
     if (size_ == 0) {
         return; // directories: no block, no stream
     }
@@ -77,15 +79,16 @@ void SkinArchive::Release() {
     entries_.clear();
 }
 
-std::optional<std::pair<std::string, SkinEntry>> ReadTarEntry(TarBytes archive,
-                                                              std::size_t& cursor) {
-    auto member = ReadTarHeader(archive, cursor);
-    if (!member) {
-        return std::nullopt;
+SkinResource FindSkinResource(HMODULE module) {
+    SkinResource found;
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_SKIN), L"tar");
+    if (resource == nullptr) {
+        return found;
     }
-    cursor = member->next;
-    SkinEntry entry(archive, *member);
-    return std::pair<std::string, SkinEntry>(std::move(member->path), std::move(entry));
+    found.handle = ::LoadResource(module, resource);
+    found.data = found.handle != nullptr ? ::LockResource(found.handle) : nullptr;
+    found.size = found.data != nullptr ? ::SizeofResource(module, resource) : 0;
+    return found;
 }
 
 SkinArchive LoadSkinArchive(const void* bytes, std::size_t size) {
@@ -94,22 +97,12 @@ SkinArchive LoadSkinArchive(const void* bytes, std::size_t size) {
         return archive;
     }
     const TarBytes view(static_cast<const std::uint8_t*>(bytes), size);
-    std::size_t cursor = 0;
-    while (auto entry = ReadTarEntry(view, cursor)) {
-        archive.Insert(std::move(entry->first), std::move(entry->second));
+    // The index has already let a later member replace an earlier one of the same path, so only
+    // the members that stay are copied.
+    for (auto& [path, member] : IndexTar(view)) {
+        archive.Insert(path, SkinEntry(view, member));
     }
     return archive;
-}
-
-SkinArchive LoadSkinResource(HMODULE module) {
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
-    if (resource == nullptr) {
-        return {};
-    }
-    // Resource memory belongs to the module: nothing to free, and it stays put while loaded.
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    return LoadSkinArchive(bytes, ::SizeofResource(module, resource));
 }
 
 std::optional<ImageSize> SkinImageSize(const SkinArchive& archive, std::string_view path) {

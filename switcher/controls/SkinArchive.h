@@ -20,9 +20,6 @@
 
 namespace switcher {
 
-inline constexpr WORD kSkinResourceId = 100;
-inline constexpr char kSkinResourceType[] = "tar";
-
 inline void ReleaseComObject(IUnknown* object) {
     object->Release();
 }
@@ -45,7 +42,7 @@ class SkinEntry {
 public:
     SkinEntry() = default;
     // Copies the member out of the archive; header and data must lie inside it.
-    SkinEntry(TarBytes archive, const TarHeader& member);
+    SkinEntry(TarBytes archive, const TarMember& member);
     ~SkinEntry() { Release(); }
 
     SkinEntry(const SkinEntry&) = delete;
@@ -98,16 +95,21 @@ private:
     Entries entries_;
 };
 
-// Reads the member at `cursor` and copies it into a new entry, advancing the cursor past its
-// padded data. Empty, cursor unchanged, where the index ends (see ReadTarHeader).
-std::optional<std::pair<std::string, SkinEntry>> ReadTarEntry(TarBytes archive,
-                                                              std::size_t& cursor);
+// The module's "tar" resource 100, loaded and locked. Resource memory belongs to the module:
+// nothing to free, and it stays put while the module is loaded. All empty when it is missing.
+struct SkinResource {
+    HGLOBAL handle = nullptr;
+    const void* data = nullptr;
+    std::size_t size = 0;
+};
+SkinResource FindSkinResource(HMODULE module);
 
-// Indexes the archive in place; `bytes` is the locked resource and `size` its SizeofResource.
+// Indexes the archive in place (IndexTar) and copies each member that the index keeps; `bytes`
+// is the locked resource and `size` its SizeofResource.
 SkinArchive LoadSkinArchive(const void* bytes, std::size_t size);
-
-// The "tar" resource 100 of the module; an empty archive when it is missing.
-SkinArchive LoadSkinResource(HMODULE module);
+inline SkinArchive LoadSkinArchive(const SkinResource& resource) {
+    return LoadSkinArchive(resource.data, resource.size);
+}
 
 // The member's stream, rewound to its start, or null when the member is missing or has no
 // stream. The stream belongs to the archive: the caller neither adds a reference nor releases it.

@@ -14,8 +14,18 @@ namespace {
 // The conversion reads at most this many bytes of converted text.
 constexpr int kConvertedSize = 65536;
 
-// A copy of an inner exception of the classes this program knows; others cannot be copied and
-// are left out of the copy (their text is still in the copied text buffer).
+// Stands in, in a copy, for an inner exception of a class this program does not know and so
+// cannot copy: it keeps that exception's text.
+class inner_text final : public basic_exception {
+public:
+    explicit inner_text(const basic_exception& inner) {
+        framework::FormatInto(std::span<char>(text_), "%s", static_cast<const char*>(inner));
+    }
+    operator const char*() const override { return text_; }
+};
+
+// A copy of an inner exception: of the same class for the classes this program knows, else
+// one that keeps its text.
 basic_exception* CopyInner(const basic_exception* inner) {
     if (inner == nullptr) {
         return nullptr;
@@ -29,7 +39,7 @@ basic_exception* CopyInner(const basic_exception* inner) {
     if (const auto* generic = dynamic_cast<const generic_exception*>(inner)) {
         return new generic_exception(*generic);
     }
-    return nullptr;
+    return new inner_text(*inner);
 }
 
 } // namespace

@@ -82,13 +82,13 @@ LifeTimeCheck CheckLifeTime(std::uint32_t seconds, std::uint32_t percent) {
     return check;
 }
 
-BatteryStatusView::BatteryStatusView(const PowerStatus& atCreation) : cache_(atCreation) {
+BatteryStatusCache::BatteryStatusCache(const PowerStatus& atCreation) : cache_(atCreation) {
     cache_.lifeTime = kUnknownLifeTime;
 }
 
-IndicatorUpdate BatteryStatusView::OnPowerSettingChange(PowerStatus now,
-                                                        bool percentageNotification,
-                                                        const ResourceTokens& texts) {
+IndicatorUpdate BatteryStatusCache::OnPowerSettingChange(PowerStatus now,
+                                                         bool percentageNotification,
+                                                         const ResourceTokens& texts) {
     // The estimate is taken only when the percentage moves; other notifications reuse it.
     if (percentageNotification) {
         cache_ = now;
@@ -114,8 +114,8 @@ IndicatorUpdate BatteryStatusView::OnPowerSettingChange(PowerStatus now,
     return update;
 }
 
-IndicatorUpdate BatteryStatusView::OnPopupTimer(const PowerStatus& now,
-                                                const ResourceTokens& texts) {
+IndicatorUpdate BatteryStatusCache::OnPopupTimer(const PowerStatus& now,
+                                                 const ResourceTokens& texts) {
     IndicatorUpdate update;
     if (now.acLine == kAcOnline) {
         return update;

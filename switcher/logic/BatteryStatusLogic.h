@@ -79,10 +79,10 @@ struct IndicatorUpdate {
 
 // The indicator's status cache and the two steps that update the indicator: a power-setting
 // notification (traced as "CUIDlg::OnPower") and a tick of the popup timer ("CUIDlg::OnTimer").
-class BatteryStatusView {
+class BatteryStatusCache {
 public:
     // The status when the dialog object is made; its time estimate is not trusted yet.
-    explicit BatteryStatusView(const PowerStatus& atCreation);
+    explicit BatteryStatusCache(const PowerStatus& atCreation);
 
     // PBT_POWERSETTINGCHANGE with the status read now. A battery-percentage notification
     // takes the status into the cache; any other (or none) keeps the cached time estimate.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "switcher/logic/ResourceTokens.h"
+
 namespace switcher {
 
 namespace {
@@ -47,21 +49,7 @@ StartAction ClassifyAction(std::wstring_view action) {
 }
 
 std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
-    std::vector<std::wstring> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const std::size_t start = line.find_first_not_of(L' ', at);
-        if (start == std::wstring_view::npos) {
-            break;
-        }
-        std::size_t end = line.find(L' ', start);
-        if (end == std::wstring_view::npos) {
-            end = line.size();
-        }
-        words.emplace_back(line.substr(start, end - start));
-        at = end;
-    }
-    return words;
+    return SplitWords(line, L" ");
 }
 
 CommandLineReading ReadCommandLine(std::wstring_view line) {

@@ -70,12 +70,12 @@ void BatteryIndicator::CheckHealth() {
         health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()));
     switch (result.tray) {
     case HealthResult::Tray::Remove:
-        icon_.Remove();
+        icon_.SetTrayIcon(0, false);
         break;
     case HealthResult::Tray::ShowWarning:
         if (result.warning) {
-            icon_.Show(result.warning->trayIcon);
-            icon_.ShowBalloon(result.warning->title.c_str(), result.warning->text.c_str());
+            icon_.SetTrayIcon(result.warning->trayIcon, true);
+            icon_.ShowTrayBalloon(result.warning->title.c_str(), result.warning->text.c_str());
         }
         break;
     case HealthResult::Tray::Unchanged:

@@ -50,7 +50,7 @@ private:
 
     NotifyIcon& icon_;
     CImage indicator_;
-    BatteryStatusView status_;
+    BatteryStatusCache status_;
     BatteryHealth health_;
     static constexpr char kStripName[] = "bt.png";
     UniqueGpBitmap strip_;

@@ -72,7 +72,11 @@ NOTIFYICONDATAW NotifyIcon::Record() const {
     return data;
 }
 
-bool NotifyIcon::Show(int index) {
+bool NotifyIcon::SetTrayIcon(int index, bool add) {
+    if (!add) {
+        NOTIFYICONDATAW data = Record();
+        return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+    }
     if (index < 0 || static_cast<std::size_t>(index) >= icons_.size()) {
         return false;
     }
@@ -84,12 +88,7 @@ bool NotifyIcon::Show(int index) {
            ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
-bool NotifyIcon::Remove() {
-    NOTIFYICONDATAW data = Record();
-    return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
-}
-
-bool NotifyIcon::ShowBalloon(const wchar_t* title, const wchar_t* text) {
+bool NotifyIcon::ShowTrayBalloon(const wchar_t* title, const wchar_t* text) {
     NOTIFYICONDATAW data = Record();
     data.dwInfoFlags = NIIF_INFO;
     data.hIcon = current_;
@@ -106,7 +105,7 @@ LRESULT NotifyIcon::OnNotify(LPARAM event) {
     case WM_LBUTTONDBLCLK: {
         const BatteryWarning warning =
             WarningForTrayIcon(CurrentIndex(), LoadBatteryTexts(framework::ModuleInstance()));
-        ShowBalloon(warning.title.c_str(), warning.text.c_str());
+        ShowTrayBalloon(warning.title.c_str(), warning.text.c_str());
         break;
     }
     case kBalloonClicked: {

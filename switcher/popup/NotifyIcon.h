@@ -25,11 +25,11 @@ public:
     void LoadIcons();
     // The width of the notification-area icons as loaded, in pixels; 0 before LoadIcons.
     int LoadedIconWidth() const;
-    // Adds the icon with picture `index` (0 good, 1 worn, 2 damaged), or changes the picture of
-    // the one already there.
-    bool Show(int index);
-    bool Remove();
-    bool ShowBalloon(const wchar_t* title, const wchar_t* text);
+    // `add`: adds the icon with picture `index` (0 good, 1 worn, 2 damaged), or changes the
+    // picture of the one already there. Otherwise deletes the icon.
+    bool SetTrayIcon(int index, bool add);
+    // The balloon over the icon, with its current picture.
+    bool ShowTrayBalloon(const wchar_t* title, const wchar_t* text);
     LRESULT OnNotify(LPARAM event);
 
 private:

@@ -1,7 +1,5 @@
 #include "switcher/popup/ProfileKey.h"
 
-#include <utility>
-
 #include "framework/Contain.h"
 #include "framework/Module.h"
 #include "switcher/DebugTrace.h"
@@ -18,8 +16,7 @@ constexpr UINT kRehookDelayMs = 2000;
 
 ProfileKey* ProfileKey::owner_ = nullptr;
 
-ProfileKey::ProfileKey(framework::Window& popup, bool debug, Handler handler)
-    : popup_(popup), debug_(debug), handler_(std::move(handler)) {}
+ProfileKey::ProfileKey(framework::Window& popup, bool debug) : popup_(popup), debug_(debug) {}
 
 ProfileKey::~ProfileKey() {
     if (owner_ == this) {
@@ -29,7 +26,8 @@ ProfileKey::~ProfileKey() {
 
 LRESULT CALLBACK ProfileKey::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     // Called from this thread's message loop for every key of the session: it must return
-    // quickly and only sends or posts to the dialog. It never swallows a key.
+    // quickly, as Windows drops a hook that takes too long, so it only posts to the dialog. It
+    // never swallows a key.
     if (code == HC_ACTION && owner_ != nullptr && lParam != 0) {
         const auto& key = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         framework::CallContained("CUIDlg::KeyboardHookProc", 0, [&key] {
@@ -42,19 +40,28 @@ LRESULT CALLBACK ProfileKey::HookProc(int code, WPARAM wParam, LPARAM lParam) {
 
 void ProfileKey::OnKey(const KBDLLHOOKSTRUCT& key) {
     const HookKey kind = ClassifyHookKey(debug_, key.vkCode, key.scanCode, key.flags);
-    if (kind != HookKey::Other) {
-        handler_(kind);
+    // What the key does (showing the popup, and finishing the start when it comes early: images
+    // to decode, the schemes, the shell) runs from the loop once the hook has returned.
+    if (kind != HookKey::Other && !popup_.Post(WM_SWITCHER_HOOK_KEY, static_cast<WPARAM>(kind))) {
+        DebugTrace(true, L"CUIDlg::KeyboardHookProc", L"The key cannot be passed on, error %lu.\n",
+                   ::GetLastError());
     }
     if (timer_ == 0) {
         StartTimer(TIMER_REHOOK, kRehookDelayMs);
     }
 }
 
-bool ProfileKey::Install() {
+bool ProfileKey::Install(const wchar_t* tag) {
     owner_ = this;
     hook_.Reset(
         ::SetWindowsHookExW(WH_KEYBOARD_LL, &ProfileKey::HookProc, framework::ModuleInstance(), 0));
-    return static_cast<bool>(hook_);
+    if (!hook_) {
+        // Without it the keys do nothing until the next rehook.
+        DebugTrace(true, tag, L"The keyboard hook cannot be installed, error %lu.\n",
+                   ::GetLastError());
+        return false;
+    }
+    return true;
 }
 
 void ProfileKey::ReHook() {
@@ -62,7 +69,7 @@ void ProfileKey::ReHook() {
     // installing it afresh whenever the popup hides keeps the key working.
     const BOOL unhooked = hook_ ? ::UnhookWindowsHookEx(hook_.Release()) : FALSE;
     DebugTrace(false, L"CUIDlg::ReHook", L"Rehook. %x\n", unhooked);
-    Install();
+    Install(L"CUIDlg::ReHook");
 }
 
 void ProfileKey::Uninstall() {

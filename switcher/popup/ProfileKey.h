@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "framework/UniqueHandle.h"
 #include "framework/Window.h"
 #include "switcher/logic/PopupRules.h"
@@ -16,17 +14,16 @@ namespace switcher {
 
 class ProfileKey {
 public:
-    // Called from the hook for the profile key and the battery key.
-    using Handler = std::function<void(HookKey)>;
-
-    // `popup` gets the timers. `debug` makes F12 act as the profile key.
-    ProfileKey(framework::Window& popup, bool debug, Handler handler);
+    // `popup` gets the timers, and WM_SWITCHER_HOOK_KEY (the HookKey in wParam) for the profile
+    // key and the battery key. `debug` makes F12 act as the profile key.
+    ProfileKey(framework::Window& popup, bool debug);
     ~ProfileKey();
 
     ProfileKey(const ProfileKey&) = delete;
     ProfileKey& operator=(const ProfileKey&) = delete;
 
-    bool Install();
+    // Installs the hook (again); a failure is traced under `tag`.
+    bool Install(const wchar_t* tag);
     void ReHook();
     void Uninstall();
 
@@ -40,14 +37,15 @@ public:
     // TIMER_POPUP: true when the popup has been idle long enough to hide.
     bool IdleTick() { return idle_.Tick(); }
 
-private:
+    // What Windows calls for every key of the session once the hook is installed.
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+
+private:
     void OnKey(const KBDLLHOOKSTRUCT& key);
     void StartTimer(UINT_PTR id, UINT milliseconds);
 
     framework::Window& popup_;
     const bool debug_;
-    Handler handler_;
     framework::UniqueHook hook_;
     UINT_PTR timer_ = 0;
     PopupIdle idle_;

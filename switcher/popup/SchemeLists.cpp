@@ -19,7 +19,6 @@ namespace {
 constexpr int kListRows = 4;
 // Sleep, Restart and Shut Down at most: a fourth row would reach past the artwork's edge.
 constexpr int kActionRows = 3;
-constexpr int kStripColumns = 4;
 
 // PowerReadFriendlyName's buffer: 1,024 wide characters.
 constexpr DWORD kFriendlyNameBytes = 2048;
@@ -38,8 +37,8 @@ void SchemeLists::Create(const SkinSet& skins) {
     // The images come at the popup's DPI, and the rows' sizes with them.
     schemeList_.Init(IDC_SCHEME_LIST, popup, skins.Load("slist.png"), kListRows);
     actionList_.Init(IDC_ACTION_LIST, popup, skins.Load("plist.png"), kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), kStripColumns);
-    scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), kStripColumns);
+    scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), CTPButton::kStates);
+    scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), CTPButton::kStates);
 
     // 9 pt at the popup's DPI, in pixels: a DC's own DPI may be the system's, not the popup's.
     const SkinScale& scale = skins.Scale();
@@ -64,7 +63,7 @@ void SchemeLists::EnumerateSchemes(std::vector<GUID>& schemes) const {
     }
 }
 
-void SchemeLists::RefreshSchemes() {
+void SchemeLists::RefreshSchemeList() {
     ListModel& schemes = schemeList_.Model();
     const int relative = schemes.VisibleHighlight();
     const int actionHighlight = actionList_.Model().Selection();
@@ -78,6 +77,9 @@ void SchemeLists::RefreshSchemes() {
     if (::PowerGetActiveScheme(nullptr, &active) != ERROR_SUCCESS) {
         active = nullptr;
     }
+    // The system allocated the active scheme's GUID for us; owned at once, so that a throw
+    // while the names are read does not leak it.
+    framework::UniqueLocal activeBlock(active);
     int activeRow = -1;
     for (std::size_t i = 0; i < schemes_.size(); ++i) {
         wchar_t name[kFriendlyNameBytes / sizeof(wchar_t)] = L"";
@@ -90,8 +92,7 @@ void SchemeLists::RefreshSchemes() {
             activeRow = static_cast<int>(i);
         }
     }
-    // The system allocated the active scheme's GUID for us.
-    framework::UniqueLocal activeBlock(active);
+    activeBlock.Reset();
 
     if (currentList_.list != nullptr) {
         schemes.SetActiveMark(activeRow);

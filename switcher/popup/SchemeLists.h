@@ -28,7 +28,7 @@ public:
     void Create(const SkinSet& skins);
 
     // Reads the schemes and the active one again; the highlight keeps its place.
-    void RefreshSchemes();
+    void RefreshSchemeList();
     void Scroll(bool up);
     // A list item (IDC_SCHEME_LIST or IDC_ACTION_LIST) was clicked.
     void OnClicked(int id);

@@ -17,6 +17,20 @@
 //                                            program is ready), then sends that window
 //                                            MESSAGE (one that ends the program) and waits for
 //                                            the program to end
+//   pivoradriver launch-full CLASS MESSAGE SECONDS PROGRAM [ARGS]
+//                                            the same until the window answers a power
+//                                            broadcast that asks for nothing: the switcher
+//                                            answers one only once every step of its start ran
+//   pivoradriver early-close SECONDS PROGRAM [ARGS]
+//                                            starts the switcher and sends it the close request
+//                                            the moment its window exists, before the loop ran
+//                                            any step of the start; waits for it to end
+//   pivoradriver key-time CLASS MESSAGE SECONDS PROGRAM [ARGS]
+//                                            starts PROGRAM, waits as launch-full does,
+//                                            prints "ready" and watches the keyboard: prints
+//                                            the microseconds from the next F12 until that
+//                                            window is shown and painted, then sends it
+//                                            MESSAGE and IDCANCEL and waits for it to end
 //
 // Exit status 0 on success, 1 when a wait ran out, 2 for a bad command line.
 
@@ -119,56 +133,190 @@ int InputMethod() {
     return 0;
 }
 
-int LaunchTime(int argc, wchar_t** argv) {
+// PBT_APMOEMEVENT: an event the switcher does nothing for but finish its start.
+constexpr WPARAM kIgnoredPowerEvent = 0x000B;
+constexpr UINT kCloseRequest = 0x0464;
+
+long long Now() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+long long Microseconds(long long from, long long to) {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    return (to - from) * 1000000 / frequency.QuadPart;
+}
+
+// A program started from the arguments at `first`; ended (or, after 20 s, killed) with it.
+class Launched {
+public:
+    Launched(int argc, wchar_t** argv, int first) {
+        std::wstring command;
+        // Quotes only where a word has a blank: the switcher takes its words as they stand.
+        for (int i = first; i < argc; ++i) {
+            const std::wstring word = argv[i];
+            command += i > first ? L" " : L"";
+            command += word.find(L' ') != std::wstring::npos ? L"\"" + word + L"\"" : word;
+        }
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        started_ = Now();
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process_)) {
+            std::printf("cannot start, error %lu\n", ::GetLastError());
+            process_ = {};
+            return;
+        }
+        ::CloseHandle(process_.hThread);
+    }
+    ~Launched() {
+        if (process_.hProcess == nullptr) {
+            return;
+        }
+        // The program shares this one's output: this one may end only after it.
+        if (::WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process_.hProcess, 1);
+        }
+        ::CloseHandle(process_.hProcess);
+    }
+    Launched(const Launched&) = delete;
+    Launched& operator=(const Launched&) = delete;
+
+    bool Running() const { return process_.hProcess != nullptr; }
+    long long Started() const { return started_; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    long long started_ = 0;
+};
+
+// Until a window of `windowClass` answers `probe`, polled finely (every 2 ms): a start takes
+// some 50 ms. A window that answers a message has finished its initialisation and runs its
+// message loop.
+HWND WaitAnswer(const wchar_t* windowClass, UINT probe, WPARAM wParam, double seconds) {
+    HWND window = nullptr;
+    const bool found = WaitUntil(
+        seconds,
+        [&] {
+            window = ::FindWindowW(windowClass, nullptr);
+            DWORD_PTR result = 0;
+            return window != nullptr && ::SendMessageTimeoutW(window, probe, wParam, 0,
+                                                              SMTO_ABORTIFHUNG, 5000, &result) != 0;
+        },
+        2);
+    return found ? window : nullptr;
+}
+
+int LaunchTime(int argc, wchar_t** argv, UINT probe, WPARAM wParam) {
+    if (argc < 6) {
+        return 2;
+    }
+    const wchar_t* windowClass = argv[2];
+    const UINT closeMessage = std::wcstoul(argv[3], nullptr, 0);
+    Launched program(argc, argv, 5);
+    if (!program.Running()) {
+        return 1;
+    }
+    const HWND window = WaitAnswer(windowClass, probe, wParam, Seconds(argv[4]));
+    const long long ready = Now();
+    if (window == nullptr) {
+        std::printf("timeout\n");
+        return 1;
+    }
+    ::PostMessageW(window, closeMessage, 0, 0);
+    std::printf("%lld\n", Microseconds(program.Started(), ready));
+    return 0;
+}
+
+int EarlyClose(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        return 2;
+    }
+    Launched program(argc, argv, 3);
+    if (!program.Running()) {
+        return 1;
+    }
+    // No pause between the looks: the request must come while the popup is being made, so
+    // that the popup serves it at its loop's first look, ahead of its posted start steps.
+    HWND window = nullptr;
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(Seconds(argv[2]) * 1000.0);
+    while ((window = Popup()) == nullptr && ::GetTickCount64() < end) {
+        ::Sleep(0);
+    }
+    DWORD_PTR result = 0;
+    if (window == nullptr ||
+        ::SendMessageTimeoutW(window, kCloseRequest, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) == 0) {
+        std::printf("no window\n");
+        return 1;
+    }
+    return 0;
+}
+
+long long g_keySeen = 0;
+
+LRESULT CALLBACK WatchKeys(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && g_keySeen == 0 && wParam == WM_KEYDOWN &&
+        reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode == VK_F12) {
+        g_keySeen = Now();
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool Painted(HWND window) {
+    return ::IsWindowVisible(window) && !::GetUpdateRect(window, nullptr, FALSE);
+}
+
+int KeyTime(int argc, wchar_t** argv) {
     if (argc < 6) {
         return 2;
     }
     const wchar_t* windowClass = argv[2];
     const UINT closeMessage = std::wcstoul(argv[3], nullptr, 0);
     const double seconds = Seconds(argv[4]);
-    std::wstring command;
-    for (int i = 5; i < argc; ++i) {
-        command += (i > 5 ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    LARGE_INTEGER frequency{}, start{}, now{};
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        std::printf("cannot start, error %lu\n", ::GetLastError());
+    Launched program(argc, argv, 5);
+    if (!program.Running()) {
         return 1;
     }
-    ::CloseHandle(process.hThread);
-    // Polled finely (every 2 ms): this is the measurement, and a start takes some 50 ms. A
-    // window that answers a message has finished its initialisation and runs its message
-    // loop: the program is ready.
-    const bool found = WaitUntil(
-        seconds,
-        [&] {
-            HWND window = ::FindWindowW(windowClass, nullptr);
-            DWORD_PTR result = 0;
-            return window != nullptr && ::SendMessageTimeoutW(window, WM_NULL, 0, 0,
-                                                              SMTO_ABORTIFHUNG, 5000,
-                                                              &result) != 0;
-        },
-        2);
-    ::QueryPerformanceCounter(&now);
-    if (found) {
-        ::PostMessageW(::FindWindowW(windowClass, nullptr), closeMessage, 0, 0);
-    }
-    // The program shares this one's output: this one may end only after it.
-    if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-    }
-    ::CloseHandle(process.hProcess);
-    if (!found) {
+    // The first key once the program runs: its start is through (the switcher answers this
+    // broadcast only then), so the figure is the key's own path.
+    const HWND window = WaitAnswer(windowClass, WM_POWERBROADCAST, kIgnoredPowerEvent, seconds);
+    if (window == nullptr) {
         std::printf("timeout\n");
         return 1;
     }
-    std::printf("%lld\n", (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    // Installed after the program's own hook, this one sees the key first.
+    HHOOK hook = ::SetWindowsHookExW(WH_KEYBOARD_LL, &WatchKeys, ::GetModuleHandleW(nullptr), 0);
+    if (hook == nullptr) {
+        std::printf("no hook, error %lu\n", ::GetLastError());
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    // The hook is called from this thread's loop.
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000.0);
+    MSG message;
+    while (g_keySeen == 0 && ::GetTickCount64() < end) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    ::UnhookWindowsHookEx(hook);
+    long long painted = 0;
+    if (g_keySeen != 0 && WaitUntil(
+                              seconds, [window] { return Painted(window); }, 1)) {
+        painted = Now();
+    }
+    ::PostMessageW(window, closeMessage, 0, 0);
+    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    if (painted == 0) {
+        std::printf(g_keySeen == 0 ? "timeout, no key\n" : "timeout, shown %d, not painted\n",
+                    ::IsWindowVisible(window) ? 1 : 0);
+        return 1;
+    }
+    std::printf("%lld\n", Microseconds(g_keySeen, painted));
     return 0;
 }
 
@@ -220,7 +368,16 @@ int wmain(int argc, wchar_t** argv) {
         return window != nullptr && ::PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
     if (command == L"launch-time") {
-        return LaunchTime(argc, argv);
+        return LaunchTime(argc, argv, WM_NULL, 0);
+    }
+    if (command == L"launch-full") {
+        return LaunchTime(argc, argv, WM_POWERBROADCAST, kIgnoredPowerEvent);
+    }
+    if (command == L"early-close") {
+        return EarlyClose(argc, argv);
+    }
+    if (command == L"key-time") {
+        return KeyTime(argc, argv);
     }
     return 2;
 }

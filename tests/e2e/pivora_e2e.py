@@ -33,7 +33,8 @@ INDICATOR = (30, 25, 110, 160)
 
 
 class Switcher(WineE2E):
-    def __init__(self, description):
+    def __init__(self, description, work=None, dpi=None):
+        """`work` and `dpi` replace the command line's, for a script with several prefixes."""
         parser = argparse.ArgumentParser(description=description)
         parser.add_argument("session")
         for name in ("--pivora", "--driver", "--baseline", "--work", "--root"):
@@ -44,7 +45,9 @@ class Switcher(WineE2E):
         parser.add_argument("--bench-report", default="",
                             help="measure only the start-up and write its figures to this file")
         self.o = parser.parse_args()
-        super().__init__(self.o.session, self.o.work, self.o.root)
+        if dpi is not None:
+            self.o.dpi = dpi
+        super().__init__(self.o.session, work or self.o.work, self.o.root)
         self.data_dir = os.path.join(self.prefix, "drive_c", "ProgramData")
         self.processes = []
         self.runs = 0

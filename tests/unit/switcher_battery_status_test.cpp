@@ -103,14 +103,14 @@ TEST(IndicatorTexts, PatternsAreFilledWithoutTrustingTheirConversions) {
     EXPECT_EQ(PercentText(255), L"255%");
 }
 
-TEST(BatteryStatusView, StartsWithoutTrustingTheEstimate) {
-    const BatteryStatusView view(OnBattery(80, 7200));
+TEST(BatteryStatusCache, StartsWithoutTrustingTheEstimate) {
+    const BatteryStatusCache view(OnBattery(80, 7200));
     EXPECT_EQ(view.Cache().lifeTime, kUnknownLifeTime);
     EXPECT_EQ(view.Cache().percent, 80);
 }
 
-TEST(BatteryStatusView, MainsShowsThePercentageAndForgetsTheEstimate) {
-    BatteryStatusView view(OnBattery(80, 7200));
+TEST(BatteryStatusCache, MainsShowsThePercentageAndForgetsTheEstimate) {
+    BatteryStatusCache view(OnBattery(80, 7200));
     view.OnPowerSettingChange(OnBattery(80, 7200), true, Texts());
     ASSERT_EQ(view.Cache().lifeTime, 7200u);
 
@@ -125,8 +125,8 @@ TEST(BatteryStatusView, MainsShowsThePercentageAndForgetsTheEstimate) {
     EXPECT_FALSE(unknown.text);
 }
 
-TEST(BatteryStatusView, PercentageNotificationOnBatteryShowsABelievedEstimate) {
-    BatteryStatusView view(OnBattery(50, kUnknownLifeTime));
+TEST(BatteryStatusCache, PercentageNotificationOnBatteryShowsABelievedEstimate) {
+    BatteryStatusCache view(OnBattery(50, kUnknownLifeTime));
     const IndicatorUpdate update = view.OnPowerSettingChange(OnBattery(50, 28800), true, Texts());
     EXPECT_EQ(update.frame, 2);
     EXPECT_EQ(update.text, L"8h 0mins remaining");
@@ -136,8 +136,8 @@ TEST(BatteryStatusView, PercentageNotificationOnBatteryShowsABelievedEstimate) {
     EXPECT_EQ(update.traces, traces);
 }
 
-TEST(BatteryStatusView, DisbelievedEstimateKeepsTheCalculatingText) {
-    BatteryStatusView view(OnBattery(40, kUnknownLifeTime));
+TEST(BatteryStatusCache, DisbelievedEstimateKeepsTheCalculatingText) {
+    BatteryStatusCache view(OnBattery(40, kUnknownLifeTime));
     const IndicatorUpdate update = view.OnPowerSettingChange(OnBattery(40, 28800), true, Texts());
     EXPECT_EQ(update.frame, 2);
     EXPECT_EQ(update.text, L"Calculating battery life");
@@ -147,8 +147,8 @@ TEST(BatteryStatusView, DisbelievedEstimateKeepsTheCalculatingText) {
     EXPECT_EQ(update.traces, traces);
 }
 
-TEST(BatteryStatusView, OtherNotificationsReuseTheCachedEstimate) {
-    BatteryStatusView view(OnBattery(90, kUnknownLifeTime));
+TEST(BatteryStatusCache, OtherNotificationsReuseTheCachedEstimate) {
+    BatteryStatusCache view(OnBattery(90, kUnknownLifeTime));
     // Right after the plug is pulled nothing is known yet, whatever the system reports.
     IndicatorUpdate update = view.OnPowerSettingChange(OnBattery(90, 3600), false, Texts());
     EXPECT_EQ(update.frame, 4);
@@ -161,16 +161,16 @@ TEST(BatteryStatusView, OtherNotificationsReuseTheCachedEstimate) {
     EXPECT_EQ(update.text, L"2h 1mins remaining");
 }
 
-TEST(BatteryStatusView, UnknownPercentageOnBatteryShowsTheMainsPicture) {
-    BatteryStatusView view(OnBattery(255, kUnknownLifeTime));
+TEST(BatteryStatusCache, UnknownPercentageOnBatteryShowsTheMainsPicture) {
+    BatteryStatusCache view(OnBattery(255, kUnknownLifeTime));
     const IndicatorUpdate update =
         view.OnPowerSettingChange(OnBattery(255, kUnknownLifeTime), true, Texts());
     EXPECT_EQ(update.frame, kMainsFrame);
     EXPECT_EQ(update.text, L"Calculating battery life");
 }
 
-TEST(BatteryStatusView, TimerFollowsTheStatusOnBatteryOnly) {
-    BatteryStatusView view(OnMains(100));
+TEST(BatteryStatusCache, TimerFollowsTheStatusOnBatteryOnly) {
+    BatteryStatusCache view(OnMains(100));
     const IndicatorUpdate mains = view.OnPopupTimer(OnMains(100), Texts());
     EXPECT_FALSE(mains.frame);
     EXPECT_FALSE(mains.text);
@@ -193,15 +193,15 @@ TEST(BatteryStatusView, TimerFollowsTheStatusOnBatteryOnly) {
     EXPECT_EQ(next.text, L"1h 30mins remaining");
 }
 
-TEST(BatteryStatusView, DisbelievedTickLeavesTheTextAlone) {
-    BatteryStatusView view(OnBattery(10, kUnknownLifeTime));
+TEST(BatteryStatusCache, DisbelievedTickLeavesTheTextAlone) {
+    BatteryStatusCache view(OnBattery(10, kUnknownLifeTime));
     const IndicatorUpdate update = view.OnPopupTimer(OnBattery(10, 36000), Texts());
     EXPECT_FALSE(update.text);
     EXPECT_EQ(update.traces.size(), 3u);
 }
 
-TEST(BatteryStatusView, MissingTranslationGivesEmptyTexts) {
-    BatteryStatusView view(OnBattery(50, kUnknownLifeTime));
+TEST(BatteryStatusCache, MissingTranslationGivesEmptyTexts) {
+    BatteryStatusCache view(OnBattery(50, kUnknownLifeTime));
     const IndicatorUpdate update =
         view.OnPowerSettingChange(OnBattery(50, 1800), true, ResourceTokens());
     EXPECT_EQ(update.text, L"");

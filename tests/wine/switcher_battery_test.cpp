@@ -166,14 +166,15 @@ TEST(PortaxLibrary, BindsBothEntryPointsOrNothing) {
     EXPECT_EQ(library.Receive(0xB0, 0xCA), 0);
 }
 
-TEST_F(BatteryHealthTest, StartAndResumeSendTheControllerNotice) {
+TEST_F(BatteryHealthTest, EachStartSendsTheControllerNotice) {
     JournalWatch journal;
     health_.Start();
-    health_.OnResume();
+    health_.Start(); // on resume
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, emulator::kStateKeyPath, "ECNotifyCount").Word(), 2u);
     const auto writes = journal.Entries("Portax", "EC_686CPort_WriteCOMM");
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0].arguments, "command=0x00000045 count=1 data=0x1D");
+    EXPECT_EQ(writes[1].arguments, writes[0].arguments);
 }
 
 TEST_F(BatteryHealthTest, ReadsTheEightRegistersInOrder) {

@@ -10,6 +10,8 @@
 #include "switcher/exceptions/crt_exception.h"
 #include "switcher/exceptions/generic_exception.h"
 #include "switcher/exceptions/win32_exception.h"
+#include "switcher/popup/ProfileKey.h"
+#include "switcher/SwitcherIds.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +45,44 @@ std::string SystemMessage(DWORD code) {
     return message;
 }
 
+// --- the profile key -------------------------------------------------------------------
+
+// Windows drops a low-level hook that takes too long, and a key that comes early would have the
+// popup finish its start (images, schemes, the shell) inside the hook: the hook only posts.
+TEST(ProfileKeyHook, KeysArePostedToThePopupAndNothingRunsInTheHook) {
+    framework::Window popup;
+    framework::CreateOptions options;
+    options.parent = HWND_MESSAGE;
+    ASSERT_TRUE(popup.Create(L"STATIC", L"", options));
+    ProfileKey key(popup, true);
+    ASSERT_TRUE(key.Install(L"test"));
+
+    struct Case {
+        KBDLLHOOKSTRUCT event;
+        WPARAM posted; // the HookKey, or none
+    };
+    const Case cases[] = {
+        {{VK_F12, 0x58, 0, 0, 0}, static_cast<WPARAM>(HookKey::Profile)},
+        {{0, 5, LLKHF_EXTENDED | LLKHF_UP, 0, 0}, static_cast<WPARAM>(HookKey::Profile)},
+        {{0, 6, LLKHF_EXTENDED | LLKHF_UP, 0, 0}, static_cast<WPARAM>(HookKey::Battery)},
+        {{'A', 0x1E, 0, 0, 0}, ~WPARAM{0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event.scanCode);
+        KBDLLHOOKSTRUCT event = c.event;
+        ProfileKey::HookProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event));
+        MSG message{};
+        const bool posted = ::PeekMessageW(&message, popup.Hwnd(), WM_SWITCHER_HOOK_KEY,
+                                           WM_SWITCHER_HOOK_KEY, PM_REMOVE) != FALSE;
+        EXPECT_EQ(posted, c.posted != ~WPARAM{0});
+        if (posted) {
+            EXPECT_EQ(message.wParam, c.posted);
+        }
+    }
+    key.StopTimer();
+    key.Uninstall();
+}
+
 // --- exception classes ------------------------------------------------------------------
 
 TEST(SwitcherExceptions, Win32ErrorIsContextSystemTextAndCode) {
@@ -63,6 +103,24 @@ TEST(SwitcherExceptions, CrtErrorUsesTheRunTimeText) {
 TEST(SwitcherExceptions, GenericWithoutInnerEndsAfterTheContext) {
     const generic_exception error(L"Skin missing", nullptr, "CUI::InitInstance");
     EXPECT_STREQ(error.what(), "Skin missing: CUI::InitInstance\n");
+}
+
+// A class of a tool built against the program, which the program cannot copy.
+class ForeignException : public basic_exception {
+public:
+    operator const char*() const override { return "foreign failure\n"; }
+};
+
+TEST(SwitcherExceptions, CopyOfAGenericKeepsTheTextOfAForeignInner) {
+    const generic_exception error(L"Load", new ForeignException, "Tool");
+    const generic_exception copy(error);
+    generic_exception assigned(L"other", nullptr, "");
+    assigned = error;
+    for (const generic_exception* e :
+         {&error, &copy, static_cast<const generic_exception*>(&assigned)}) {
+        EXPECT_STREQ(e->what(), "Load: Tool\nforeign failure\n");
+    }
+    EXPECT_NE(copy.inner(), error.inner());
 }
 
 TEST(SwitcherExceptions, GenericCarriesItsInnerTextAndCopiesOwnTheirInner) {
@@ -215,10 +273,24 @@ TEST_F(SkinnedControls, ButtonFollowsHoverPressAndIgnoresDoubleClicks) {
     EXPECT_EQ(button.State(), CTPButton::kPressed);
     button.Send(WM_LBUTTONUP);
     EXPECT_EQ(button.State(), CTPButton::kNormal);
+    // An owner-drawn button's own procedure reports a double click to its parent
+    // (BN_DOUBLECLICKED); the skinned one drops it, so it is neither a press nor a command.
+    struct CommandWatch : framework::Window {
+        std::vector<UINT> codes;
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND) {
+                codes.push_back(HIWORD(wParam));
+            }
+            return framework::Window::WindowProc(message, wParam, lParam);
+        }
+    } watch;
+    ASSERT_TRUE(watch.Subclass(parent_));
     const bool checked = button.Checked();
     button.Send(WM_LBUTTONDBLCLK, MK_LBUTTON);
     EXPECT_EQ(button.State(), CTPButton::kNormal);
     EXPECT_EQ(button.Checked(), checked);
+    EXPECT_TRUE(watch.codes.empty());
+    watch.Detach();
     button.SetDisabled(true);
     button.Send(WM_MOUSEHOVER);
     EXPECT_EQ(button.State(), CTPButton::kNormal);

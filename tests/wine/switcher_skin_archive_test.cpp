@@ -14,8 +14,8 @@ namespace {
 
 using Gdiplus::ARGB;
 using Gdiplus::GpBitmap;
+using switcher::FindSkinResource;
 using switcher::LoadSkinArchive;
-using switcher::LoadSkinResource;
 using switcher::OpenSkinStream;
 using switcher::SkinArchive;
 using switcher::UniqueGpBitmap;
@@ -53,14 +53,9 @@ protected:
     }
     static void TearDownTestSuite() { gdiplus_.Reset(); }
 
-    static std::pair<const void*, DWORD> Resource() {
-        HMODULE self = ::GetModuleHandleA(nullptr);
-        HRSRC res = ::FindResourceA(self, MAKEINTRESOURCEA(switcher::kSkinResourceId),
-                                    switcher::kSkinResourceType);
-        if (res == nullptr) {
-            return {nullptr, 0};
-        }
-        return {::LockResource(::LoadResource(self, res)), ::SizeofResource(self, res)};
+    // The program's own way to its skin: CUI::InitInstance does the same two calls.
+    static SkinArchive ProgramSkin() {
+        return LoadSkinArchive(FindSkinResource(::GetModuleHandleA(nullptr)));
     }
 
     static UniqueGpBitmap Decode(const SkinArchive& archive, const char* path) {
@@ -106,9 +101,11 @@ framework::UniqueGdiplusToken SkinTest::gdiplus_;
 // ---------------------------------------------------------------- the embedded archive
 
 TEST_F(SkinTest, ResourceIndexesEveryMember) {
-    auto [bytes, size] = Resource();
-    ASSERT_NE(bytes, nullptr);
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const auto resource = FindSkinResource(::GetModuleHandleA(nullptr));
+    ASSERT_NE(resource.data, nullptr);
+    const auto* bytes = resource.data;
+    const auto size = resource.size;
+    const SkinArchive archive = ProgramSkin();
     ASSERT_EQ(archive.Count(), kMembers);
 
     const auto index = switcher::IndexTar(bytes, size);
@@ -134,7 +131,7 @@ TEST_F(SkinTest, ResourceIndexesEveryMember) {
 }
 
 TEST_F(SkinTest, StreamsAreFoundByExactPathOnly) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     EXPECT_NE(OpenSkinStream(archive, "imgs/main/dlg.png"), nullptr);
     EXPECT_EQ(OpenSkinStream(archive, "imgs/main/DLG.png"), nullptr);
     EXPECT_EQ(OpenSkinStream(archive, "imgs/main/missing.png"), nullptr);
@@ -146,7 +143,7 @@ TEST_F(SkinTest, StreamsAreFoundByExactPathOnly) {
 // ---------------------------------------------------------------- the images
 
 TEST_F(SkinTest, EveryImageDecodesInItsSizeWithAlpha) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     for (const auto& image : kImages) {
         SCOPED_TRACE(image.path);
         UniqueGpBitmap bitmap = Decode(archive, image.path);
@@ -159,7 +156,7 @@ TEST_F(SkinTest, EveryImageDecodesInItsSizeWithAlpha) {
 }
 
 TEST_F(SkinTest, StreamIsHandedOutFromItsStart) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     IStream* stream = OpenSkinStream(archive, "imgs/main/bt.png");
     ASSERT_NE(stream, nullptr);
     char signature[8] = {};
@@ -182,7 +179,7 @@ TEST_F(SkinTest, StreamIsHandedOutFromItsStart) {
 }
 
 TEST_F(SkinTest, BatteryFrameIsCutFromTheStrip) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     UniqueGpBitmap strip = Decode(archive, "imgs/main/bt.png");
     ASSERT_TRUE(strip);
     auto [width, height] = SizeOf(strip.Get());
@@ -207,7 +204,7 @@ TEST_F(SkinTest, BatteryFrameIsCutFromTheStrip) {
 }
 
 TEST_F(SkinTest, FrameOutsideTheBitmapIsRefused) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     UniqueGpBitmap strip = Decode(archive, "imgs/main/bt.png");
     ASSERT_TRUE(strip);
     EXPECT_EQ(switcher::CutImageFrame(nullptr, 0, 110, 160), nullptr);
@@ -216,7 +213,7 @@ TEST_F(SkinTest, FrameOutsideTheBitmapIsRefused) {
 }
 
 TEST_F(SkinTest, PopupArtKeepsTheColourKeyForTransparencyOnly) {
-    const SkinArchive archive = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive archive = ProgramSkin();
     for (const char* path : kDrawnOnPopup) {
         SCOPED_TRACE(path);
         UniqueGpBitmap bitmap = Decode(archive, path);
@@ -263,8 +260,10 @@ TEST_F(SkinTest, LaterMemberReplacesTheEarlierOne) {
 }
 
 TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
-    auto [bytes, size] = Resource();
-    ASSERT_NE(bytes, nullptr);
+    const auto resource = FindSkinResource(::GetModuleHandleA(nullptr));
+    ASSERT_NE(resource.data, nullptr);
+    const auto* bytes = resource.data;
+    const auto size = static_cast<DWORD>(resource.size);
     // Copies on the heap, so that a read past the end would leave the block.
     for (DWORD keep : {DWORD{0}, DWORD{100}, DWORD{1023}, DWORD{1024}, size / 2, size - 1}) {
         std::vector<std::uint8_t> cut(static_cast<const std::uint8_t*>(bytes),
@@ -289,13 +288,13 @@ TEST_F(SkinTest, CutOrGarbageResourceNeverReadsPastItsSize) {
 }
 
 TEST_F(SkinTest, MovedArchiveKeepsItsStreams) {
-    SkinArchive source = LoadSkinResource(::GetModuleHandleA(nullptr));
+    SkinArchive source = ProgramSkin();
     IStream* before = OpenSkinStream(source, "imgs/main/dlg.png");
     SkinArchive moved = std::move(source);
     EXPECT_EQ(OpenSkinStream(moved, "imgs/main/dlg.png"), before);
     EXPECT_TRUE(Decode(moved, "imgs/main/dlg.png"));
 
-    SkinArchive target = LoadSkinResource(::GetModuleHandleA(nullptr));
+    SkinArchive target = ProgramSkin();
     target = std::move(moved);
     EXPECT_TRUE(Decode(target, "imgs/main/slist.png"));
     target.Release();
@@ -306,7 +305,7 @@ TEST_F(SkinTest, MovedArchiveKeepsItsStreams) {
 // The popup's images at each DPI: the set of the DPI as it is; where the archive has no set for
 // it, the nearest smaller one drawn up to the DPI's size; at 96 dpi the 1x image untouched.
 TEST_F(SkinTest, EachDpiGetsItsSetOrTheNearestSmallerOneScaledUp) {
-    const SkinArchive full = LoadSkinResource(::GetModuleHandleA(nullptr));
+    const SkinArchive full = ProgramSkin();
     switcher::SkinSet set(full);
     EXPECT_EQ(SizeOf(set.Load("dlg.png").Get()), std::make_pair(356u, 245u));
     set.SetDpi(144);
