@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "applet/logic/CplTable.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
 #include "framework/TextCut.h"
 #include "framework/Trace.h"
@@ -47,9 +48,9 @@ LONG_PTR CCPApplet::OnNewInquire(NEWCPLINFOA* info) {
     info->dwFlags = 0;
     info->dwHelpContext = 0;
     info->lData = reinterpret_cast<LONG_PTR>(this);
-    info->hIcon =
-        static_cast<HICON>(::LoadImageA(framework::ModuleInstance(), MAKEINTRESOURCEA(resourceId_),
-                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    info->hIcon = framework::LoadIconAtSize(framework::ModuleInstance(), resourceId_,
+                                            framework::LargeIconSize())
+                      .Release();
     const CplTexts texts =
         SplitCplTexts(framework::LoadText(resourceId_), framework::IsAnsiLeadByte);
     framework::CopyToField(info->szName, texts.name, framework::IsAnsiLeadByte);

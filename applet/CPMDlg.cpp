@@ -12,9 +12,12 @@
 #include "applet/logic/ProgressRules.h"
 #include "applet/res/resource.h"
 #include "framework/Application.h"
+#include "framework/DpiScale.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
 #include "framework/PaintDC.h"
 #include "framework/Trace.h"
+#include "framework/WindowDpi.h"
 #include "framework/WindowText.h"
 #include "hardware/PowerStatus.h"
 #include "pages/AdvancedPage.h"
@@ -34,10 +37,8 @@ constexpr COLORREF kGaugeBackground = 0x808080;
 constexpr POWER_INFORMATION_LEVEL kReserveHiberFile = static_cast<POWER_INFORMATION_LEVEL>(10);
 static_assert(kReserveHiberFile == SystemReserveHiberFile);
 
-HICON LoadAppletIcon(int sizeMetric) {
-    const int size = ::GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(::LoadImageA(
-        framework::ModuleInstance(), MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, size, size, 0));
+HICON LoadAppletIcon(int size) {
+    return framework::LoadIconAtSize(framework::ModuleInstance(), IDI_APPLET, size).Release();
 }
 
 // Reserves or releases the hibernation file; true when the power manager did it.
@@ -80,8 +81,8 @@ bool CPMDlg::OnInitDialog() {
     if (framework::Application* app = framework::Application::Current()) {
         app->SetMainWindow(this);
     }
-    bigIcon_.Reset(LoadAppletIcon(SM_CXICON));
-    smallIcon_.Reset(LoadAppletIcon(SM_CXSMICON));
+    bigIcon_.Reset(LoadAppletIcon(framework::LargeIconSize()));
+    smallIcon_.Reset(LoadAppletIcon(framework::SmallIconSize()));
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
@@ -111,7 +112,8 @@ void CPMDlg::SetUpGauge() {
     LOGFONTA font{};
     lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
     font.lfWeight = FW_BOLD;
-    font.lfHeight = -MulDiv(9, 96, 72);
+    // 9 points at the dialog's DPI: the bar grows with the dialog's font.
+    font.lfHeight = framework::FontHeightForDpi(9, framework::WindowDpi(Hwnd()));
     font.lfCharSet = static_cast<BYTE>(GaugeCharset(::GetSystemDefaultLangID()));
     // (90 mod 360) x 10: the text runs upwards along the vertical bar.
     font.lfEscapement = font.lfOrientation = (90 % 360) * 10;

@@ -108,11 +108,11 @@ function(suite_notebook_dll target)
 endfunction()
 
 # suite_wine_test(NAME name COMMAND target [args...] [LABEL wine|e2e] [TIMEOUT s] [SCRIPT]
-#                 [FRESH] [WINDOWS winxp|win2k|win7] [ENV VAR=value...])
+#                 [FRESH] [WINDOWS winxp|win2k|win7] [DPI dpi] [ENV VAR=value...])
 # With SCRIPT the command is a host program that drives Wine itself (end-to-end tests); FRESH
-# runs the program in a new prefix of its own.
+# runs the program in a new prefix of its own; DPI runs it at that DPI (144: 150 %).
 function(suite_wine_test)
-    cmake_parse_arguments(T "SCRIPT;FRESH" "NAME;LABEL;TIMEOUT;WINDOWS" "COMMAND;ENV" ${ARGN})
+    cmake_parse_arguments(T "SCRIPT;FRESH" "NAME;LABEL;TIMEOUT;WINDOWS;DPI" "COMMAND;ENV" ${ARGN})
     if(NOT T_LABEL)
         set(T_LABEL wine)
     endif()
@@ -134,6 +134,9 @@ function(suite_wine_test)
     endif()
     if(T_WINDOWS)
         string(APPEND options " --windows ${T_WINDOWS}")
+    endif()
+    if(T_DPI)
+        string(APPEND options " --dpi ${T_DPI}")
     endif()
     set(env "")
     if(T_ENV)

@@ -9,6 +9,9 @@
 # SUITE_RUN_ARCH=x86|x64 chooses. Each architecture keeps its own prefix (build/run-x86,
 # build/run-x64).
 #
+# The programs run at 96 dpi (100 %); `--dpi 144` or SUITE_RUN_DPI=144 runs them at another
+# (120, 144, 192 are 125, 150 and 200 %; clamped to 96..288).
+#
 # While it runs, change the battery from another terminal:
 #   scripts/fakebat set build/run-x86/power_supply --ac off --percent 40
 set -euo pipefail
@@ -16,6 +19,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
 # shellcheck source=lib/arch.sh
 . "$root/scripts/lib/arch.sh"
+# shellcheck source=lib/dpi.sh
+. "$root/scripts/lib/dpi.sh"
+dpi=${SUITE_RUN_DPI:-96}
+case ${1:-} in
+--dpi) dpi=${2:-} ;;
+'') ;;
+*) sed -n '2,17p' "$0" >&2; exit 2 ;;
+esac
+dpi=$(suite_dpi "$dpi") || exit 2
 arch=$(suite_run_arch)
 S=$build/run-$arch
 win=$build/win-$arch
@@ -38,6 +50,9 @@ mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
 trap '"$root/scripts/wine-session" stop "$S"' EXIT
 # shellcheck disable=SC1091
 . "$S/env"
+# Every program started from here on reads it.
+suite_set_dpi "$dpi"
+echo "== At $dpi dpi ($((dpi * 100 / 96)) %)"
 
 # The suite's programs live together in one folder of the prefix, as an installation would
 # put them; the notebook's own libraries are in system32.

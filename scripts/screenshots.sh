@@ -6,11 +6,24 @@
 #
 # The x86 programs where this machine executes 32-bit programs, else the x64 ones
 # (SUITE_RUN_ARCH=x86|x64 chooses).
+#
+#   scripts/screenshots.sh [--dpi DPI]
+#
+# --dpi 144 runs every program at that DPI (120, 144, 192 are 125, 150 and 200 %; clamped to
+# 96..288) and names each picture with its scale, e.g. applet-modes-150.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUITE_BUILD:-$root/build}
 # shellcheck source=lib/arch.sh
 . "$root/scripts/lib/arch.sh"
+# shellcheck source=lib/dpi.sh
+. "$root/scripts/lib/dpi.sh"
+dpi=96
+case ${1:-} in
+--dpi) dpi=$(suite_dpi "${2:-}") || exit 2 ;;
+'') ;;
+*) sed -n '2,15p' "$0" >&2; exit 2 ;;
+esac
 arch=$(suite_run_arch)
 win=$build/win-$arch
 S=$build/screenshots-$arch
@@ -26,10 +39,12 @@ mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
 # A session of its own: its Xvfb picks a free display, its prefix is under build/.
 DISPLAY= "$root/scripts/wine-session" start --arch "$arch" "$S" "${dlls[@]}"
 trap '"$root/scripts/wine-session" stop "$S"' EXIT
+# Read by every program the run starts.
+(. "$S/env" && suite_set_dpi "$dpi")
 
 python3 "$root/scripts/lib/screenshots.py" "$S" \
     --setup "$win/setup/PowerManagementSetup-$arch.exe" \
     --emulator-setup "$win/setup/NotebookEmulatorSetup-$arch.exe" \
     --vumo "$win/applet/Vumo.cpl" --pivora "$win/switcher/Pivora.exe" \
     --halvik "$win/tray/Halvik.exe" --tobrinel "$win/installer/Tobrinel.dll" \
-    --drivers "$win/tests/drivers" --work "$S/work" --root "$root" --out "$out"
+    --drivers "$win/tests/drivers" --work "$S/work" --root "$root" --out "$out" --dpi "$dpi"

@@ -11,6 +11,7 @@
 #include "framework/Trace.h"
 #include "framework/UniqueHandle.h"
 #include "framework/Window.h"
+#include "framework/WindowDpi.h"
 #include "framework/WindowText.h"
 
 namespace applet {
@@ -74,15 +75,19 @@ HelpEngine gEngine;
 // activation.
 class TextPopup : public framework::Window {
 public:
-    bool Open(HWND owner, const std::string& text, POINT at) {
+    // `margin` and `wrapWidth` in pixels at the owner's DPI.
+    bool Open(HWND owner, const std::string& text, POINT at, int margin, int wrapWidth) {
         text_ = text;
+        margin_ = margin;
+        wrapWidth_ = wrapWidth;
         if (!Register()) {
             return false;
         }
         font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
         RECT textRect = MeasureText();
-        const int width = textRect.right + 2 * kHelpMargin + 2;
-        const int height = textRect.bottom + 2 * kHelpMargin + 2;
+        // The border is one pixel at any DPI.
+        const int width = textRect.right + 2 * margin_ + 2;
+        const int height = textRect.bottom + 2 * margin_ + 2;
         const HMONITOR monitor = ::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
         MONITORINFO info{};
         info.cbSize = sizeof(info);
@@ -153,7 +158,7 @@ private:
     }
 
     RECT MeasureText() const {
-        RECT rect{0, 0, 300, 0};
+        RECT rect{0, 0, wrapWidth_, 0};
         const HDC dc = ::GetDC(nullptr);
         {
             framework::SelectedObject font(dc, font_);
@@ -170,7 +175,7 @@ private:
         ::GetClientRect(Hwnd(), &client);
         framework::UniqueBrush background(::CreateSolidBrush(kHelpBackground));
         ::FillRect(paint.Get(), &client, background.Get());
-        ::InflateRect(&client, -kHelpMargin, -kHelpMargin);
+        ::InflateRect(&client, -margin_, -margin_);
         framework::SelectedObject font(paint.Get(), font_);
         ::SetBkMode(paint.Get(), TRANSPARENT);
         ::SetTextColor(paint.Get(), ::GetSysColor(COLOR_INFOTEXT));
@@ -187,6 +192,8 @@ private:
 
     std::string text_;
     HFONT font_ = nullptr;
+    int margin_ = kHelpMargin;
+    int wrapWidth_ = kHelpWrapWidth;
     bool open_ = false;
 };
 
@@ -209,6 +216,7 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at) {
     if (HWND previous = HelpPopupWindow()) {
         ::DestroyWindow(previous);
     }
+    const int margin = framework::ScaleForWindow(owner, kHelpMargin);
     if (const HtmlHelpFn htmlHelp = gEngine.Get()) {
         HH_POPUP popup{};
         popup.cbStruct = sizeof(popup);
@@ -218,7 +226,7 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at) {
         popup.pt = at;
         popup.clrForeground = static_cast<COLORREF>(-1);
         popup.clrBackground = kHelpBackground;
-        popup.rcMargins = RECT{kHelpMargin, kHelpMargin, kHelpMargin, kHelpMargin};
+        popup.rcMargins = RECT{margin, margin, margin, margin};
         popup.pszFont = nullptr;
         if (htmlHelp(owner, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) !=
             nullptr) {
@@ -226,7 +234,7 @@ bool ShowHelpText(HWND owner, UINT stringId, POINT at) {
         }
     }
     auto* window = new TextPopup();
-    if (!window->Open(owner, text, at)) {
+    if (!window->Open(owner, text, at, margin, framework::ScaleForWindow(owner, kHelpWrapWidth))) {
         delete window;
         return false;
     }

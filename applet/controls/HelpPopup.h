@@ -9,6 +9,8 @@ namespace applet {
 
 inline constexpr COLORREF kHelpBackground = 0xD0FFFF;
 inline constexpr int kHelpMargin = 6;
+// Our own popup wraps its text at this width (at 96 dpi).
+inline constexpr int kHelpWrapWidth = 300;
 
 // False when the applet has no string `stringId` (then nothing is shown).
 bool ShowHelpText(HWND owner, UINT stringId, POINT at);

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "applet/logic/ProgressRules.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
+#include "framework/WindowDpi.h"
 #include "framework/WindowText.h"
 
 namespace applet {
@@ -27,8 +29,8 @@ bool HoverButton::LoadIconImage(UINT id, IconImage& image) {
     if (id == 0) {
         return false;
     }
-    image.icon.Reset(static_cast<HICON>(::LoadImageA(
-        framework::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    image.icon =
+        framework::LoadIconAtSize(framework::ModuleInstance(), id, framework::LargeIconSize());
     if (!image.icon) {
         return false;
     }
@@ -275,7 +277,7 @@ LRESULT HoverButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void HoverButton::DrawFrame(HDC dc, RECT& rect, bool pressed) const {
+void HoverButton::DrawFrame(HDC dc, RECT& rect, bool pressed, int line) const {
     // Outer and inner lines: highlight and light on the lit sides, dark shadow and shadow on
     // the others; swapped while pressed.
     const int outerLit = pressed ? COLOR_3DDKSHADOW : COLOR_3DHILIGHT;
@@ -285,15 +287,15 @@ void HoverButton::DrawFrame(HDC dc, RECT& rect, bool pressed) const {
     auto lines = [&](int lit, int dark) {
         framework::UniqueBrush litBrush(::CreateSolidBrush(::GetSysColor(lit)));
         framework::UniqueBrush darkBrush(::CreateSolidBrush(::GetSysColor(dark)));
-        RECT side{rect.left, rect.top, rect.right, rect.top + 1};
+        RECT side{rect.left, rect.top, rect.right, rect.top + line};
         ::FillRect(dc, &side, litBrush.Get());
-        side = RECT{rect.left, rect.top, rect.left + 1, rect.bottom};
+        side = RECT{rect.left, rect.top, rect.left + line, rect.bottom};
         ::FillRect(dc, &side, litBrush.Get());
-        side = RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+        side = RECT{rect.left, rect.bottom - line, rect.right, rect.bottom};
         ::FillRect(dc, &side, darkBrush.Get());
-        side = RECT{rect.right - 1, rect.top, rect.right, rect.bottom};
+        side = RECT{rect.right - line, rect.top, rect.right, rect.bottom};
         ::FillRect(dc, &side, darkBrush.Get());
-        ::InflateRect(&rect, -1, -1);
+        ::InflateRect(&rect, -line, -line);
     };
     lines(outerLit, outerDark);
     lines(innerLit, innerDark);
@@ -306,35 +308,37 @@ bool HoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     const bool focused = (item.itemState & ODS_FOCUS) != 0;
     const bool lit = hovered_ || pressed;
+    // Lines, margins and the pressed shift are one pixel each at 96 dpi.
+    const int unit = framework::ScaleForWindow(item.hwndItem, 1);
     framework::UniqueBrush background(
         ::CreateSolidBrush(colours_[lit ? kHoverBackground : kBackground]));
     ::FillRect(dc, &rect, background.Get());
     if (border_ && (!flat_ || lit)) {
-        DrawFrame(dc, rect, pressed);
+        DrawFrame(dc, rect, pressed, unit);
     } else {
-        ::InflateRect(&rect, -2, -2);
+        ::InflateRect(&rect, -2 * unit, -2 * unit);
     }
     const IconImage& image = hovered_ && hover_.icon ? hover_ : normal_;
     if (image.icon) {
         const int width = image.size.cx > 0 ? image.size.cx : ::GetSystemMetrics(SM_CXICON);
         const int height = image.size.cy > 0 ? image.size.cy : ::GetSystemMetrics(SM_CYICON);
-        int x = rect.left + 1;
+        int x = rect.left + unit;
         if (alignment_ == 1) {
             x = (rect.left + rect.right - width) / 2;
         } else if (alignment_ == 2) {
-            x = rect.right - width - 1;
+            x = rect.right - width - unit;
         }
         int y = (rect.top + rect.bottom - height) / 2;
         if (pressed) {
-            ++x;
-            ++y;
+            x += unit;
+            y += unit;
         }
         ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image.icon.Get()), 0, x, y,
                      width, height, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
     }
     if (focused) {
         RECT focus = rect;
-        ::InflateRect(&focus, -1, -1);
+        ::InflateRect(&focus, -unit, -unit);
         ::DrawFocusRect(dc, &focus);
     }
     return true;

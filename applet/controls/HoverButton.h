@@ -57,7 +57,8 @@ private:
     static bool LoadIconImage(UINT id, IconImage& image);
     void OnMouseMove(POINT at);
     void ClearHover();
-    void DrawFrame(HDC dc, RECT& rect, bool pressed) const;
+    // Two lines of `line` pixels each, the rectangle shrunk inside them.
+    void DrawFrame(HDC dc, RECT& rect, bool pressed, int line) const;
     void SendClick();
     void OnRepeatTimer();
     LRESULT EndRepeat();

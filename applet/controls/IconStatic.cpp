@@ -1,8 +1,7 @@
 #include "IconStatic.h"
 
-#include <shellapi.h>
-
 #include "applet/logic/IconReference.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
 
 namespace applet {
@@ -10,22 +9,12 @@ namespace applet {
 HICON ExtractReferencedIcon(const std::string& reference, bool smallSize) {
     const auto parsed = ParseIconReference(reference);
     // Index -1 asks for the number of icons, which is no icon at all.
-    if (!parsed || parsed->index == -1 || parsed->file.empty()) {
+    if (!parsed || parsed->index == -1) {
         return nullptr;
     }
-    if (smallSize) {
-        // The file's own small image rather than the large one shrunk.
-        HICON icon = nullptr;
-        if (::ExtractIconExA(parsed->file.c_str(), parsed->index, nullptr, &icon, 1) == 1 &&
-            icon != nullptr) {
-            return icon;
-        }
-        return nullptr;
-    }
-    HICON icon = ::ExtractIconA(framework::ModuleInstance(), parsed->file.c_str(),
-                                static_cast<UINT>(parsed->index));
-    // 1 means "not an icon file", which is no icon either.
-    return icon == reinterpret_cast<HICON>(1) ? nullptr : icon;
+    // The file's own image for the size shown rather than another one stretched.
+    const int size = smallSize ? framework::SmallIconSize() : framework::LargeIconSize();
+    return framework::ExtractIconAtSize(parsed->file, parsed->index, size).Release();
 }
 
 IconStatic::~IconStatic() {
@@ -45,9 +34,9 @@ bool IconStatic::Take(HICON icon) {
 
 bool IconStatic::SetIcon(UINT resourceId) {
     Take(nullptr);
-    return Take(
-        static_cast<HICON>(::LoadImageA(framework::ModuleInstance(), MAKEINTRESOURCEA(resourceId),
-                                        IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    return Take(framework::LoadIconAtSize(framework::ModuleInstance(), resourceId,
+                                          framework::LargeIconSize())
+                    .Release());
 }
 
 bool IconStatic::SetIconFromFile(const std::string& file, int index) {
@@ -56,13 +45,7 @@ bool IconStatic::SetIconFromFile(const std::string& file, int index) {
     if (index == -1) {
         return false;
     }
-    HICON icon =
-        ::ExtractIconA(framework::ModuleInstance(), file.c_str(), static_cast<UINT>(index));
-    // 1 means "not an icon file", which is no icon either.
-    if (icon == reinterpret_cast<HICON>(1)) {
-        icon = nullptr;
-    }
-    return Take(icon);
+    return Take(framework::ExtractIconAtSize(file, index, framework::LargeIconSize()).Release());
 }
 
 bool IconStatic::SetIconFromReference(const std::string& reference) {

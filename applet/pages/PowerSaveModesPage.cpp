@@ -11,6 +11,7 @@
 #include "applet/logic/ModeListRules.h"
 #include "applet/pages/SchemePropertiesDlg.h"
 #include "applet/res/resource.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
 #include "framework/TextCut.h"
 #include "framework/WindowText.h"
@@ -58,7 +59,7 @@ bool PowerSaveModesPage::OnInitDialog() {
                         ::GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     acList_.SubclassDlgItem(IDC_MODES_AC_LIST, Hwnd());
     batteryList_.SubclassDlgItem(IDC_MODES_BATTERY_LIST, Hwnd());
-    const int iconSize = ::GetSystemMetrics(SM_CXSMICON);
+    const int iconSize = framework::SmallIconSize();
     images_.Reset(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 8, 8));
     ::ImageList_SetBkColor(images_.Get(), kImageBackground);
     for (SchemeListCtrl* list : {&acList_, &batteryList_}) {
@@ -105,10 +106,8 @@ void PowerSaveModesPage::CountDefaults() {
 int PowerSaveModesPage::AddImage(const store::SchemeStore& mode, bool fallBack, int replace) {
     framework::UniqueIcon icon(ExtractReferencedIcon(mode.mode.ICON, true));
     if (!icon && fallBack) {
-        const int iconSize = ::GetSystemMetrics(SM_CXSMICON);
-        icon.Reset(static_cast<HICON>(::LoadImageA(framework::ModuleInstance(),
-                                                   MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON,
-                                                   iconSize, iconSize, 0)));
+        icon = framework::LoadIconAtSize(framework::ModuleInstance(), IDI_APPLET,
+                                         framework::SmallIconSize());
     }
     if (!icon) {
         return -1;

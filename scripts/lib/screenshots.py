@@ -25,6 +25,9 @@ DESKTOP_CORNER = (800, 600)
 def add_shot_arguments(parser):
     add_arguments(parser)
     parser.add_argument("--out", required=True, help="folder of the finished pictures")
+    parser.add_argument("--dpi", type=int, default=96,
+                        help="the DPI the programs run at; other than 96, each picture's name "
+                        "ends with its scale (applet-modes-150.png)")
 
 
 class Screenshots(SetupE2E, AppletE2E):
@@ -40,6 +43,9 @@ class Screenshots(SetupE2E, AppletE2E):
         x, y, w, h = x - grow[0], y - grow[1], w + grow[0], h + grow[1]
         if extend_to:
             w, h = max(w, extend_to[0] - x), max(h, extend_to[1] - y)
+        if self.options.dpi != 96:
+            stem, ext = os.path.splitext(name)
+            name = f"{stem}-{self.options.dpi * 100 // 96}{ext}"
         raw = self.screenshot(name)
         out = os.path.join(self.options.out, name)
         subprocess.run(["convert", raw, "-crop", f"{w}x{h}+{max(x, 0)}+{max(y, 0)}", "+repage",

@@ -1,5 +1,5 @@
-// Bounded formatting, cutting narrow text, the command-line tail and list splitting, without
-// Windows.
+// Bounded formatting, cutting narrow text, the command-line tail, list splitting and DPI
+// scaling, without Windows.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 
 #include "framework/BoundedFormat.h"
 #include "framework/CommandLine.h"
+#include "framework/DpiScale.h"
 #include "framework/TextCut.h"
 #include "framework/TextList.h"
 #include "LeadBytes.h"
@@ -147,4 +148,29 @@ TEST(FillText, PutsTheValueWhereTheLanguageWantsItAndNeverReadsItAsAFormat) {
     EXPECT_EQ(FillText("%s Properties", "Normal"), "Normal Properties");
     EXPECT_EQ(FillText("Eigenschaften von %s", "Normal"), "Eigenschaften von Normal");
     EXPECT_EQ(FillText("%s (100%%)", "50%s %d"), "50%s %d (100%)");
+}
+
+TEST(DpiScale, LengthsAndFontsGrowWithTheDpiWhichIsClamped) {
+    // 96 dpi draws what was drawn before.
+    for (const int pixels : {0, 1, 2, 6, 32, 300, -4}) {
+        EXPECT_EQ(framework::ScaleToDpi(pixels, 96), pixels);
+    }
+    EXPECT_EQ(framework::ScaleToDpi(1, 120), 1);
+    EXPECT_EQ(framework::ScaleToDpi(1, 144), 2);
+    EXPECT_EQ(framework::ScaleToDpi(6, 120), 8);
+    EXPECT_EQ(framework::ScaleToDpi(6, 144), 9);
+    EXPECT_EQ(framework::ScaleToDpi(300, 192), 600);
+    EXPECT_EQ(framework::ScaleToDpi(-3, 144), -5);
+    EXPECT_EQ(framework::FontHeightForDpi(9, 96), -12);
+    EXPECT_EQ(framework::FontHeightForDpi(9, 120), -15);
+    EXPECT_EQ(framework::FontHeightForDpi(9, 144), -18);
+    // Outside 96..288 (a failed reading is 0) the nearest end.
+    EXPECT_EQ(framework::ClampDpi(0), 96);
+    EXPECT_EQ(framework::ClampDpi(-144), 96);
+    EXPECT_EQ(framework::ClampDpi(72), 96);
+    EXPECT_EQ(framework::ClampDpi(288), 288);
+    EXPECT_EQ(framework::ClampDpi(480), 288);
+    EXPECT_EQ(framework::ScaleToDpi(10, 0), 10);
+    EXPECT_EQ(framework::ScaleToDpi(10, 1000000), 30);
+    EXPECT_EQ(framework::FontHeightForDpi(9, 2000), -36);
 }

@@ -9,7 +9,8 @@
 //                                                                at 96 dpi or at N)
 //
 // Run it under the locale of the language (LC_ALL), so that "MS Shell Dlg" is the font that
-// language's system gives it. Prints one line per text that does not fit and exits with 1 when
+// language's system gives it, and in a prefix at the DPI to check (text_fit.sh: TEXT_FIT_DPI),
+// where the fonts and the dialog units grow in steps of their own. Prints one line per text that does not fit and exits with 1 when
 // there is any.
 
 #include <windows.h>

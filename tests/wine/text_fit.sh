@@ -7,10 +7,13 @@
 #               [TAG...]
 #
 # The tags, or TEXT_FIT_LANGUAGES=ja-JP,ko-KR in the environment, choose some languages.
+# TEXT_FIT_DPI=144 measures at that DPI (the dialogs' fonts and room grow with it);
+# TEXT_FIT_PARTS=programs or switcher checks only the applet, tray and installer or only the
+# switcher (both by default).
 # Each text that does not fit is one line "DOES NOT FIT: program language dialog control
 # "text": by how much"; the status is 1 when there is any.
 set -uo pipefail
-[ $# -ge 7 ] || { sed -n '5,11p' "$0" >&2; exit 2; }
+[ $# -ge 7 ] || { sed -n '5,14p' "$0" >&2; exit 2; }
 S=$1 exec_=$2 checker=$3
 shift 3
 modules=()
@@ -22,6 +25,12 @@ if [ $# -eq 0 ] && [ -n "${TEXT_FIT_LANGUAGES:-}" ]; then
     IFS=, read -r -a chosen <<<"$TEXT_FIT_LANGUAGES"
     set -- "${chosen[@]}"
 fi
+dpi=()
+if [ -n "${TEXT_FIT_DPI:-}" ]; then
+    dpi=(--dpi "$TEXT_FIT_DPI")
+fi
+parts=${TEXT_FIT_PARTS:-all}
+case $parts in all | programs | switcher) ;; *) echo "text_fit: parts '$parts'?" >&2; exit 2 ;; esac
 # Tag, Windows language id, the locale Wine takes that system language from.
 languages="zh-TW 1028 zh_TW
 cs-CZ 1029 cs_CZ
@@ -45,25 +54,28 @@ pt-PT 2070 pt_PT
 es-ES 3082 es_ES"
 status=0 checked=0
 while read -r tag id locale; do
-    if [ $# -gt 0 ] && ! printf '%s\n' "$@" | grep -qx "$tag"; then
+    if [ "$parts" = switcher ] || { [ $# -gt 0 ] && ! printf '%s\n' "$@" | grep -qx "$tag"; }; then
         continue
     fi
     checked=$((checked + 1))
     # The locale is Wine's, not the shell's: its warnings about a locale it lacks are dropped.
-    LC_ALL=$locale.UTF-8 "$exec_" "$S" 60 "$checker" "$tag" "$id" "${modules[@]}" \
+    LC_ALL=$locale.UTF-8 "$exec_" "${dpi[@]}" "$S" 60 "$checker" "$tag" "$id" "${modules[@]}" \
         2> >(grep -v 'setlocale' >&2) | tr -d '\r' || status=1
 done <<<"$languages"
 # The switcher's languages (tag=id), checked in one run: its texts are wide and its font GDI+'s.
 switcher=()
 for pair in de=7 es=10 fr=12 it=16 no=20 sv=29 da-DK=1030 en-US=1033 es-ES_tradnl=1034 \
     fi-FI=1035 en-GB=2057; do
+    if [ "$parts" = programs ]; then
+        break
+    fi
     if [ $# -eq 0 ] || printf '%s\n' "$@" | grep -qx "${pair%=*}"; then
         switcher+=("$pair")
     fi
 done
 if [ ${#switcher[@]} -gt 0 ]; then
     checked=$((checked + 1))
-    LC_ALL=en_US.UTF-8 "$exec_" "$S" 60 "$checker" --switcher "$pivora" "${switcher[@]}" \
+    LC_ALL=en_US.UTF-8 "$exec_" "${dpi[@]}" "$S" 60 "$checker" --switcher "$pivora" "${switcher[@]}" \
         2> >(grep -v 'setlocale' >&2) | tr -d '\r' || status=1
     # The popup at 150 %: its fonts and text boxes grow together, but not in the same steps.
     LC_ALL=en_US.UTF-8 "$exec_" "$S" 60 "$checker" --switcher "$pivora" --dpi 144 \

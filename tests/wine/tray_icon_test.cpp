@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "IconWidth.h"
+#include "SchemeStore.h"
 #include "tray/icon/CSystemTray.h"
 #include "tray/icon/TrayIconView.h"
 #include "tray/logic/TrayIds.h"
+#include "tray/resource.h"
 
 using tray::CSystemTray;
 
@@ -393,4 +396,32 @@ TEST_F(TrayIcon, TheViewTellsTheShellOnlyWhatChanged) {
     view.Forget();
     view.Show(state);
     EXPECT_EQ(shell.calls.size(), 2u);
+}
+
+// At 150 % (run by itself in a prefix set to 144 dpi): the notification icon is the 24-pixel
+// image of the program's resources and of a mode's icon library, the About box's the 48-pixel.
+TEST_F(TrayIcon, HighDpiIconsAreTheImagesOfTheirSize) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, 144) << "run with wine-exec --dpi 144";
+
+    for (const UINT id : {128u, 143u}) {
+        EXPECT_EQ(IconWidth(CSystemTray::LoadIconResource(id).Get()), 24) << id;
+    }
+
+    // A mode whose icon is in the icon library.
+    constexpr int kMode = 987653;
+    store::SchemeStore mode;
+    mode.mode.ACPlug_IN = 1;
+    lstrcpynA(mode.mode.ICON, "VoVOZI.dll,0", sizeof mode.mode.ICON);
+    mode.SaveScheme(HKEY_CURRENT_USER, kMode);
+    CSystemTray icon(shell.Fn());
+    ASSERT_TRUE(icon.Create(Owner(), kCallback, "", SomeIcon(), tray::kTrayIconId));
+    tray::TrayIconView view(icon);
+    view.Show(tray::TrayViewState{false, 1, 80, kMode});
+    EXPECT_EQ(IconWidth(icon.Icon()), 24);
+    store::SchemeStore().DeleteScheme(HKEY_CURRENT_USER, kMode);
+
+    EXPECT_EQ(DialogIconWidth(IDD_ABOUTBOX), 48);
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/Trace.h"
+#include "framework/IconLoad.h"
 #include "framework/Module.h"
 #include "framework/TextCut.h"
 #include "framework/WindowText.h"
@@ -172,14 +173,12 @@ bool CSystemTray::RemoveIcon() {
 
 framework::UniqueIcon CSystemTray::LoadIconResource(UINT resourceId) {
     const HINSTANCE instance = framework::ModuleInstance();
-    const auto load = [&](int width, int height) {
-        return framework::UniqueIcon(static_cast<HICON>(::LoadImageA(
-            instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
-    };
+    // The notification area shows small icons: the image drawn for that size, else the
+    // resource's default one.
     framework::UniqueIcon icon =
-        load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
+        framework::LoadIconAtSize(instance, resourceId, framework::SmallIconSize());
     if (!icon) {
-        icon = load(0, 0);
+        icon = framework::LoadIconAtSize(instance, resourceId, 0);
     }
     return icon;
 }

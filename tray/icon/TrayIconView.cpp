@@ -2,7 +2,7 @@
 
 #include "tray/ResourceText.h"
 #include "SchemeStore.h"
-#include "framework/Module.h"
+#include "framework/IconLoad.h"
 #include "framework/WindowText.h"
 #include "tray/logic/IconReference.h"
 #include "tray/logic/Tooltip.h"
@@ -15,25 +15,12 @@ namespace {
 // Cannot be an icon reference, which holds a comma.
 constexpr char kReadOnlyPicture[] = "<read-only>";
 
-// The mode's picture: the 16-pixel image of the icon library where it has one, else its
-// large image; nothing when the reference names no file or the file has no such icon.
+// The mode's picture at the notification area's size (the small icon metric, which grows with
+// the DPI): the file's own image of that size rather than its large one shrunk by the shell;
+// nothing when the reference names no file or the file has no such icon.
 framework::UniqueIcon ExtractModeIcon(const char* reference) {
     const IconReference parsed = ParseIconReference(reference);
-    if (parsed.file.empty()) {
-        return {};
-    }
-    HICON small = nullptr;
-    if (::ExtractIconExA(parsed.file.c_str(), parsed.index, nullptr, &small, 1) > 0 &&
-        small != nullptr) {
-        return framework::UniqueIcon(small);
-    }
-    const HICON large = ::ExtractIconA(framework::ModuleInstance(), parsed.file.c_str(),
-                                       static_cast<UINT>(parsed.index));
-    // 1 is the answer for a file that is not an icon source: not a handle.
-    if (large == nullptr || large == reinterpret_cast<HICON>(1)) {
-        return {};
-    }
-    return framework::UniqueIcon(large);
+    return framework::ExtractIconAtSize(parsed.file, parsed.index, framework::SmallIconSize());
 }
 
 } // namespace
