@@ -57,8 +57,8 @@ std::int32_t BatteryHealth::CountEvent(bool reset) {
 
     const auto path = BatteryFilePath(kCounterFileName);
     if (reset) {
-        if (path) {
-            DeleteCounterFile(*path);
+        if (path && !DeleteCounterFile(*path)) {
+            Trace(kTraceHealth, kCounterTag, L"The counter file cannot be deleted.\n");
         }
         Trace(kTraceHealth, kCounterTag, L"rest, m=0\n");
         return 0;
@@ -73,6 +73,12 @@ std::int32_t BatteryHealth::CountEvent(bool reset) {
         break;
     case CounterUpdate::Opened::Existing:
         break;
+    }
+    if (!update.written) {
+        Trace(kTraceHealth, kCounterTag, L"The count cannot be written.\n");
+    }
+    if (!update.sharedWithEveryone) {
+        Trace(kTraceHealth, kCounterTag, L"The counter file cannot be shared.\n");
     }
     Trace(kTraceHealth, kCounterTag, L"m=%d\n", static_cast<int>(update.count));
     return update.count;

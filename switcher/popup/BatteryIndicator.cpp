@@ -25,7 +25,9 @@ UniqueGpBitmap BatteryIndicator::Frame(int index) const {
 }
 
 void BatteryIndicator::Create(HWND popup) {
-    indicator_.Init(Frame(kStartFrame), popup);
+    if (!indicator_.Init(Frame(kStartFrame), popup)) {
+        DebugTrace(true, L"CUIDlg::OnInitDialog", L"The battery indicator cannot be made.\n");
+    }
     UniqueGpFont font = MakeFont(L"Segoe UI", 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     UniqueGpStringFormat format = MakeStringFormat();
     gdip::GdipSetStringFormatAlign(format.Get(), Gdiplus::StringAlignmentCenter);

@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/Module.h"
@@ -33,14 +34,21 @@ SchemeLists::SchemeLists(framework::Dialog& popup)
 
 void SchemeLists::Create(const SkinArchive& skins) {
     const HWND popup = popup_.Hwnd();
-    schemeList_.Init(IDC_SCHEME_LIST, popup, OpenSkinStream(skins, "imgs/main/slist.png"),
-                     kListRows);
-    actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
-                     kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
-                   CTPButton::kStates);
-    scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
-                     CTPButton::kStates);
+    // A control whose strip does not decode stays as the template made it, unskinned.
+    // (Braced lists are evaluated in order.)
+    const bool skinned[] = {
+        schemeList_.Init(IDC_SCHEME_LIST, popup, OpenSkinStream(skins, "imgs/main/slist.png"),
+                         kListRows),
+        actionList_.Init(IDC_ACTION_LIST, popup, OpenSkinStream(skins, "imgs/main/plist.png"),
+                         kActionRows),
+        scrollUp_.Init(IDC_SCROLL_UP, popup, OpenSkinStream(skins, "imgs/main/btnup.png"),
+                       CTPButton::kStates),
+        scrollDown_.Init(IDC_SCROLL_DOWN, popup, OpenSkinStream(skins, "imgs/main/btndown.png"),
+                         CTPButton::kStates)};
+    if (const auto failed = std::count(std::begin(skinned), std::end(skinned), false)) {
+        DebugTrace(true, L"CUIDlg::OnInitDialog", L"%d list or button strips cannot be decoded.\n",
+                   static_cast<int>(failed));
+    }
 
     UniqueGpFont font = MakeFont(L"Segoe UI", 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     UniqueGpStringFormat format = MakeStringFormat();
