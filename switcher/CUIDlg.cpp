@@ -54,7 +54,9 @@ bool CUIDlg::CreatePopup() {
     // it whatever input method the user has switched on. Without one on this thread, neither
     // the dialog's creation nor the default focus it takes while hidden sets an input method up
     // (its window, its context and a COM apartment): some 10 ms of the start.
-    ::ImmDisableIME(0);
+    if (!::ImmDisableIME(0)) {
+        DebugTrace(true, L"CUIDlg::CreatePopup", L"ImmDisableIME failed.\n");
+    }
     return Create(nullptr);
 }
 
