@@ -84,10 +84,17 @@ std::int32_t BatteryHealth::CountEvent(bool reset) {
     return update.count;
 }
 
-HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts) {
+HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts,
+                                  const TrayCalls& tray) {
     HealthResult result;
+    const auto callTray = [&result, &tray] {
+        if (tray) {
+            tray(result);
+        }
+    };
     if (status.BatteryFlag == kNoSystemBattery) {
         result.tray = HealthResult::Tray::Remove;
+        callTray();
         Trace(kTraceHealth, kPowerTag, L"No system battery.\n");
         return result;
     }
@@ -95,10 +102,12 @@ HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const Resou
     result.condition = condition;
     if (condition == BatteryCondition::Good) {
         result.tray = HealthResult::Tray::Remove;
+        callTray();
         CountEvent(true);
     } else if (ShouldWarn(CountEvent(false), forceWarning_)) {
         result.tray = HealthResult::Tray::ShowWarning;
         result.warning = WarningFor(condition, texts);
+        callTray();
         CountEvent(true);
         forceWarning_ = false;
     }

@@ -60,13 +60,7 @@ void BatteryIndicator::OnTimer() {
     Show(update, L"CUIDlg::OnTimer");
 }
 
-void BatteryIndicator::CheckHealth() {
-    SYSTEM_POWER_STATUS status{};
-    if (!::GetSystemPowerStatus(&status)) {
-        return;
-    }
-    const HealthResult result =
-        health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()));
+void BatteryIndicator::ApplyTray(const HealthResult& result) {
     switch (result.tray) {
     case HealthResult::Tray::Remove:
         icon_.SetTrayIcon(0, false);
@@ -80,6 +74,16 @@ void BatteryIndicator::CheckHealth() {
     case HealthResult::Tray::Unchanged:
         break;
     }
+}
+
+void BatteryIndicator::CheckHealth() {
+    SYSTEM_POWER_STATUS status{};
+    if (!::GetSystemPowerStatus(&status)) {
+        return;
+    }
+    const HealthResult result =
+        health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()),
+                      [this](const HealthResult& found) { ApplyTray(found); });
     indicator_.SetText(result.indicatorText.c_str());
 }
 

@@ -214,7 +214,15 @@ TEST_F(BatteryHealthTest, FiveFlaggedChecksWarnAndClearTheCounter) {
     EXPECT_TRUE(Traced(L"cbt_cnt: m=4\n"));
 
     JournalWatch journal;
-    const HealthResult fifth = health_.Check(OnBattery(57), Texts());
+    // The icon and balloon come before the counter is cleared and the check traced.
+    int trayCalls = 0;
+    const HealthResult fifth = health_.Check(OnBattery(57), Texts(), [&](const HealthResult& r) {
+        ++trayCalls;
+        EXPECT_EQ(r.tray, HealthResult::Tray::ShowWarning);
+        EXPECT_EQ(Counter(), CounterBytes(5));
+        EXPECT_FALSE(Traced(L"cbt_cnt: rest, m=0\n"));
+    });
+    EXPECT_EQ(trayCalls, 1);
     ASSERT_EQ(fifth.tray, HealthResult::Tray::ShowWarning);
     ASSERT_TRUE(fifth.warning);
     EXPECT_EQ(fifth.warning->trayIcon, kWornTrayIcon);
