@@ -40,7 +40,7 @@ void BatteryIndicator::Show(const IndicatorUpdate& update, const wchar_t* tag) {
         DebugTrace(true, tag, L"%s", line.c_str());
     }
     if (update.frame && *update.frame >= 0 && *update.frame < kBatteryFrameCount) {
-        indicator_.SetPicture(Frame(*update.frame));
+        indicator_.SetPicture(Frame(*update.frame), !update.text.has_value());
     }
     if (update.text) {
         indicator_.SetText(update.text->c_str());
