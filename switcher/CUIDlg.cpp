@@ -44,7 +44,9 @@ bool CUIDlg::CreatePopup() {
     // it whatever input method the user has switched on. Without one on this thread, neither
     // the dialog's creation nor the default focus it takes while hidden sets an input method up
     // (its window, its context and a COM apartment): some 10 ms of the start.
-    ::ImmDisableIME(0);
+    if (!::ImmDisableIME(0)) {
+        DebugTrace(true, L"CUIDlg::CreatePopup", L"ImmDisableIME failed.\n");
+    }
     return Create(nullptr);
 }
 
@@ -123,7 +125,10 @@ void CUIDlg::RunStartStep() {
             // which gives the popup the outline of its artwork.
             LONG_PTR exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
             ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-            ::SetLayeredWindowAttributes(Hwnd(), kColourKey, 0, LWA_COLORKEY);
+            if (!::SetLayeredWindowAttributes(Hwnd(), kColourKey, 0, LWA_COLORKEY)) {
+                DebugTrace(true, L"CUIDlg::OnInitDialog",
+                           L"SetLayeredWindowAttributes failed, error %lu.\n", ::GetLastError());
+            }
             // A tool window gets no taskbar button.
             exStyle = ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE);
             ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
@@ -172,6 +177,12 @@ void CUIDlg::RegisterPowerNotifications() {
     for (std::size_t i = 0; i < notifications_.size(); ++i) {
         notifications_[i].Reset(::RegisterPowerSettingNotification(Hwnd(), &kNotifiedSettings[i],
                                                                    DEVICE_NOTIFY_WINDOW_HANDLE));
+        if (!notifications_[i]) {
+            // The list and the indicator then follow that setting only when the key shows them.
+            DebugTrace(true, L"CUIDlg::OnInitDialog",
+                       L"RegisterPowerSettingNotification %u failed, error %lu.\n",
+                       static_cast<unsigned>(i), ::GetLastError());
+        }
     }
 }
 

@@ -100,7 +100,7 @@ CounterUpdate UpdateCounterFile(const std::wstring& path, bool eventFlagged) {
 }
 
 bool DeleteCounterFile(const std::wstring& path) {
-    return ::DeleteFileW(path.c_str()) != FALSE;
+    return ::DeleteFileW(path.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace switcher

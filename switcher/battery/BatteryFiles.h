@@ -40,7 +40,7 @@ struct CounterUpdate {
 // the program counts in it.
 CounterUpdate UpdateCounterFile(const std::wstring& path, bool eventFlagged);
 
-// Removes the counter (the count is 0 again); false when there was none to remove.
+// Removes the counter (the count is 0 again); true also when there was none to remove.
 bool DeleteCounterFile(const std::wstring& path);
 
 } // namespace switcher

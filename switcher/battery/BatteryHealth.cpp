@@ -57,8 +57,8 @@ std::int32_t BatteryHealth::CountEvent(bool reset) {
 
     const auto path = BatteryFilePath(kCounterFileName);
     if (reset) {
-        if (path) {
-            DeleteCounterFile(*path);
+        if (path && !DeleteCounterFile(*path)) {
+            Trace(kTraceHealth, kCounterTag, L"The counter file cannot be deleted.\n");
         }
         Trace(kTraceHealth, kCounterTag, L"rest, m=0\n");
         return 0;
@@ -74,14 +74,27 @@ std::int32_t BatteryHealth::CountEvent(bool reset) {
     case CounterUpdate::Opened::Existing:
         break;
     }
+    if (!update.written) {
+        Trace(kTraceHealth, kCounterTag, L"The count cannot be written.\n");
+    }
+    if (!update.sharedWithEveryone) {
+        Trace(kTraceHealth, kCounterTag, L"The counter file cannot be shared.\n");
+    }
     Trace(kTraceHealth, kCounterTag, L"m=%d\n", static_cast<int>(update.count));
     return update.count;
 }
 
-HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts) {
+HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts,
+                                  const TrayCalls& tray) {
     HealthResult result;
+    const auto callTray = [&result, &tray] {
+        if (tray) {
+            tray(result);
+        }
+    };
     if (status.BatteryFlag == kNoSystemBattery) {
         result.tray = HealthResult::Tray::Remove;
+        callTray();
         Trace(kTraceHealth, kPowerTag, L"No system battery.\n");
         return result;
     }
@@ -89,10 +102,12 @@ HealthResult BatteryHealth::Check(const SYSTEM_POWER_STATUS& status, const Resou
     result.condition = condition;
     if (condition == BatteryCondition::Good) {
         result.tray = HealthResult::Tray::Remove;
+        callTray();
         CountEvent(true);
     } else if (ShouldWarn(CountEvent(false), forceWarning_)) {
         result.tray = HealthResult::Tray::ShowWarning;
         result.warning = WarningFor(condition, texts);
+        callTray();
         CountEvent(true);
         forceWarning_ = false;
     }

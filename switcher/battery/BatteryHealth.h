@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -48,8 +49,14 @@ public:
     void ForceNextWarning() { forceWarning_ = true; }
     bool WarningForced() const { return forceWarning_; }
 
+    // Makes the notification-area calls a result asks for (its tray and warning).
+    using TrayCalls = std::function<void(const HealthResult&)>;
+
     // The health check of PBT_APMPOWERSTATUSCHANGE. `texts` is string 1004 split at tabs.
-    HealthResult Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts);
+    // `tray` is called once the tray and the warning are known, before the counter is reset
+    // and the check traced.
+    HealthResult Check(const SYSTEM_POWER_STATUS& status, const ResourceTokens& texts,
+                       const TrayCalls& tray = nullptr);
 
     // read_bat: the override file when one is there, else the eight register reads.
     BatteryValues ReadBattery();

@@ -18,12 +18,14 @@ bool CImage::Init(UniqueGpBitmap picture, HWND parent) {
     return true;
 }
 
-void CImage::SetPicture(UniqueGpBitmap picture) {
+void CImage::SetPicture(UniqueGpBitmap picture, bool redraw) {
     if (ImageWidth(picture.Get()) == 0) {
         picture.Reset();
     }
     picture_ = std::move(picture);
-    Redraw();
+    if (redraw) {
+        Redraw();
+    }
 }
 
 void CImage::Redraw() {

@@ -20,8 +20,9 @@ public:
     // Takes `picture` as the base picture and item 1101 of `parent`, sized to the picture.
     // Fails, keeping nothing, for a picture without width.
     bool Init(UniqueGpBitmap picture, HWND parent);
-    // Replaces the current picture; one without width counts as none.
-    void SetPicture(UniqueGpBitmap picture);
+    // Replaces the current picture; one without width counts as none. `redraw` false leaves the
+    // painting to a SetText that follows, so that both show in one paint.
+    void SetPicture(UniqueGpBitmap picture, bool redraw = true);
     void SetTextStyle(Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
                       const Gdiplus::RectF& layout);
     // The text is the window text.

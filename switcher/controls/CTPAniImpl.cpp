@@ -64,7 +64,12 @@ bool CTPAniImpl::Start(HWND owner, Gdiplus::GpBitmap* image) {
         return false;
     }
     thread_.Reset(reinterpret_cast<HANDLE>(thread));
-    ::ResumeThread(thread_.Get());
+    if (::ResumeThread(thread_.Get()) == static_cast<DWORD>(-1)) {
+        // A worker that never runs would never end: Destroy would wait for it for ever.
+        ::TerminateThread(thread_.Get(), 1);
+        thread_.Reset();
+        return false;
+    }
     return true;
 }
 

@@ -26,7 +26,9 @@ UniqueGpBitmap BatteryIndicator::Frame(int index) const {
 }
 
 void BatteryIndicator::Create(HWND popup, const SkinScale& scale) {
-    indicator_.Init(Frame(kStartFrame), popup);
+    if (!indicator_.Init(Frame(kStartFrame), popup)) {
+        DebugTrace(true, L"CUIDlg::OnInitDialog", L"The battery indicator cannot be made.\n");
+    }
     // In pixels at the popup's DPI: a DC's own DPI may be the system's, not the popup's.
     UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kIndicatorFontPoints),
                                  Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
@@ -41,7 +43,7 @@ void BatteryIndicator::Show(const IndicatorUpdate& update, const wchar_t* tag) {
         DebugTrace(true, tag, L"%s", line.c_str());
     }
     if (update.frame && *update.frame >= 0 && *update.frame < kBatteryFrameCount) {
-        indicator_.SetPicture(Frame(*update.frame));
+        indicator_.SetPicture(Frame(*update.frame), !update.text.has_value());
     }
     if (update.text) {
         indicator_.SetText(update.text->c_str());
@@ -61,13 +63,7 @@ void BatteryIndicator::OnTimer() {
     Show(update, L"CUIDlg::OnTimer");
 }
 
-void BatteryIndicator::CheckHealth() {
-    SYSTEM_POWER_STATUS status{};
-    if (!::GetSystemPowerStatus(&status)) {
-        return;
-    }
-    const HealthResult result =
-        health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()));
+void BatteryIndicator::ApplyTray(const HealthResult& result) {
     switch (result.tray) {
     case HealthResult::Tray::Remove:
         icon_.SetTrayIcon(0, false);
@@ -81,6 +77,16 @@ void BatteryIndicator::CheckHealth() {
     case HealthResult::Tray::Unchanged:
         break;
     }
+}
+
+void BatteryIndicator::CheckHealth() {
+    SYSTEM_POWER_STATUS status{};
+    if (!::GetSystemPowerStatus(&status)) {
+        return;
+    }
+    const HealthResult result =
+        health_.Check(status, LoadBatteryTexts(framework::ModuleInstance()),
+                      [this](const HealthResult& found) { ApplyTray(found); });
     indicator_.SetText(result.indicatorText.c_str());
 }
 

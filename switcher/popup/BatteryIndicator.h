@@ -47,6 +47,8 @@ public:
 private:
     UniqueGpBitmap Frame(int index) const;
     void Show(const IndicatorUpdate& update, const wchar_t* tag);
+    // The notification icon and balloon a health check asks for.
+    void ApplyTray(const HealthResult& result);
 
     NotifyIcon& icon_;
     CImage indicator_;

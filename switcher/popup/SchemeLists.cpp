@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/Module.h"
@@ -34,11 +35,18 @@ SchemeLists::SchemeLists(framework::Dialog& popup)
 
 void SchemeLists::Create(const SkinSet& skins) {
     const HWND popup = popup_.Hwnd();
-    // The images come at the popup's DPI, and the rows' sizes with them.
-    schemeList_.Init(IDC_SCHEME_LIST, popup, skins.Load("slist.png"), kListRows);
-    actionList_.Init(IDC_ACTION_LIST, popup, skins.Load("plist.png"), kActionRows);
-    scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), CTPButton::kStates);
-    scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), CTPButton::kStates);
+    // The images come at the popup's DPI, and the rows' sizes with them. A control whose
+    // strip does not decode stays as the template made it, unskinned. (Braced lists are
+    // evaluated in order.)
+    const bool skinned[] = {
+        schemeList_.Init(IDC_SCHEME_LIST, popup, skins.Load("slist.png"), kListRows),
+        actionList_.Init(IDC_ACTION_LIST, popup, skins.Load("plist.png"), kActionRows),
+        scrollUp_.Init(IDC_SCROLL_UP, popup, skins.Load("btnup.png"), CTPButton::kStates),
+        scrollDown_.Init(IDC_SCROLL_DOWN, popup, skins.Load("btndown.png"), CTPButton::kStates)};
+    if (const auto failed = std::count(std::begin(skinned), std::end(skinned), false)) {
+        DebugTrace(true, L"CUIDlg::OnInitDialog", L"%d list or button strips cannot be decoded.\n",
+                   static_cast<int>(failed));
+    }
 
     // 9 pt at the popup's DPI, in pixels: a DC's own DPI may be the system's, not the popup's.
     const SkinScale& scale = skins.Scale();

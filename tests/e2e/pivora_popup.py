@@ -104,8 +104,8 @@ def bench_start_up(t, runs):
                         launch("launch-full", ("decode",)))
         t.focus_desktop()
         report += bench(t, runs, "Profile key after a start (F12 until the popup is painted)",
-                        interleaved + " Each run starts the program, waits until it answers, "
-                        "then types F12 (xdotool); a low-level hook in the driver notes the key, "
+                        interleaved + " Each run starts the program, waits until its start is "
+                        "through, then types F12 (xdotool); a low-level hook in the driver notes the key, "
                         "and the driver waits until the window is shown without an update "
                         "region left. Yardstick: a prepared window with the popup's background "
                         "image, shown by a hook on the same key.", KEY_AIM, key)

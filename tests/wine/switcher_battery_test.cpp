@@ -92,20 +92,22 @@ bool EveryoneMayWrite(const std::wstring& path) {
                                 nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
         return false;
     }
+    const framework::UniqueLocal descriptorBlock(descriptor); // the DACL lies inside it
     bool may = dacl == nullptr;
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    framework::UniqueHandle<framework::NullHandleTraits<PSID, ::FreeSid>> everyone;
+    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                    everyone.Put())) {
+        return may;
+    }
     for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         if (::GetAce(dacl, i, reinterpret_cast<void**>(&ace)) &&
             ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            ::EqualSid(&ace->SidStart, everyone) && (ace->Mask & FILE_WRITE_DATA) != 0) {
+            ::EqualSid(&ace->SidStart, everyone.Get()) && (ace->Mask & FILE_WRITE_DATA) != 0) {
             may = true;
         }
     }
-    ::FreeSid(everyone);
-    ::LocalFree(descriptor);
     return may;
 }
 
@@ -212,7 +214,15 @@ TEST_F(BatteryHealthTest, FiveFlaggedChecksWarnAndClearTheCounter) {
     EXPECT_TRUE(Traced(L"cbt_cnt: m=4\n"));
 
     JournalWatch journal;
-    const HealthResult fifth = health_.Check(OnBattery(57), Texts());
+    // The icon and balloon come before the counter is cleared and the check traced.
+    int trayCalls = 0;
+    const HealthResult fifth = health_.Check(OnBattery(57), Texts(), [&](const HealthResult& r) {
+        ++trayCalls;
+        EXPECT_EQ(r.tray, HealthResult::Tray::ShowWarning);
+        EXPECT_EQ(Counter(), CounterBytes(5));
+        EXPECT_FALSE(Traced(L"cbt_cnt: rest, m=0\n"));
+    });
+    EXPECT_EQ(trayCalls, 1);
     ASSERT_EQ(fifth.tray, HealthResult::Tray::ShowWarning);
     ASSERT_TRUE(fifth.warning);
     EXPECT_EQ(fifth.warning->trayIcon, kWornTrayIcon);

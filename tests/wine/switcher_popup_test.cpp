@@ -192,9 +192,7 @@ protected:
         if (parent_ != nullptr && ::IsWindow(parent_)) {
             ::DestroyWindow(parent_);
         }
-        for (IStream* stream : streams_) {
-            stream->Release();
-        }
+        streams_.clear();
     }
 
     HWND AddButton(int id) {
@@ -204,13 +202,23 @@ protected:
     }
 
     IStream* Stream(const void* bytes, std::size_t size) {
-        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(::GlobalLock(block), bytes, size);
-        ::GlobalUnlock(block);
-        IStream* stream = nullptr;
-        EXPECT_EQ(::CreateStreamOnHGlobal(block, TRUE, &stream), S_OK);
-        streams_.push_back(stream);
-        return stream;
+        framework::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, size));
+        void* data = block ? ::GlobalLock(block.Get()) : nullptr;
+        if (data == nullptr) {
+            ADD_FAILURE() << "no memory for the stream";
+            return nullptr;
+        }
+        std::memcpy(data, bytes, size);
+        ::GlobalUnlock(block.Get());
+        UniqueStream stream;
+        // TRUE: the stream frees the block when it goes.
+        if (::CreateStreamOnHGlobal(block.Get(), TRUE, stream.Put()) != S_OK) {
+            ADD_FAILURE() << "no stream";
+            return nullptr;
+        }
+        block.Release();
+        streams_.push_back(std::move(stream));
+        return streams_.back().Get();
     }
 
     IStream* Gif() { return Stream(kAnimatedGif, sizeof(kAnimatedGif)); }
@@ -223,7 +231,7 @@ protected:
 
     static framework::UniqueGdiplusToken gdiplus_;
     HWND parent_ = nullptr;
-    std::vector<IStream*> streams_;
+    std::vector<UniqueStream> streams_;
 };
 
 framework::UniqueGdiplusToken SkinnedControls::gdiplus_;
