@@ -36,11 +36,10 @@ out=${SUITE_SCREENSHOTS:-$root/docs/images}
 suite_loader_runs "$arch" || { echo "screenshots: Wine's $arch loader does not start here" >&2; exit 1; }
 
 mapfile -t dlls < <(cmake -P "$root/cmake/ListNotebookDlls.cmake" "$win" 2>&1)
-# A session of its own: its Xvfb picks a free display, its prefix is under build/.
-DISPLAY= "$root/scripts/wine-session" start --arch "$arch" "$S" "${dlls[@]}"
+# A session of its own: its Xvfb picks a free display, its prefix is under build/. Its screen
+# grows with the DPI, so that the shell's desktop (800x600 at 96 dpi) grows with it.
+SUITE_SCREEN="$((1024 * dpi / 96))x$((768 * dpi / 96))" DISPLAY= "$root/scripts/wine-session" start --arch "$arch" "$S" "${dlls[@]}"
 trap '"$root/scripts/wine-session" stop "$S"' EXIT
-# Read by every program the run starts.
-(. "$S/env" && suite_set_dpi "$dpi")
 
 python3 "$root/scripts/lib/screenshots.py" "$S" \
     --setup "$win/setup/PowerManagementSetup-$arch.exe" \

@@ -13,13 +13,12 @@ root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
 from applet_control import DIALOG_CLASS, AppletE2E  # noqa: E402
 from setup_program import SWITCHER_CLASS, SetupE2E, add_arguments  # noqa: E402
-from traye2e import APP_DIR, expect  # noqa: E402
+from traye2e import APP_DIR, desktop_size, expect  # noqa: E402
 
 MENU_CLASS = "#32768"
-# Where the pointer is when the tray's menus open: above the notification area, as a click on
-# the icon would leave it.
-NEAR_ICON = (700, 560)
-DESKTOP_CORNER = (800, 600)
+# Where the pointer is when the tray's menus open, from the desktop's lower right corner: above
+# the notification area, as a click on the icon would leave it.
+NEAR_ICON = (100, 40)
 
 
 def add_shot_arguments(parser):
@@ -54,12 +53,16 @@ class Screenshots(SetupE2E, AppletE2E):
         self.log(f"picture {out}")
 
     def tray_menu(self, mouse, name):
-        self.xdotool("mousemove", str(NEAR_ICON[0]), str(NEAR_ICON[1]))
+        corner = desktop_size(self.options.dpi)
+        near = (corner[0] - NEAR_ICON[0] * self.options.dpi // 96,
+                corner[1] - NEAR_ICON[1] * self.options.dpi // 96)
+        self.xdotool("mousemove", str(near[0]), str(near[1]))
         self.drive("tray", mouse)
         self.drive("menu", "10")
         time.sleep(0.7)
         # The menu with the corner of the taskbar it belongs to.
-        self.picture(name, self.rect(MENU_CLASS), grow=(160, 16), extend_to=DESKTOP_CORNER)
+        grow = (160 * self.options.dpi // 96, 16 * self.options.dpi // 96)
+        self.picture(name, self.rect(MENU_CLASS), grow=grow, extend_to=corner)
         self.focus_desktop()
         self.xdotool("key", "Escape")
         time.sleep(0.5)

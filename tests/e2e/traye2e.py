@@ -28,7 +28,12 @@ USER_SCHEMES = r"HKCU\Control Panel\PowerCfg\PowerPolicies"
 MACHINE_POWERCFG = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Controls Folder\PowerCfg"
 EMULATOR_KEY = r"HKLM\Software\Notebook Emulator"
 BATTERY_PARAMETERS = r"HKLM\System\CurrentControlSet\Services\NotebookBattery\Parameters"
-DESKTOP_SIZE = "800x600"
+DESKTOP_SIZE = (800, 600)
+
+
+def desktop_size(dpi=96):
+    """The shell's desktop, grown with the DPI so that a window at 150 % fits as at 100 %."""
+    return tuple(n * dpi // 96 for n in DESKTOP_SIZE)
 # The taskbar of that desktop: its lowest 20 rows, the notification area at the right.
 TASKBAR_CROP = "800x20+0+580"
 
@@ -159,12 +164,19 @@ class TrayE2E(WineE2E):
         # Every program of the prefix runs in one virtual desktop with a taskbar, as on
         # Windows: the notification area is the shell's, and the drivers find the tray's
         # windows because they share its desktop.
+        dpi = getattr(self.options, "dpi", 96)
         quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL, timeout=60)
         subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop",
                         "/d", "shell", "/f"], env=self.env, **quiet)
         subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v",
-                        "shell", "/d", DESKTOP_SIZE, "/f"], env=self.env, **quiet)
+                        "shell", "/d", "%dx%d" % desktop_size(dpi), "/f"], env=self.env, **quiet)
+        # Wine has one DPI for everything, read when a server's first program starts: the
+        # server that writes it ends below, before the programs start.
+        if dpi != 96:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                            "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                           env=self.env, **quiet)
         self.wait_server()
         self.start_server()
 
