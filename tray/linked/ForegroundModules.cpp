@@ -2,10 +2,8 @@
 
 #include <mbstring.h>
 #include <psapi.h>
-#include <winternl.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <string>
 
 namespace tray {
@@ -14,55 +12,16 @@ namespace {
 
 constexpr DWORD kMaxModules = 1024;
 
-bool ReadRemote(HANDLE process, const void* address, void* buffer, SIZE_T size) {
-    SIZE_T read = 0;
-    return ::ReadProcessMemory(process, address, buffer, size, &read) && read == size;
-}
-
 } // namespace
 
 void ForegroundModules::Forget() {
     ++generation_;
     processId_ = 0;
     process_.Reset();
+    waitable_ = false;
     handles_.clear();
     paths_.clear();
-    listHeadAddress_ = nullptr;
-    listHeadKnown_ = false;
-    looksSinceWalk_ = 0;
-}
-
-// The system links every module it loads at the tail of the list and unlinks every module it
-// frees, so a head that has not moved means a list that has not changed.
-bool ForegroundModules::ReadListHead(LIST_ENTRY& head) {
-    if (listHeadAddress_ == nullptr) {
-        using QueryFn = decltype(&::NtQueryInformationProcess);
-        static const auto query = framework::ProcAddress<QueryFn>(
-            ::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
-        PROCESS_BASIC_INFORMATION basic{};
-        ULONG length = 0;
-        if (query == nullptr ||
-            query(process_.Get(), ProcessBasicInformation, &basic, sizeof basic, &length) != 0 ||
-            basic.PebBaseAddress == nullptr) {
-            return false;
-        }
-        PPEB_LDR_DATA loader = nullptr;
-        // A process still starting has no loader data yet: asked again at the next look.
-        if (!ReadRemote(process_.Get(),
-                        reinterpret_cast<const char*>(basic.PebBaseAddress) + offsetof(PEB, Ldr),
-                        &loader, sizeof loader) ||
-            loader == nullptr) {
-            return false;
-        }
-        listHeadAddress_ =
-            reinterpret_cast<const char*>(loader) + offsetof(PEB_LDR_DATA, InMemoryOrderModuleList);
-    }
-    return ReadRemote(process_.Get(), listHeadAddress_, &head, sizeof head);
-}
-
-const ModuleList& ForegroundModules::Of(HWND window) {
-    Follow(window);
-    return Paths();
+    looksSinceReread_ = 0;
 }
 
 void ForegroundModules::Follow(HWND window) {
@@ -81,9 +40,10 @@ void ForegroundModules::Follow(HWND window) {
     }
     Forget();
     // SYNCHRONIZE beyond what the listing needs, so that the end of the process can be waited
-    // for; a process that refuses it is opened for the listing alone.
-    process_.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                 processId));
+    // for; a process that refuses it is opened for the listing alone, and not waited on.
+    process_.Reset(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    waitable_ = static_cast<bool>(process_);
     if (!process_) {
         process_.Reset(
             ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
@@ -93,44 +53,41 @@ void ForegroundModules::Follow(HWND window) {
     }
 }
 
+// The list is taken at every look: a library freed from the middle of it changes nothing
+// cheaper to read (the list's head stays as it was).
 const ModuleList& ForegroundModules::Paths() {
     if (!process_) {
         return paths_;
     }
-    // Read before the walk: a module loaded in between moves the head away from what is kept
-    // and is walked for at the next look.
-    LIST_ENTRY head{};
-    const bool headRead = ReadListHead(head);
-    if (headRead && listHeadKnown_ && head.Flink == listHead_.Flink &&
-        head.Blink == listHead_.Blink && ++looksSinceWalk_ < kLooksPerWalk) {
-        return paths_;
-    }
-    listHeadKnown_ = headRead;
-    listHead_ = head;
-    looksSinceWalk_ = 0;
-    ++walks_;
     std::vector<HMODULE> handles(kMaxModules);
     DWORD needed = 0;
     if (!::EnumProcessModules(process_.Get(), handles.data(),
                               static_cast<DWORD>(handles.size() * sizeof(HMODULE)), &needed)) {
         // A process still starting may not be listed yet: the process is kept and listed
         // again at the next look.
+        if (!handles_.empty() || !paths_.empty()) {
+            ++generation_;
+        }
         handles_.clear();
         paths_.clear();
-        listHeadKnown_ = false;
-        ++generation_;
         return paths_;
     }
     handles.resize(std::min<DWORD>(needed / sizeof(HMODULE), kMaxModules));
-    if (handles == handles_) {
+    const bool reread = ++looksSinceReread_ >= kLooksPerReread;
+    if (handles == handles_ && !reread) {
         return paths_;
     }
-    // A module already seen at the same address keeps its path; only new ones are read.
+    if (reread) {
+        looksSinceReread_ = 0;
+        ++rereads_;
+    }
+    // A module already seen at the same address keeps its path, except at the periodic
+    // re-read; only new ones are read.
     ModuleList paths;
     paths.reserve(handles.size());
     for (const HMODULE module : handles) {
         const auto known = std::find(handles_.begin(), handles_.end(), module);
-        if (known != handles_.end()) {
+        if (known != handles_.end() && !reread) {
             paths.push_back(paths_[static_cast<std::size_t>(known - handles_.begin())]);
             continue;
         }
@@ -140,8 +97,10 @@ const ModuleList& ForegroundModules::Paths() {
         paths.emplace_back(path, std::min<DWORD>(length, MAX_PATH - 1));
     }
     handles_ = std::move(handles);
-    paths_ = std::move(paths);
-    ++generation_;
+    if (paths != paths_) {
+        paths_ = std::move(paths);
+        ++generation_;
+    }
     return paths_;
 }
 
