@@ -123,45 +123,48 @@ std::string PathOf(HMODULE module) {
     return path;
 }
 
-// Paths are read once per module; a library loaded late is seen at the next look, and so is
-// one freed from the middle of the list (not only the last one loaded).
+// Paths are read once per module, and the list is taken again only when its head moved: a
+// library loaded late is seen at the next look. One freed from the middle of the list (not
+// only the last one loaded) is seen by a look for frees.
 TEST(ForegroundModulesTest, TheListFollowsLoadsAndFreesWherePathsAreReadOnce) {
+    using Look = tray::ForegroundModules::Look;
     const HWND window = ::CreateWindowExA(0, "STATIC", "linked", WS_POPUP, 0, 0, 1, 1, nullptr,
                                           nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     tray::ForegroundModules modules;
     modules.Follow(window);
     EXPECT_NE(modules.Process(), nullptr);
-    const tray::ModuleList first = modules.Paths();
+    const tray::ModuleList first = modules.Paths(Look::ForLoads);
     ASSERT_TRUE(Lists(first, PathOf(nullptr)));
     const unsigned long readAtFirst = modules.PathsRead();
     EXPECT_EQ(readAtFirst, first.size());
-    EXPECT_EQ(modules.Paths(), first);
+    EXPECT_EQ(modules.Paths(Look::ForLoads), first);
     EXPECT_EQ(modules.PathsRead(), readAtFirst);
+    EXPECT_EQ(modules.Listings(), 1u) << "nothing loaded: the head is enough";
 
     const HMODULE middle = ::LoadLibraryA("msimg32.dll");
     const HMODULE last = ::LoadLibraryA("dciman32.dll");
     ASSERT_TRUE(middle && last);
     const std::string middlePath = PathOf(middle);
     const std::string lastPath = PathOf(last);
-    const tray::ModuleList loaded = modules.Paths();
+    const tray::ModuleList loaded = modules.Paths(Look::ForLoads);
     EXPECT_EQ(loaded.size(), first.size() + 2);
     EXPECT_EQ(modules.PathsRead() - readAtFirst, 2u);
     EXPECT_TRUE(Lists(loaded, middlePath) && Lists(loaded, lastPath));
 
     const unsigned long generation = modules.Generation();
     ::FreeLibrary(middle);
-    const tray::ModuleList freed = modules.Paths();
+    const tray::ModuleList freed = modules.Paths(Look::ForFrees);
     EXPECT_FALSE(Lists(freed, middlePath));
     EXPECT_TRUE(Lists(freed, lastPath));
     EXPECT_NE(modules.Generation(), generation);
     ::FreeLibrary(last);
-    EXPECT_EQ(modules.Paths(), first);
+    EXPECT_EQ(modules.Paths(Look::ForLoads), first);
     EXPECT_EQ(modules.PathsRead() - readAtFirst, 2u);
 
     // Every so many looks every path is read again (a library put in another's place).
     for (unsigned look = 0; look < tray::ForegroundModules::kLooksPerReread; ++look) {
-        modules.Paths();
+        modules.Paths(Look::ForLoads);
     }
     EXPECT_EQ(modules.Rereads(), 1u);
     EXPECT_EQ(modules.PathsRead() - readAtFirst, 2u + first.size());

@@ -123,7 +123,10 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
                 Follow(front);
             }
         }
-        return modules_.Paths();
+        // Only a module that matched can be freed to change the answer; a load always
+        // shows in the list's head.
+        return modules_.Paths(match_.known && match_.id != -1 ? ForegroundModules::Look::ForFrees
+                                                              : ForegroundModules::Look::ForLoads);
     };
     int match = -1;
     if (match_.known && match_.side == side) {
