@@ -92,9 +92,8 @@ void Application::UnwatchObject(HANDLE object) {
 }
 
 bool Application::Watches(HANDLE object) const {
-    return object != nullptr &&
-           std::any_of(watched_.begin(), watched_.end(),
-                       [&](const Watched& w) { return w.object == object; });
+    return object != nullptr && std::any_of(watched_.begin(), watched_.end(),
+                                            [&](const Watched& w) { return w.object == object; });
 }
 
 void Application::RunWatchHandler(std::size_t index) noexcept {
@@ -189,10 +188,43 @@ BOOL Application::NextMessage(MSG& message, bool wide) {
             RunWatchHandler(woken - WAIT_OBJECT_0);
             continue;
         }
-        // A watched object that is no longer valid: the messages go on without the objects.
-        Trace("framework: waiting for %lu objects failed, error %lu\n", count,
-              ::GetLastError());
+        DropUnwaitable(::GetLastError());
+    }
+}
+
+// The wait fails as a whole for one object that cannot be waited on (closed, or opened
+// without SYNCHRONIZE): only that one is let go, and the others are waited on as before. Each
+// is asked alone, and one found signalled has been consumed by the asking (an auto-reset
+// event): its handler runs, as the wait's would have.
+void Application::DropUnwaitable(DWORD error) {
+    std::vector<HANDLE> signalled;
+    std::vector<HANDLE> failed;
+    for (const Watched& w : watched_) {
+        const DWORD state = ::WaitForSingleObject(w.object, 0);
+        if (state == WAIT_FAILED) {
+            failed.push_back(w.object);
+        } else if (state != WAIT_TIMEOUT) {
+            signalled.push_back(w.object);
+        }
+    }
+    Trace("framework: waiting for %lu objects failed, error %lu; %lu of them let go\n",
+          static_cast<unsigned long>(watched_.size()), error,
+          static_cast<unsigned long>(failed.size()));
+    if (failed.empty() && signalled.empty()) {
+        // Nothing to blame: without the objects the messages still go on.
         watched_.clear();
+        return;
+    }
+    for (const HANDLE object : failed) {
+        UnwatchObject(object);
+    }
+    for (const HANDLE object : signalled) {
+        // A handler run before may have unwatched it.
+        const auto found = std::find_if(watched_.begin(), watched_.end(),
+                                        [&](const Watched& w) { return w.object == object; });
+        if (found != watched_.end()) {
+            RunWatchHandler(static_cast<std::size_t>(found - watched_.begin()));
+        }
     }
 }
 

@@ -81,6 +81,7 @@ private:
     void RunWatchHandler(std::size_t index) noexcept;
     // Runs the ticks that are due; the milliseconds until the next one, or INFINITE.
     DWORD RunDueTicks() noexcept;
+    void DropUnwaitable(DWORD error);
 
     struct Watched {
         HANDLE object;

@@ -54,14 +54,8 @@ void Menu::UpdateStates(HMENU menu, Window& owner) {
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
-        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) {
-            continue;
-        }
-        if (info.hSubMenu != nullptr) {
-            UpdateStates(info.hSubMenu, owner);
-            continue;
-        }
-        if ((info.fType & MFT_SEPARATOR) != 0) {
+        if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) ||
+            info.hSubMenu != nullptr || (info.fType & MFT_SEPARATOR) != 0) {
             continue;
         }
         CommandState state(info.wID);
@@ -84,7 +78,7 @@ UINT Menu::Track(HMENU popup, Window& owner, POINT at, UINT flags) {
     if (popup == nullptr || hwnd == nullptr) {
         return 0;
     }
-    UpdateStates(popup, owner);
+    // The states come with WM_INITMENUPOPUP, which the owner gets before the pop-up shows.
     // A pop-up closes on a click outside it only when its owner is the foreground window, which
     // a program that lives in the notification area is not until we make it so.
     ::SetForegroundWindow(hwnd);

@@ -29,12 +29,14 @@ public:
     bool Append(UINT id, const wchar_t* text);
     bool AppendSeparator();
 
-    // Every command item of `menu` and of its pop-ups gets the state the owner gives it (the
-    // application is asked for what the main window leaves open).
+    // Every command item of `menu` gets the state the owner gives it (the application is
+    // asked for what the main window leaves open). A window does it on WM_INITMENUPOPUP, which
+    // every pop-up, a nested one too, sends as it opens: each item is asked once per showing.
     static void UpdateStates(HMENU menu, Window& owner);
 
-    // Updates the states, then shows `popup` at `at` (screen coordinates) for `owner` and returns
-    // what TrackPopupMenu returns (with TPM_RETURNCMD: the chosen command, 0 for none).
+    // Shows `popup` at `at` (screen coordinates) for `owner`, whose WM_INITMENUPOPUP sets the
+    // states, and returns what TrackPopupMenu returns (with TPM_RETURNCMD: the chosen command,
+    // 0 for none).
     static UINT Track(HMENU popup, Window& owner, POINT at, UINT flags = TPM_RIGHTBUTTON);
 
 private:

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "framework/Application.h"
+#include "framework/CriticalSection.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 
@@ -41,19 +42,17 @@ WNDPROC AsProc(LONG_PTR value) {
 // program's exit still finds it.
 class ObjectTable {
 public:
-    ObjectTable() { ::InitializeCriticalSection(&lock_); }
-
     Window* Find(HWND hwnd) {
-        Lock lock(lock_);
+        CriticalSectionLock lock(lock_);
         const auto found = objects_.find(hwnd);
         return found == objects_.end() ? nullptr : found->second;
     }
     void Add(HWND hwnd, Window* object) {
-        Lock lock(lock_);
+        CriticalSectionLock lock(lock_);
         objects_[hwnd] = object;
     }
     void Remove(HWND hwnd) {
-        Lock lock(lock_);
+        CriticalSectionLock lock(lock_);
         objects_.erase(hwnd);
     }
 
@@ -64,20 +63,7 @@ public:
     }
 
 private:
-    class Lock {
-    public:
-        explicit Lock(CRITICAL_SECTION& section) : section_(section) {
-            ::EnterCriticalSection(&section_);
-        }
-        ~Lock() { ::LeaveCriticalSection(&section_); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-
-    private:
-        CRITICAL_SECTION& section_;
-    };
-
-    CRITICAL_SECTION lock_;
+    CriticalSection lock_;
     std::unordered_map<HWND, Window*> objects_;
 };
 
@@ -152,7 +138,16 @@ bool Window::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
 }
 
 bool Window::SetTimer(UINT_PTR id, UINT milliseconds) {
-    return hwnd_ != nullptr && ::SetTimer(hwnd_, id, milliseconds, nullptr) != 0;
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    if (::SetTimer(hwnd_, id, milliseconds, nullptr) == 0) {
+        // What the timer drives is lost: said once where it happens.
+        Trace("framework: SetTimer %lu (%u ms) failed, error %lu\n", static_cast<unsigned long>(id),
+              milliseconds, ::GetLastError());
+        return false;
+    }
+    return true;
 }
 
 bool Window::KillTimer(UINT_PTR id) {

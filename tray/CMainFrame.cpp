@@ -39,7 +39,7 @@ CMainFrame::CMainFrame(const hardware::NotebookPolicy& policy, KeyboardHookLib& 
       firmware_(TrayFirmwarePort()), view_(tray_), applier_(policy, firmware_, osClass_),
       reminder_(firmware_), menus_(*this), shell_(osClass_) {
     framework::Trace("TvPMTray: Halvik starts (process %lu, Windows class %d).\n",
-                 ::GetCurrentProcessId(), osClass_);
+                     ::GetCurrentProcessId(), osClass_);
 }
 
 CMainFrame::~CMainFrame() {
@@ -88,18 +88,18 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnRefreshRequest(wParam);
         return 0;
     case WM_FOREGROUND_CHANGED:
-        // From the foreground hook, the end of the program in front or a change of the store.
-        if (!linked_.Built()) {
-            return 0;
+        // From the foreground hook, or the end of the program in front.
+        if (linked_.Built()) {
+            linked_.Notice(wParam, lParam);
+            CheckLinkedPrograms();
         }
-        if (wParam == LinkedPrograms::kStoreChanged) {
-            // Nothing linked: the change is read a second from now, as the every-second tick
-            // would have read it.
+        return 0;
+    case WM_STORE_CHANGED:
+        // Nothing linked: the change is read a second from now, as the every-second tick
+        // would have read it.
+        if (linked_.Built()) {
             StartLinkedTick(kLinkedProgramsPeriod);
-            return 0;
         }
-        linked_.Notice(wParam, lParam);
-        CheckLinkedPrograms();
         return 0;
     default:
         return framework::Window::WindowProc(message, wParam, lParam);
@@ -145,7 +145,8 @@ LRESULT CMainFrame::OnCreate() {
     OnSchemeChanged();
 
     framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", applier_.SpeedStep());
-    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n", static_cast<int>(policy_.SpeedStepWord()));
+    framework::Trace("\nTvPMTray: SpeedStep Support: %d\n",
+                     static_cast<int>(policy_.SpeedStepWord()));
     return 0;
 }
 
@@ -204,11 +205,18 @@ void CMainFrame::OnTimer(UINT_PTR id) {
     case TimerAction::CheckLinkedPrograms:
         CheckLinkedPrograms();
         break;
-    case TimerAction::CheckBatteryLearning:
-        if (!reminder_.Check(Hwnd(), readOnly_)) {
+    case TimerAction::CheckBatteryLearning: {
+        const LearningCheck check = reminder_.Check(readOnly_);
+        // Killed before the reminder: the dialog's loop (and the procedure's message box)
+        // dispatch this window's timers too, and each tick would open another reminder.
+        if (check != LearningCheck::Again) {
             KillTimer(TIMER_BATTERY_LEARNING);
         }
+        if (check == LearningCheck::Remind) {
+            reminder_.Remind(Hwnd());
+        }
         break;
+    }
     case TimerAction::SingleClick:
         menus_.OnSingleClickTimer(acStatus_);
         break;
@@ -228,7 +236,9 @@ void CMainFrame::RefreshPowerOptions() {
     refreshPending_ = 0;
 }
 
-void CMainFrame::HideSystemBatteryMeter() { shell_.HideSystemBatteryMeter(); }
+void CMainFrame::HideSystemBatteryMeter() {
+    shell_.HideSystemBatteryMeter();
+}
 
 LRESULT CMainFrame::OnQueryEndSession(WPARAM wParam, LPARAM lParam) {
     if (DefaultProc(WM_QUERYENDSESSION, wParam, lParam) == FALSE) {
@@ -270,7 +280,9 @@ TrayViewState CMainFrame::ViewState() const {
     return {readOnly_, acStatus_, batteryPercent_, SchemeInForce()};
 }
 
-void CMainFrame::UpdateView() { view_.Show(ViewState()); }
+void CMainFrame::UpdateView() {
+    view_.Show(ViewState());
+}
 
 void CMainFrame::OnPowerStatusChange() {
     ReadPowerStatus();
@@ -287,6 +299,11 @@ void CMainFrame::OnPowerStatusChange() {
     case PowerStep::Apply:
         framework::Trace("TvPMTray: power status AC %d, battery %d%%: apply.\n", acStatus_,
                          batteryPercent_);
+        if (decision.lastAcStatus != lastAcStatus_ && linked_.Built() && !linked_.AnyLinked()) {
+            // The stored choice for the new side may have changed while the other side was in
+            // force: read a second from now, as the every-second tick would have.
+            StartLinkedTick(kLinkedProgramsPeriod);
+        }
         lastAcStatus_ = decision.lastAcStatus;
         lastBatteryColumn_ = decision.lastColumn;
         UpdateView();
@@ -314,26 +331,26 @@ void CMainFrame::OnSchemeChanged() {
 
 void CMainFrame::RebuildLinkedSchemes() {
     linkedTick_.Stop();
-    linked_.Rebuild(Hwnd(), WM_FOREGROUND_CHANGED);
+    linked_.Rebuild(Hwnd());
     StartLinkedTick(kLinkedProgramsPeriod);
 }
 
 // The tick that runs all day: the loop's wait ending at its time-out costs one server round
 // trip under Wine where WM_TIMER costs three. It goes where a WM_TIMER of that id would, so a
 // pending refresh still comes first. With a program linked it looks at the window in front
-// every second. With none, only the store can change what it decides, and the store's change
-// brings the next tick forward; the slow tick that is left re-reads the store just after its
-// own insurance period has passed.
+// every second. With none, only the store and the power source can change what it decides,
+// and a change of either brings the next tick forward; the slow tick that is left re-reads the
+// store just after its own insurance period has passed.
 void CMainFrame::StartLinkedTick(DWORD firstDue) {
     const DWORD period = linked_.AnyLinked() ? kLinkedProgramsPeriod
                                              : StoreWatch::kRecheckPeriod + kLinkedProgramsPeriod;
-    linkedTick_.Start(period, [this] { OnTimer(TIMER_LINKED_PROGRAMS); }, firstDue);
+    linkedTick_.Start(
+        period, [this] { OnTimer(TIMER_LINKED_PROGRAMS); }, firstDue);
 }
 
 void CMainFrame::CheckLinkedPrograms() {
     const int side = acStatus_;
-    const LinkedSwitch change =
-        linked_.Check(side, side == 1 ? acSchemeId_ : batterySchemeId_);
+    const LinkedSwitch change = linked_.Check(side, side == 1 ? acSchemeId_ : batterySchemeId_);
     if (change.needed) {
         framework::Trace("TvPMTray: linked program: scheme %d for %s.\n", change.id,
                          side == 1 ? "AC power" : "battery power");

@@ -9,8 +9,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from traye2e import (TrayE2E, applies, expect, expect_applied, expect_equal,  # noqa: E402
-                     expected_policies, words)
+from traye2e import (TrayE2E, applies, dword, expect, expect_applied,  # noqa: E402
+                     expect_equal, expected_policies, words)
 
 SETTLE = 1.0  # seconds a handler has to show effects it should not have
 
@@ -132,6 +132,27 @@ def main():
 
     with t.case("the tooltip names the source, the mode and the charge"):
         expect_tip(t, "On Battery power", dc_mode, 80)
+
+    with t.case("a reminder left open is not joined by another at the next checks"):
+        # The check's timer is driven by hand: its own period is five minutes.
+        t.fakebat("set", "--chemistry", "NiMH")
+        t.set_emulator("ChargeCycles", 50)
+        learning = ["--class", "#32770", "--title", "Battery Learning Dialog"]
+        before = len(t.log_lines())
+        t.drive("post", "0x113", "7", "0")  # WM_TIMER, TIMER_BATTERY_LEARNING
+        t.drive(*learning, "wait-window", "20", seconds=40)
+        for _ in range(8):
+            t.drive("post", "0x113", "7", "0")
+        time.sleep(SETTLE)
+        t.drive(*learning, "click", "1006")  # Remind Me Later
+        t.drive(*learning, "wait-gone", "20", seconds=40)
+        t.drive("post", "0x113", "7", "0")
+        time.sleep(SETTLE)
+        shown = [line for line in t.log_lines()[before:] if "TvPMTray: reminder" in line]
+        expect_equal(len(shown), 1, f"reminders shown ({shown})")
+        state = t.reg_values(r"HKLM\Software\TERVANE\Power Management")
+        expect_equal((dword(state.get("MsgFlg")), dword(state.get("NextCycle"))), (1, 60),
+                     "MsgFlg and NextCycle after Remind Me Later")
 
     with t.case("the log file keeps a dated trace line for every apply"):
         t.stop_tray()

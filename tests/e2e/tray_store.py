@@ -262,7 +262,7 @@ def main():
         expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", seconds=10),
                "the stored mode did not return after the program ended")
 
-    with t.case("with no program linked the store is still followed, without the tick"):
+    with t.case("with no program linked a store edit is still applied within a second"):
         t.reg_add(linked_key, "LinkedProgram", "REG_SZ", "")
         t.drive("scheme-changed")
         time.sleep(1.5)
@@ -276,6 +276,21 @@ def main():
         expect_equal(t.user_global().get("PwrSchemeDC"), 1, "PwrSchemeDC saved")
         expect_equal(t.user_global().get("PwrSchemeAC"), 3, "PwrSchemeAC untouched")
         expect_applied(t, mark, t.mode(1), 0, "picked on battery")
+
+    with t.case("with no program linked the other source's edited mode follows the plug"):
+        # On battery, another program sets the mains mode; plugging in applies the tray's
+        # mains mode, then the stored one within about a second.
+        t.reg_add(TERVANE_USER + r"\GlobalPowerPolicy", "PwrSchemeAC", "REG_DWORD", 2)
+        time.sleep(1.5)
+        mark = t.journal.mark()
+        t.set_battery(ac=True, percent=90)
+        t.drive("power-status")
+        expect(t.journal.wait_for(mark, "powrprof", "SetActivePwrScheme", count=2, seconds=5),
+               "the edited mains mode was not applied after plugging in")
+        time.sleep(1.5)
+        expect_equal([f["result"] for f in applies(t, mark)],
+                     [expected_effect(t.mode(3), 0), expected_effect(t.mode(2), 0)],
+                     "applies after plugging in")
 
     t.screenshot("notification-area.png", crop=TASKBAR_CROP)
     return t.finish()

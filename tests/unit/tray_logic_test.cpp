@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tray/logic/CommandWord.h"
+#include "tray/logic/AsciiText.h"
 #include "tray/logic/IconReference.h"
 #include "tray/logic/LinkedMatch.h"
 #include "tray/logic/PowerDecision.h"
@@ -198,13 +199,15 @@ TEST(Reminder, NeverAndUnknownFlags) {
     EXPECT_EQ(DecideReminder(0xFFFFFFFF, 7, 7), ReminderStep::Reset);
 }
 
-TEST(Reminder, AFailedCycleReadingShowsNothingButResetsWhereTheRulesSay) {
+// One failed read of the embedded controller must not wipe the user's "Remind Me Later" or
+// "No": a count that is not known is compared with nothing. A flag no answer writes is reset
+// whatever the count.
+TEST(Reminder, AFailedCycleReadingLeavesTheStoredChoiceAlone) {
     EXPECT_EQ(DecideReminder(kRemindEvery50, 0, -1), ReminderStep::Nothing);
     EXPECT_EQ(DecideReminder(kRemindNever, 0, -1), ReminderStep::Nothing);
-    // -1 is more than 50 below a NextCycle of 120, not below one of 49.
-    EXPECT_EQ(DecideReminder(kRemindAtNext, 120, -1), ReminderStep::Reset);
+    EXPECT_EQ(DecideReminder(kRemindAtNext, 120, -1), ReminderStep::Nothing);
     EXPECT_EQ(DecideReminder(kRemindAtNext, 49, -1), ReminderStep::Nothing);
-    EXPECT_EQ(DecideReminder(kRemindAtNext, 0xFFFFFFFF, -1), ReminderStep::Reset);
+    EXPECT_EQ(DecideReminder(kRemindAtNext, 0xFFFFFFFF, -1), ReminderStep::Nothing);
     EXPECT_EQ(DecideReminder(4, 0, -1), ReminderStep::Reset);
 }
 

@@ -190,9 +190,35 @@ TEST_F(AppTest, LoopRunsTheHandlersOfWatchedObjectsBetweenItsMessages) {
     EXPECT_EQ(pulsesSeen, 3);
     EXPECT_FALSE(app.Watches(stays.Get()));
     app.UnwatchObject(pulses.Get());
-    EXPECT_EQ(log, (std::vector<std::string>{"window pre", "window key", "window pre",
-                                             "window key", "window pre", "window key"}))
+    EXPECT_EQ(log, (std::vector<std::string>{"window pre", "window key", "window pre", "window key",
+                                             "window pre", "window key"}))
         << "the messages posted by the handlers, in the loop, up to the quit";
+}
+
+// One object that cannot be waited on (a handle without SYNCHRONIZE) fails the whole wait:
+// it alone is let go, and the other objects are still waited on.
+TEST_F(AppTest, AnObjectThatCannotBeWaitedOnIsDroppedAlone) {
+    TestApp app(TextKind::Narrow);
+    framework::UniqueKernelHandle event(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    HANDLE unwaitable = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), event.Get(), ::GetCurrentProcess(),
+                                  &unwaitable, EVENT_MODIFY_STATE, FALSE, 0));
+    const framework::UniqueKernelHandle unwaitableOwner(unwaitable);
+    framework::UniqueKernelHandle good(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    ASSERT_TRUE(good);
+    int unwaitableSeen = 0;
+    ASSERT_TRUE(app.WatchObject(unwaitable, [&] { ++unwaitableSeen; }));
+    ASSERT_TRUE(app.WatchObject(good.Get(), [] { ::PostQuitMessage(4); }));
+    // Insurance: a loop that gave up on every object would otherwise wait for ever.
+    app.ScheduleTick(&app, 3000, 0, [] { ::PostQuitMessage(9); });
+    ::SetEvent(good.Get());
+    EXPECT_EQ(app.Run(), 4);
+    app.CancelTick(&app);
+    EXPECT_EQ(unwaitableSeen, 0);
+    EXPECT_FALSE(app.Watches(unwaitable));
+    EXPECT_TRUE(app.Watches(good.Get()));
+    app.UnwatchObject(good.Get());
 }
 
 // The tick repeats until stopped, from the loop alone; a stopped timer no longer ends the wait,
@@ -314,16 +340,17 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENTERIDLE) {
+            ::EndMenu();
+        }
+        const LRESULT result = Window::WindowProc(message, wParam, lParam);
         if (message == WM_INITMENUPOPUP && statesAtPopup.empty()) {
             const auto menu = reinterpret_cast<HMENU>(wParam);
             for (UINT id : {IDM_FW_FIRST, IDM_FW_SECOND, IDM_FW_LEFT_ALONE}) {
                 statesAtPopup.push_back(::GetMenuState(menu, id, MF_BYCOMMAND));
             }
         }
-        if (message == WM_ENTERIDLE) {
-            ::EndMenu();
-        }
-        return Window::WindowProc(message, wParam, lParam);
+        return result;
     }
     void OnTimer(UINT_PTR) override { ::EndMenu(); }
 };
@@ -339,16 +366,19 @@ TEST_F(AppTest, TrackedMenuHasItsStatesBeforeItShowsAndAFollowingMessage) {
     owner.SetTimer(1, 1000); // ends the menu should the idle message not come
 
     Menu::Track(popup, owner, POINT{20, 20});
+    EXPECT_EQ(owner.updates, 3) << "each command item of the pop-up asked once";
     ASSERT_EQ(owner.statesAtPopup.size(), 3u);
     EXPECT_EQ(owner.statesAtPopup[0] & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(owner.statesAtPopup[1] & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
     EXPECT_EQ(owner.statesAtPopup[2] & MF_GRAYED, static_cast<UINT>(MF_GRAYED))
         << "a state the owner does not set stays";
+    MSG null;
+    EXPECT_TRUE(::PeekMessageW(&null, owner.Hwnd(), WM_NULL, WM_NULL, PM_REMOVE));
+    // A nested pop-up gets its states as it opens.
+    owner.Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(::GetSubMenu(popup, 3)), 3);
     EXPECT_EQ(::GetMenuState(popup, IDM_FW_NESTED, MF_BYCOMMAND) & MF_CHECKED,
               static_cast<UINT>(MF_CHECKED))
         << "the application decides what the main window leaves open, in pop-ups too";
-    MSG null;
-    EXPECT_TRUE(::PeekMessageW(&null, owner.Hwnd(), WM_NULL, WM_NULL, PM_REMOVE));
     app.SetMainWindow(nullptr);
 }
 

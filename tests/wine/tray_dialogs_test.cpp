@@ -240,9 +240,10 @@ TEST(BatteryReminderCheck, OnlyANickelMetalHydrideBatteryIsOneToRecondition) {
     hardware::FirmwarePort firmware{};
     tray::BatteryReminder lithium(firmware);
     fake_battery::Reset();
-    EXPECT_TRUE(lithium.Check(nullptr, true));
+    EXPECT_EQ(lithium.Check(true), tray::LearningCheck::Again);
     fake_battery::Write("BAT0\\technology", "NiMH");
     tray::BatteryReminder nickel(firmware);
-    EXPECT_FALSE(nickel.Check(nullptr, true));
+    EXPECT_EQ(nickel.Check(true), tray::LearningCheck::Done);
+    EXPECT_EQ(nickel.Check(false), tray::LearningCheck::Done);
     fake_battery::Reset();
 }

@@ -16,6 +16,17 @@ namespace {
 
 constexpr char kAppletCommand[] = "control.exe Vumo.cpl";
 
+// Where the click was: the cursor, or where the message that led here was sent from when the
+// cursor cannot be read (a locked desktop), rather than the screen's corner.
+POINT MenuPosition() {
+    POINT at{};
+    if (!::GetCursorPos(&at)) {
+        const DWORD sent = ::GetMessagePos();
+        at = {static_cast<short>(LOWORD(sent)), static_cast<short>(HIWORD(sent))};
+    }
+    return at;
+}
+
 } // namespace
 
 void IconMenus::OnNotify(WPARAM iconId, LPARAM mouseMessage) {
@@ -52,8 +63,7 @@ void IconMenus::ShowSchemeMenu(int acStatus) {
     if (!api.CanUserWritePwrScheme()) {
         return;
     }
-    POINT at{};
-    ::GetCursorPos(&at);
+    const POINT at = MenuPosition();
 
     std::vector<SchemeEntry> schemes;
     store::SchemeStore work;
@@ -68,7 +78,10 @@ void IconMenus::ShowSchemeMenu(int acStatus) {
         return;
     }
     for (const SchemeMenuItem& item : SchemeMenuItems(schemes, acStatus)) {
-        menu.Append(item.command, item.text.c_str());
+        if (!menu.Append(item.command, item.text.c_str())) {
+            framework::Trace("TvPMTray: scheme %u left out of the menu, error %lu.\n",
+                             item.command - ID_SCHEME_FIRST, ::GetLastError());
+        }
     }
     framework::Menu::Track(menu.Get(), frame_, at, TPM_RIGHTBUTTON);
 }
@@ -79,9 +92,7 @@ void IconMenus::ShowCommandMenu() {
     if (popup == nullptr) {
         return;
     }
-    POINT at{};
-    ::GetCursorPos(&at);
-    framework::Menu::Track(popup, frame_, at, TPM_RIGHTBUTTON);
+    framework::Menu::Track(popup, frame_, MenuPosition(), TPM_RIGHTBUTTON);
 }
 
 void IconMenus::OpenApplet() {

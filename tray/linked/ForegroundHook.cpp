@@ -2,32 +2,32 @@
 
 namespace tray {
 
-namespace {
+ForegroundHook* ForegroundHook::running_ = nullptr;
 
-// The hook runs out of context on the thread that set it, so these need no lock.
-HWND g_target = nullptr;
-UINT g_message = 0;
-
-void CALLBACK OnForeground(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD,
-                           DWORD) {
-    if (event == EVENT_SYSTEM_FOREGROUND && g_target != nullptr) {
-        ::PostMessageA(g_target, g_message, ForegroundHook::kReport,
+void CALLBACK ForegroundHook::OnForeground(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG,
+                                           DWORD, DWORD) {
+    // Out of context: called on the thread that set the hook, which owns the object too.
+    if (event == EVENT_SYSTEM_FOREGROUND && running_ != nullptr) {
+        ::PostMessageA(running_->target_, running_->message_, kReport,
                        reinterpret_cast<LPARAM>(window));
     }
 }
 
-} // namespace
-
-ForegroundHook::~ForegroundHook() { Stop(); }
+ForegroundHook::~ForegroundHook() {
+    Stop();
+}
 
 bool ForegroundHook::Start(HWND target, UINT message) {
     Stop();
-    g_target = target;
-    g_message = message;
+    if (running_ != nullptr) {
+        return false; // another object holds the process's one hook
+    }
+    target_ = target;
+    message_ = message;
     hook_.Reset(::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                   &OnForeground, 0, 0, WINEVENT_OUTOFCONTEXT));
-    if (!hook_) {
-        g_target = nullptr;
+    if (hook_) {
+        running_ = this;
     }
     return Running();
 }
@@ -35,7 +35,7 @@ bool ForegroundHook::Start(HWND target, UINT message) {
 void ForegroundHook::Stop() {
     if (hook_) {
         hook_.Reset();
-        g_target = nullptr;
+        running_ = nullptr;
     }
 }
 

@@ -27,7 +27,14 @@ public:
     static constexpr WPARAM kReport = 1;
 
 private:
+    static void CALLBACK OnForeground(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD,
+                                      DWORD);
+
+    // The system's callback carries no context: it finds the object that holds the hook here.
+    static ForegroundHook* running_;
     framework::UniqueWinEventHook hook_;
+    HWND target_ = nullptr;
+    UINT message_ = 0;
 };
 
 } // namespace tray

@@ -21,28 +21,31 @@ bool ReadRemote(HANDLE process, const void* address, void* buffer, SIZE_T size) 
 
 } // namespace
 
+ForegroundModules::ForegroundModules()
+    : query_(framework::ProcAddress<QueryFn>(::GetModuleHandleA("ntdll.dll"),
+                                             "NtQueryInformationProcess")) {}
+
 void ForegroundModules::Forget() {
     ++generation_;
     processId_ = 0;
     process_.Reset();
+    waitable_ = false;
     handles_.clear();
     paths_.clear();
     listHeadAddress_ = nullptr;
     listHeadKnown_ = false;
-    looksSinceWalk_ = 0;
+    looksSinceReread_ = 0;
 }
 
-// The system links every module it loads at the tail of the list and unlinks every module it
-// frees, so a head that has not moved means a list that has not changed.
+// The system links every module it loads at the tail of the list, so any load moves the
+// head's Blink, and freeing the first or the last module moves the head too. Only a module
+// freed from the middle leaves the head as it was.
 bool ForegroundModules::ReadListHead(LIST_ENTRY& head) {
     if (listHeadAddress_ == nullptr) {
-        using QueryFn = decltype(&::NtQueryInformationProcess);
-        static const auto query = framework::ProcAddress<QueryFn>(
-            ::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
         PROCESS_BASIC_INFORMATION basic{};
         ULONG length = 0;
-        if (query == nullptr ||
-            query(process_.Get(), ProcessBasicInformation, &basic, sizeof basic, &length) != 0 ||
+        if (query_ == nullptr ||
+            query_(process_.Get(), ProcessBasicInformation, &basic, sizeof basic, &length) != 0 ||
             basic.PebBaseAddress == nullptr) {
             return false;
         }
@@ -58,11 +61,6 @@ bool ForegroundModules::ReadListHead(LIST_ENTRY& head) {
             reinterpret_cast<const char*>(loader) + offsetof(PEB_LDR_DATA, InMemoryOrderModuleList);
     }
     return ReadRemote(process_.Get(), listHeadAddress_, &head, sizeof head);
-}
-
-const ModuleList& ForegroundModules::Of(HWND window) {
-    Follow(window);
-    return Paths();
 }
 
 void ForegroundModules::Follow(HWND window) {
@@ -81,9 +79,10 @@ void ForegroundModules::Follow(HWND window) {
     }
     Forget();
     // SYNCHRONIZE beyond what the listing needs, so that the end of the process can be waited
-    // for; a process that refuses it is opened for the listing alone.
-    process_.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                 processId));
+    // for; a process that refuses it is opened for the listing alone, and not waited on.
+    process_.Reset(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    waitable_ = static_cast<bool>(process_);
     if (!process_) {
         process_.Reset(
             ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
@@ -93,45 +92,57 @@ void ForegroundModules::Follow(HWND window) {
     }
 }
 
-const ModuleList& ForegroundModules::Paths() {
+const ModuleList& ForegroundModules::Paths(Look look) {
     if (!process_) {
         return paths_;
     }
-    // Read before the walk: a module loaded in between moves the head away from what is kept
-    // and is walked for at the next look.
+    // Read before the listing: a module loaded in between moves the head away from what is
+    // kept and is listed at the next look.
     LIST_ENTRY head{};
     const bool headRead = ReadListHead(head);
-    if (headRead && listHeadKnown_ && head.Flink == listHead_.Flink &&
-        head.Blink == listHead_.Blink && ++looksSinceWalk_ < kLooksPerWalk) {
-        return paths_;
-    }
+    const bool headKept = headRead && listHeadKnown_ && head.Flink == listHead_.Flink &&
+                          head.Blink == listHead_.Blink;
     listHeadKnown_ = headRead;
     listHead_ = head;
-    looksSinceWalk_ = 0;
-    ++walks_;
+    const bool reread = ++looksSinceReread_ >= kLooksPerReread;
+    if (look == Look::ForLoads && headKept && !reread) {
+        return paths_;
+    }
+    ++listings_;
     std::vector<HMODULE> handles(kMaxModules);
     DWORD needed = 0;
     if (!::EnumProcessModules(process_.Get(), handles.data(),
                               static_cast<DWORD>(handles.size() * sizeof(HMODULE)), &needed)) {
         // A process still starting may not be listed yet: the process is kept and listed
         // again at the next look.
+        if (!handles_.empty() || !paths_.empty()) {
+            ++generation_;
+        }
         handles_.clear();
         paths_.clear();
         listHeadKnown_ = false;
-        ++generation_;
         return paths_;
     }
     handles.resize(std::min<DWORD>(needed / sizeof(HMODULE), kMaxModules));
-    if (handles == handles_) {
+    if (handles == handles_ && !reread) {
         return paths_;
     }
-    // A module already seen at the same address keeps its path; only new ones are read.
+    if (reread) {
+        looksSinceReread_ = 0;
+        ++rereads_;
+    }
+    // A module seen before keeps its path, except at the periodic re-read; only new ones are
+    // read. The list keeps its order and grows at its tail, so the old list is matched in
+    // order: a library freed and another loaded at its address comes at the tail, past the
+    // old entry, and is read.
     ModuleList paths;
     paths.reserve(handles.size());
+    auto next = handles_.begin();
     for (const HMODULE module : handles) {
-        const auto known = std::find(handles_.begin(), handles_.end(), module);
-        if (known != handles_.end()) {
+        const auto known = std::find(next, handles_.end(), module);
+        if (known != handles_.end() && !reread) {
             paths.push_back(paths_[static_cast<std::size_t>(known - handles_.begin())]);
+            next = known + 1;
             continue;
         }
         char path[MAX_PATH] = {};
@@ -140,8 +151,10 @@ const ModuleList& ForegroundModules::Paths() {
         paths.emplace_back(path, std::min<DWORD>(length, MAX_PATH - 1));
     }
     handles_ = std::move(handles);
-    paths_ = std::move(paths);
-    ++generation_;
+    if (paths != paths_) {
+        paths_ = std::move(paths);
+        ++generation_;
+    }
     return paths_;
 }
 

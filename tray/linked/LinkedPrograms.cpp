@@ -2,14 +2,28 @@
 
 #include "SchemeStore.h"
 #include "framework/Application.h"
+#include "framework/Trace.h"
+#include "tray/logic/TrayIds.h"
 
 namespace tray {
 
-LinkedPrograms::LinkedPrograms() : store_(store::kBasePath) {}
+LinkedPrograms::LinkedPrograms() : store_(store::kBasePath) {
+    // Only noted: the next check reads the store, once however many writes came meanwhile (an
+    // apply writes the store, and the applet's sender waits for the apply, not for a read).
+    // While no mode names a program no check runs every second, so the window is told.
+    store_.OnChange([this] {
+        if (!anyLinked_ && window_ != nullptr && !::PostMessageA(window_, WM_STORE_CHANGED, 0, 0)) {
+            framework::Trace("TvPMTray: the store's change cannot be posted, error %lu.\n",
+                             ::GetLastError());
+        }
+    });
+}
 
-LinkedPrograms::~LinkedPrograms() { Unwatch(); }
+LinkedPrograms::~LinkedPrograms() {
+    Unwatch();
+}
 
-void LinkedPrograms::Rebuild(HWND window, UINT message) {
+void LinkedPrograms::Rebuild(HWND window) {
     schemes_.clear();
     anyLinked_ = false;
     store::SchemeStore reader;
@@ -22,15 +36,16 @@ void LinkedPrograms::Rebuild(HWND window, UINT message) {
     }
     built_ = true;
     match_.known = false;
-    store_.Signalled(); // the applet's change: the stored choice may have changed too
+    store_.Invalidate(); // the applet's change: the stored choice may have changed too
     window_ = window;
-    message_ = message;
     if (!hook_.Running()) {
-        hook_.Start(window, message);
+        hook_.Start(window, WM_FOREGROUND_CHANGED);
     }
 }
 
-void LinkedPrograms::StoreWritten() { store_.Signalled(); }
+void LinkedPrograms::StoreWritten() {
+    store_.Invalidate();
+}
 
 void LinkedPrograms::Notice(WPARAM wParam, LPARAM lParam) {
     if (wParam == ForegroundHook::kReport) {
@@ -49,10 +64,8 @@ void LinkedPrograms::Follow(HWND window) {
 
 void LinkedPrograms::Unwatch() {
     if (framework::Application* loop = framework::Application::Current()) {
-        loop->UnwatchObject(watchedStore_);
         loop->UnwatchObject(watchedProcess_);
     }
-    watchedStore_ = nullptr;
     watchedProcess_ = nullptr;
 }
 
@@ -66,46 +79,28 @@ void LinkedPrograms::WatchProcess() {
     }
     loop->UnwatchObject(watchedProcess_);
     watchedProcess_ = nullptr;
-    if (process == nullptr || window_ == nullptr) {
+    // A window of a program that has just ended can still be in front for a moment: its
+    // process, signalled for good, is not watched again (that would wake the loop at once).
+    if (process == nullptr || window_ == nullptr ||
+        ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) {
         return;
     }
     const HWND window = window_;
-    const UINT message = message_;
     // Signalled for good at its end: unwatched at once, and the window in front asked again.
-    if (loop->WatchObject(process, [this, window, message] {
+    if (loop->WatchObject(process, [this, window] {
             if (framework::Application* current = framework::Application::Current()) {
                 current->UnwatchObject(watchedProcess_);
             }
             watchedProcess_ = nullptr;
             front_ = nullptr;
-            ::PostMessageA(window, message, 0, 0);
+            if (!::PostMessageA(window, WM_FOREGROUND_CHANGED, kProcessEnded, 0)) {
+                framework::Trace("TvPMTray: the end of the program in front cannot be posted, "
+                                 "error %lu.\n",
+                                 ::GetLastError());
+            }
         })) {
         watchedProcess_ = process;
     }
-}
-
-void LinkedPrograms::WatchStore() {
-    framework::Application* loop = framework::Application::Current();
-    const HANDLE event = store_.Event();
-    if (loop != nullptr && watchedStore_ != nullptr && !loop->Watches(watchedStore_)) {
-        watchedStore_ = nullptr; // the loop gave up waiting
-    }
-    if (loop == nullptr || event == nullptr || event == watchedStore_ || window_ == nullptr) {
-        store_.Waited(watchedStore_ != nullptr);
-        return;
-    }
-    // Only noted: the next tick reads the store, once however many writes came meanwhile (an
-    // apply writes the store, and the applet's sender waits for the apply, not for a read).
-    // The registry signals once until the read arms it again, so a burst is one report.
-    if (loop->WatchObject(event, [this] {
-            store_.Signalled();
-            if (!anyLinked_ && window_ != nullptr) {
-                ::PostMessageA(window_, message_, kStoreChanged, 0);
-            }
-        })) {
-        watchedStore_ = event;
-    }
-    store_.Waited(watchedStore_ != nullptr);
 }
 
 LinkedSwitch LinkedPrograms::Check(int side, int current) {
@@ -114,9 +109,7 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
         work.LoadGlobal(HKEY_CURRENT_USER);
         storedAc_ = work.global.PwrSchemeAC;
         storedDc_ = work.global.PwrSchemeDC;
-        ++storeReads_;
     }
-    WatchStore();
     const int stored = static_cast<int>(side == 1 ? storedAc_ : storedDc_);
     // The one look of a tick; only taken when some mode of this power source has a program.
     bool looked = false;
@@ -130,19 +123,22 @@ LinkedSwitch LinkedPrograms::Check(int side, int current) {
                 Follow(front);
             }
         }
-        return modules_.Paths();
+        // Only a module that matched can be freed to change the answer; a load always
+        // shows in the list's head.
+        return modules_.Paths(match_.known && match_.id != -1 ? ForegroundModules::Look::ForFrees
+                                                              : ForegroundModules::Look::ForLoads);
     };
     int match = -1;
     if (match_.known && match_.side == side) {
         // A match was looked for last time, so some mode wants the list: look, and compare
         // again only when the list has changed since.
         look();
-        match = match_.generation == modules_.Generation()
-                    ? match_.id
-                    : FindLinkedMatch(
-                          schemes_, side,
-                          [&]() -> const ModuleList& { return modules_.LastPaths(); },
-                          &SameTextMultiByte);
+        match =
+            match_.generation == modules_.Generation()
+                ? match_.id
+                : FindLinkedMatch(
+                      schemes_, side, [&]() -> const ModuleList& { return modules_.LastPaths(); },
+                      &SameTextMultiByte);
     } else {
         match = FindLinkedMatch(schemes_, side, look, &SameTextMultiByte);
     }

@@ -1,5 +1,7 @@
 #include "tray/linked/StoreWatch.h"
 
+#include "framework/Application.h"
+
 namespace tray {
 
 namespace {
@@ -10,6 +12,17 @@ constexpr DWORD kWatchedChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAS
 
 StoreWatch::StoreWatch(std::string path, DWORD recheckMilliseconds)
     : path_(std::move(path)), recheck_(recheckMilliseconds) {}
+
+StoreWatch::~StoreWatch() {
+    Unwatch();
+}
+
+void StoreWatch::Unwatch() {
+    framework::Application* loop = framework::Application::Current();
+    if (loop != nullptr && event_) {
+        loop->UnwatchObject(event_.Get());
+    }
+}
 
 bool StoreWatch::Arm() {
     armed_ = false;
@@ -35,11 +48,27 @@ bool StoreWatch::Arm() {
     return armed_;
 }
 
+bool StoreWatch::WaitedByLoop() {
+    framework::Application* loop = framework::Application::Current();
+    if (loop == nullptr || !event_) {
+        return false;
+    }
+    // The loop may have given up waiting on it; asked again each time.
+    return loop->Watches(event_.Get()) || loop->WatchObject(event_.Get(), [this] {
+        signalled_ = true;
+        if (onChange_) {
+            onChange_();
+        }
+    });
+}
+
 bool StoreWatch::Changed() {
-    // GetTickCount reads shared memory; only the event costs a call to the system.
+    // GetTickCount reads shared memory; only the event costs a call to the system, and only
+    // where no loop waits on it.
     const DWORD now = ::GetTickCount();
-    if (armed_ && !signalled_ && now - lastRead_ < recheck_ &&
-        (waitedByCaller_ || ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT)) {
+    const bool quiet =
+        !signalled_ && (WaitedByLoop() || ::WaitForSingleObject(event_.Get(), 0) == WAIT_TIMEOUT);
+    if (armed_ && now - lastRead_ < recheck_ && quiet) {
         return false;
     }
     lastRead_ = now;
@@ -48,6 +77,7 @@ bool StoreWatch::Changed() {
     // while it reads is not missed. A key deleted and made again needs a new handle.
     key_.Reset();
     Arm();
+    WaitedByLoop();
     return true;
 }
 

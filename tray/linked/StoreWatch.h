@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/UniqueHandle.h"
@@ -14,6 +15,13 @@ class StoreWatch {
 public:
     // Watches `path` under HKEY_CURRENT_USER and everything below it.
     explicit StoreWatch(std::string path, DWORD recheckMilliseconds = kRecheckPeriod);
+    ~StoreWatch();
+    StoreWatch(const StoreWatch&) = delete;
+    StoreWatch& operator=(const StoreWatch&) = delete;
+
+    // Run on the application's loop when the registry reports a change, once for a burst of
+    // writes (the notification is armed again only by the read that follows).
+    void OnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
 
     // True at the first call and after any change since the call before. Where the key is
     // missing or the notification cannot be armed, always true: the caller then reads the
@@ -21,15 +29,13 @@ public:
     // without one: a notification can be lost (a watched key deleted and made again keeps
     // no watch on the new key). A read of the store is some twenty round trips, as many as
     // seven idle ticks: once every ten minutes is insurance enough for a rare loss.
+    //
+    // The application's loop, where there is one, waits on the registry's event and so
+    // consumes it; without one (another thread) the event is asked here.
     bool Changed();
 
-    // The event the registry signals at a change, for a caller whose message loop waits on
-    // it; null until the first Changed(). It stays the same object for the watch's life.
-    HANDLE Event() const { return event_.Get(); }
-    // Told by such a caller that its wait saw the event (and so consumed it): Changed() then
-    // asks the event nothing itself until Waited(false).
-    void Signalled() { signalled_ = true; }
-    void Waited(bool byCaller) { waitedByCaller_ = byCaller; }
+    // The caller wrote the store itself, or wants it read again: the next Changed() is true.
+    void Invalidate() { signalled_ = true; }
 
     static constexpr DWORD kRecheckPeriod = 10 * 60 * 1000;
 
@@ -37,6 +43,9 @@ public:
 
 private:
     bool Arm();
+    // Whether the loop waits on the event now; asks it to when it does not.
+    bool WaitedByLoop();
+    void Unwatch();
 
     std::string path_;
     DWORD recheck_;
@@ -45,7 +54,7 @@ private:
     framework::UniqueKernelHandle event_;
     bool armed_ = false;
     bool signalled_ = false;
-    bool waitedByCaller_ = false;
+    std::function<void()> onChange_;
 };
 
 } // namespace tray

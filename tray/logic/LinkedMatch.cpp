@@ -2,26 +2,6 @@
 
 namespace tray {
 
-namespace {
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
-
-bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int FindLinkedMatch(std::span<const LinkedScheme> schemes, int acStatus,
                     const ModuleSource& modules, const SameText& same) {
     if (acStatus < 0) {

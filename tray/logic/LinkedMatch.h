@@ -24,9 +24,6 @@ using ModuleList = std::vector<std::string>;
 using ModuleSource = std::function<const ModuleList&()>;
 using SameText = std::function<bool(std::string_view, std::string_view)>;
 
-// Case-insensitive for ASCII letters only; the program uses the system's multi-byte rules.
-bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // The id of the first matching mode, or -1. An unknown power source (-1) matches no mode.
 int FindLinkedMatch(std::span<const LinkedScheme> schemes, int acStatus,
                     const ModuleSource& modules, const SameText& same);

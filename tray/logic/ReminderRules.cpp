@@ -1,28 +1,17 @@
 #include "ReminderRules.h"
 
+#include "AsciiText.h"
+
 namespace tray {
 
 namespace {
 
 constexpr std::int64_t kCycleModulus = 250;
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 bool NeedsReconditioning(std::string_view chemistry) {
-    constexpr std::string_view kNickelMetalHydride = "nimh";
-    if (chemistry.size() != kNickelMetalHydride.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < chemistry.size(); ++i) {
-        if (LowerAscii(chemistry[i]) != kNickelMetalHydride[i]) {
-            return false;
-        }
-    }
-    return true;
+    return SameTextIgnoringAsciiCase(chemistry, "NiMh");
 }
 
 ReminderStep DecideReminder(std::uint32_t msgFlg, std::uint32_t nextCycle, int cycle) {
@@ -32,6 +21,9 @@ ReminderStep DecideReminder(std::uint32_t msgFlg, std::uint32_t nextCycle, int c
     case kRemindEvery50:
         return c != 0 && c % 50 == 0 ? ReminderStep::Show : ReminderStep::Nothing;
     case kRemindAtNext:
+        if (c < 0) {
+            return ReminderStep::Nothing;
+        }
         if (c == next) {
             return ReminderStep::Show;
         }

@@ -21,9 +21,10 @@ enum class ReminderStep {
     Reset, // back to the 50-cycle rule: store MsgFlg 0, NextCycle 0
 };
 
-// `cycle` is the charge-cycle count the embedded controller reports, taken as it comes: a failed
-// reading (-1) never shows the dialog, but still resets the state where the rules say so (an
-// unknown MsgFlg; MsgFlg 1 with NextCycle more than 50 above it).
+// `cycle` is the charge-cycle count the embedded controller reports. A failed reading (-1)
+// never shows the dialog and leaves a stored answer as it is: compared with NextCycle it
+// would read as "far below" and wipe a "Remind Me Later" or "No". Only an unknown MsgFlg is
+// reset whatever the count.
 ReminderStep DecideReminder(std::uint32_t msgFlg, std::uint32_t nextCycle, int cycle);
 
 // Cycles until the next reminder after "Yes" or "No", and after "Remind Me Later".

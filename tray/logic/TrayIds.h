@@ -17,7 +17,8 @@ inline constexpr unsigned WM_HOOK_NOTIFY = 0x8032; // handed to the keyboard hoo
 inline constexpr unsigned WM_TRAY_NOTIFY = 0x8064; // mouse messages of the tray icon
 inline constexpr unsigned WM_REFRESH_POWER_OPTIONS = 0x8082;
 inline constexpr unsigned WM_FOREGROUND_CHANGED = 0x8084; // the linked-program answer may change
-inline constexpr unsigned WM_CONFIRM_ICON = 0x8086; // to the icon's window: is it still shown?
+inline constexpr unsigned WM_CONFIRM_ICON = 0x8086;  // to the icon's window: is it still shown?
+inline constexpr unsigned WM_STORE_CHANGED = 0x8088; // another program wrote the user's store
 
 // Timers of the frame window.
 inline constexpr std::uintptr_t TIMER_REFRESH_POWER_OPTIONS = 1;

@@ -14,22 +14,24 @@ constexpr int kMaxLearningChecks = 7;
 
 } // namespace
 
-bool BatteryReminder::Check(HWND owner, bool readOnly) {
+LearningCheck BatteryReminder::Check(bool readOnly) {
+    if (done_) {
+        return LearningCheck::Done;
+    }
     ++checks_;
-    const bool more = checks_ < kMaxLearningChecks;
+    done_ = checks_ >= kMaxLearningChecks;
+    const LearningCheck otherwise = done_ ? LearningCheck::Done : LearningCheck::Again;
     BATTERY_INFORMATION information{};
     if (hardware::QueryBatteryInformation(0, information) != hardware::BatteryQuery::Succeeded) {
         framework::Trace("TvPMTray: battery check %d: no battery information.\n", checks_);
-        return more;
+        return otherwise;
     }
     if (!NeedsReconditioning(std::string_view(reinterpret_cast<const char*>(information.Chemistry),
                                               sizeof information.Chemistry))) {
-        return more;
+        return otherwise;
     }
-    if (!readOnly) {
-        Remind(owner);
-    }
-    return false;
+    done_ = true;
+    return readOnly ? LearningCheck::Done : LearningCheck::Remind;
 }
 
 void BatteryReminder::Remind(HWND owner) {

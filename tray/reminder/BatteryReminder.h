@@ -9,22 +9,25 @@
 
 namespace tray {
 
+// What one check found: check again later, stop checking, or stop and remind now.
+enum class LearningCheck { Again, Done, Remind };
+
 class BatteryReminder {
 public:
     explicit BatteryReminder(hardware::FirmwarePort& firmware) : firmware_(firmware) {}
 
-    // One of the early checks; false once no further check is wanted (the pack is one to
-    // recondition, or the checks are used up). The reminder's dialog is owned by
-    // `owner`; in read-only mode nothing is shown or written.
-    bool Check(HWND owner, bool readOnly);
+    // One of the early checks. Anything but Again ends the checks for good: a check asked
+    // for after that (a timer message already on its way) finds nothing to do. In read-only
+    // mode a pack to recondition ends the checks without a reminder.
+    LearningCheck Check(bool readOnly);
 
-    int Checks() const { return checks_; }
-
-private:
+    // The reminder itself, a modal dialog owned by `owner` when the stored state says so.
     void Remind(HWND owner);
 
+private:
     hardware::FirmwarePort& firmware_;
     int checks_ = 0;
+    bool done_ = false;
 };
 
 } // namespace tray
