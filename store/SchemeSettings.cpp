@@ -1,0 +1,78 @@
+#include "SchemeSettings.h"
+
+#include "PolicyRules.h"
+
+namespace store {
+namespace {
+
+constexpr std::uint32_t kBrightestStep = 1;
+constexpr std::uint32_t kDarkestStep = 8;
+
+std::uint32_t DischargeFlags(const BatteryAlarm& alarm) {
+    std::uint32_t flags = alarm.Notify & kDischargeNotifyMask;
+    if ((alarm.Enable & 0xFF) != 0) {
+        flags |= kDischargeEnable;
+    }
+    return flags;
+}
+
+} // namespace
+
+std::uint32_t SchemeActionFor(std::uint32_t powerAction) {
+    switch (powerAction) {
+    case kActionSleep:
+        return kSchemeActionSleep;
+    case kActionHibernate:
+        return kSchemeActionHibernate;
+    case 4: // PowerActionShutdown
+    case 5: // PowerActionShutdownReset
+    case kActionShutdownOff:
+        return kSchemeActionShutDown;
+    default:
+        return kSchemeActionNothing;
+    }
+}
+
+bool BrightnessPercentFor(std::uint32_t step, std::uint32_t& percent) {
+    if (step < kBrightestStep || step > kDarkestStep) {
+        return false;
+    }
+    const std::uint32_t span = kDarkestStep - kBrightestStep;
+    // Rounded to the nearest percent: 100, 86, 71, 57, 43, 29, 14, 0.
+    percent = ((kDarkestStep - step) * 200 + span) / (2 * span);
+    return true;
+}
+
+std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
+                                         const GlobalPowerSettings& global) {
+    const int c = ValidColumn(column);
+    const ModeTimeouts t = ModeTimeoutsFor(mode, c);
+    const bool standsBy = t.idleAction != kActionHibernate;
+
+    std::vector<SchemeValue> values = {
+        {SchemeSetting::VideoTimeout, t.videoTimeout},
+        {SchemeSetting::DiskTimeout, t.spindownTimeout},
+        {SchemeSetting::StandbyTimeout, standsBy ? t.idleTimeout : 0},
+        {SchemeSetting::HibernateTimeout, standsBy ? t.dozeS4Timeout : t.idleTimeout},
+    };
+    std::uint32_t percent = 0;
+    if (BrightnessPercentFor(mode.Brightnes[c], percent)) {
+        values.push_back({SchemeSetting::Brightness, percent});
+    }
+    // The XP path's notification tricks for the power button and the lid have no scheme
+    // counterpart; the plain actions are what the scheme holds.
+    values.insert(values.end(),
+                  {{SchemeSetting::PowerButton, SchemeActionFor(global.PowerButton)},
+                   {SchemeSetting::SleepButton, SchemeActionFor(global.SleepButton)},
+                   {SchemeSetting::LidClose, SchemeActionFor(global.LidClose)},
+                   {SchemeSetting::CriticalAction, SchemeActionFor(global.CriticalAlarm.Action)},
+                   {SchemeSetting::CriticalLevel, global.CriticalAlarm.Level},
+                   {SchemeSetting::CriticalFlags, DischargeFlags(global.CriticalAlarm)},
+                   {SchemeSetting::LowAction, SchemeActionFor(global.LowAlarm.Action)},
+                   {SchemeSetting::LowLevel, global.LowAlarm.Level},
+                   {SchemeSetting::LowFlags, DischargeFlags(global.LowAlarm)},
+                   {SchemeSetting::LockOnWake, global.PasswordLogonEnable & 1}});
+    return values;
+}
+
+} // namespace store

@@ -1,0 +1,66 @@
+// The suite's settings as values of a Windows power scheme (Vista and later): the same column
+// and global settings the XP records receive, one value per scheme setting, written alike for
+// mains (AC) and battery (DC). Nothing here touches Windows; SuiteScheme.h writes the list.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "GlobalPowerSettings.h"
+#include "PowerSaveMode.h"
+
+namespace store {
+
+// The scheme settings the suite writes; SuiteScheme.cpp names each one's subgroup and GUID.
+enum class SchemeSetting {
+    VideoTimeout,     // display off after (seconds, 0 never)
+    DiskTimeout,      // hard disk off after
+    StandbyTimeout,   // sleep after
+    HibernateTimeout, // hibernate after (see SchemeValuesFor)
+    Brightness,       // display brightness, percent
+    PowerButton,      // the actions: 0 nothing, 1 sleep, 2 hibernate, 3 shut down
+    SleepButton,
+    LidClose,
+    CriticalAction, // battery alarm entry 0
+    CriticalLevel,  // percent
+    CriticalFlags,  // notification bits and the enable bit
+    LowAction,      // battery alarm entry 1
+    LowLevel,
+    LowFlags,
+    LockOnWake, // password on resume: 0 or 1
+};
+
+struct SchemeValue {
+    SchemeSetting setting;
+    std::uint32_t value;
+};
+
+// Scheme actions as the Vista interface numbers them.
+inline constexpr std::uint32_t kSchemeActionNothing = 0;
+inline constexpr std::uint32_t kSchemeActionSleep = 1;
+inline constexpr std::uint32_t kSchemeActionHibernate = 2;
+inline constexpr std::uint32_t kSchemeActionShutDown = 3;
+
+// The battery alarm's flag word: its notification bits (text, sound, program) and "enabled".
+inline constexpr std::uint32_t kDischargeNotifyMask = 0x7;
+inline constexpr std::uint32_t kDischargeEnable = 0x80000000;
+
+// A system power action of the XP records as a scheme action: the three shut-downs are
+// "shut down"; a value without a scheme counterpart (reserved, warm eject, damaged) is
+// "do nothing", which never powers the notebook down unasked.
+std::uint32_t SchemeActionFor(std::uint32_t powerAction);
+
+// A mode's brightness step (1 highest to 8 lowest) as a percentage in equal steps from 100
+// down to 0; a step outside that range has none (returns false), as the firmware sends none.
+bool BrightnessPercentFor(std::uint32_t step, std::uint32_t& percent);
+
+// Everything one apply writes, in a fixed order. The time-outs are the XP path's: sleep after
+// the column's stand-by time-out; hibernate the XP hibernate-after-stand-by time-out after
+// sleep began, which is documented as what the scheme's hibernate time-out means; a mode that
+// never stands by does not sleep (0) and hibernates its whole hibernate time-out after
+// idleness began, the scheme's meaning of a hibernate time-out without sleep. An invalid
+// column counts as column 0; a brightness step out of range is left out of the list.
+std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
+                                         const GlobalPowerSettings& global);
+
+} // namespace store
