@@ -122,6 +122,16 @@ bool SchemeExists(PowerSchemeApi& api, const GUID& scheme) {
 
 } // namespace
 
+bool SchemeSettingGuids(SchemeSetting setting, GUID& subgroup, GUID& guid) {
+    const SettingGuids* entry = GuidsOf(setting);
+    if (entry == nullptr) {
+        return false;
+    }
+    subgroup = entry->subgroup;
+    guid = entry->guid;
+    return true;
+}
+
 std::optional<GUID> FindSuiteScheme(PowerSchemeApi& api) {
     if (SchemeExists(api, kSuiteSchemeGuid)) {
         return kSuiteSchemeGuid;

@@ -19,6 +19,9 @@ namespace store {
 extern const GUID kSuiteSchemeGuid;
 extern const GUID kBalancedSchemeGuid; // GUID_TYPICAL_POWER_SAVINGS
 
+// The subgroup and setting GUIDs a value is written under; false for none.
+bool SchemeSettingGuids(SchemeSetting setting, GUID& subgroup, GUID& guid);
+
 // The suite's scheme, or nothing when there is none (or the interface is missing).
 std::optional<GUID> FindSuiteScheme(PowerSchemeApi& api);
 
