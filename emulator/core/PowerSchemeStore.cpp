@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "Journal.h"
+#include "PowerSchemeSeed.h"
 #include "RegistryAccess.h"
 #include "VistaPowerSettings.h"
+#include "framework/UniqueHandle.h"
 
 namespace emulator {
 
@@ -13,6 +15,8 @@ namespace {
 constexpr char kAcIndexValue[] = "ACSettingIndex";
 constexpr char kDcIndexValue[] = "DCSettingIndex";
 constexpr char kDefaultsKey[] = "DefaultPowerSchemeValues";
+constexpr char kSeedMutex[] = "NotebookEmulatorVistaSeed";
+constexpr DWORD kSeedWaitMs = 5000;
 
 const char* IndexValue(PowerSource source) {
     return source == PowerSource::Ac ? kAcIndexValue : kDcIndexValue;
@@ -28,6 +32,8 @@ std::string DefaultsPath(const PowerGuid& subgroup, const PowerGuid& setting,
     return std::string(kPowerSettingsPath) + "\\" + KeyText(subgroup) + "\\" + KeyText(setting) +
            "\\" + kDefaultsKey + "\\" + KeyText(scheme);
 }
+
+void SeedStockSchemes();
 
 std::wstring Wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());
@@ -67,9 +73,26 @@ std::string SchemePath(const PowerGuid& scheme) {
 }
 
 void SeedVistaSchemesOnFirstUse() {
-    if (KeyExists(HKEY_LOCAL_MACHINE, kPowerSchemesPath)) {
+    // The active value is written last: with it the seed is complete. Two programs making
+    // their first call at once take turns, so neither sees half a list.
+    std::wstring active;
+    if (ReadWideText(HKEY_LOCAL_MACHINE, kPowerSchemesPath, kActivePowerSchemeValue, active) !=
+        ERROR_FILE_NOT_FOUND) {
         return;
     }
+    framework::UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, kSeedMutex));
+    const bool locked = mutex && ::WaitForSingleObject(mutex.Get(), kSeedWaitMs) != WAIT_TIMEOUT;
+    if (!KeyExists(HKEY_LOCAL_MACHINE, kPowerSchemesPath)) {
+        SeedStockSchemes();
+    }
+    if (locked) {
+        ::ReleaseMutex(mutex.Get());
+    }
+}
+
+namespace {
+
+void SeedStockSchemes() {
     Seeder seed;
     const auto& stock = StockSchemes();
     for (std::size_t i = 0; i < stock.size(); ++i) {
@@ -82,14 +105,10 @@ void SeedVistaSchemesOnFirstUse() {
         }
     }
     seed.Text(kPowerSchemesPath, kActivePowerSchemeValue, Wide(KeyText(BalancedScheme())));
-    ArgumentList outcome;
-    outcome.Add("written", seed.written);
-    const std::string status =
-        seed.status == ERROR_SUCCESS
-            ? "TRUE " + outcome.Text()
-            : "FALSE error=" + std::to_string(seed.status) + " " + outcome.Text();
-    JournalCall("emulator", "SeedVistaSchemes", "", status);
+    JournalSeed("SeedVistaSchemes", SeedResult{seed.status, seed.written});
 }
+
+} // namespace
 
 std::vector<PowerGuid> ListVistaSchemes() {
     std::vector<PowerGuid> schemes;
