@@ -103,6 +103,31 @@ LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uin
                             static_cast<DWORD>(text.size() + 1));
 }
 
+LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value) {
+    framework::UniqueKey key;
+    const LONG status = Open(root, path, KEY_QUERY_VALUE, key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    DWORD word = 0;
+    const LONG read = QueryExact(key.Get(), name, REG_DWORD, &word, sizeof word);
+    if (read == ERROR_SUCCESS) {
+        value = word;
+    }
+    return read;
+}
+
+LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value) {
+    framework::UniqueKey key;
+    const LONG status = Create(root, path, key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const DWORD word = value;
+    return ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word),
+                            sizeof word);
+}
+
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text) {
     framework::UniqueKey key;
     LONG status = Open(root, path, KEY_QUERY_VALUE, key);
@@ -142,6 +167,11 @@ LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
     }
     return ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG CreateKey(HKEY root, const std::string& path) {
+    framework::UniqueKey key;
+    return Create(root, path, key);
 }
 
 bool KeyExists(HKEY root, const std::string& path) {

@@ -21,10 +21,16 @@ LONG WriteRecord(HKEY root, const std::string& path, const char* name, const voi
 LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
 LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value);
 
+// A REG_DWORD of exactly four bytes.
+LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
+// Creates the key when it is missing.
+LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value);
+
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text);
 LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
                    const std::wstring& text);
 
+LONG CreateKey(HKEY root, const std::string& path);
 bool KeyExists(HKEY root, const std::string& path);
 bool ValueExists(HKEY root, const std::string& path, const char* name);
 // Names of the direct subkeys; empty when the key cannot be opened.
