@@ -5,6 +5,7 @@
 
 #include "DecimalText.h"
 #include "FactoryDefaults.h"
+#include "FirmwareLogic.h"
 #include "MessageBoxes.h"
 #include "PolicyLibrary.h"
 #include "PolicyMapping.h"
@@ -126,7 +127,9 @@ void Installer::EnsureSuiteScheme() {
     store::SchemeStore factory;
     SetGlobalDefaults(factory);
     FactoryMode(0, factory);
-    store::EnsureSuiteScheme(api, store::SchemeValuesFor(factory.mode, 0, factory.global));
+    store::EnsureSuiteScheme(
+        api, store::SchemeValuesFor(factory.mode, 0, factory.global,
+                                    hardware::PanelPercentFor(factory.mode.Brightnes[0])));
 }
 
 void Installer::EnsureWindowsScheme() {

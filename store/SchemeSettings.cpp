@@ -5,9 +5,6 @@
 namespace store {
 namespace {
 
-constexpr std::uint32_t kBrightestStep = 1;
-constexpr std::uint32_t kDarkestStep = 8;
-
 std::uint32_t DischargeFlags(const BatteryAlarm& alarm) {
     std::uint32_t flags = alarm.Notify & kDischargeNotifyMask;
     if ((alarm.Enable & 0xFF) != 0) {
@@ -33,18 +30,9 @@ std::uint32_t SchemeActionFor(std::uint32_t powerAction) {
     }
 }
 
-bool BrightnessPercentFor(std::uint32_t step, std::uint32_t& percent) {
-    if (step < kBrightestStep || step > kDarkestStep) {
-        return false;
-    }
-    const std::uint32_t span = kDarkestStep - kBrightestStep;
-    // Rounded to the nearest percent: 100, 86, 71, 57, 43, 29, 14, 0.
-    percent = ((kDarkestStep - step) * 200 + span) / (2 * span);
-    return true;
-}
-
 std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
-                                         const GlobalPowerSettings& global) {
+                                         const GlobalPowerSettings& global,
+                                         std::optional<std::uint32_t> brightness) {
     const int c = ValidColumn(column);
     const ModeTimeouts t = ModeTimeoutsFor(mode, c);
     const bool standsBy = t.idleAction != kActionHibernate;
@@ -55,9 +43,8 @@ std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
         {SchemeSetting::StandbyTimeout, standsBy ? t.idleTimeout : 0},
         {SchemeSetting::HibernateTimeout, standsBy ? t.dozeS4Timeout : t.idleTimeout},
     };
-    std::uint32_t percent = 0;
-    if (BrightnessPercentFor(mode.Brightnes[c], percent)) {
-        values.push_back({SchemeSetting::Brightness, percent});
+    if (brightness) {
+        values.push_back({SchemeSetting::Brightness, *brightness});
     }
     // The XP path's notification tricks for the power button and the lid have no scheme
     // counterpart; the plain actions are what the scheme holds.

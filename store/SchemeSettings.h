@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "GlobalPowerSettings.h"
@@ -50,17 +51,15 @@ inline constexpr std::uint32_t kDischargeEnable = 0x80000000;
 // "do nothing", which never powers the notebook down unasked.
 std::uint32_t SchemeActionFor(std::uint32_t powerAction);
 
-// A mode's brightness step (1 highest to 8 lowest) as a percentage in equal steps from 100
-// down to 0; a step outside that range has none (returns false), as the firmware sends none.
-bool BrightnessPercentFor(std::uint32_t step, std::uint32_t& percent);
-
 // Everything one apply writes, in a fixed order. The time-outs are the XP path's: sleep after
 // the column's stand-by time-out; hibernate the XP hibernate-after-stand-by time-out after
 // sleep began, which is documented as what the scheme's hibernate time-out means; a mode that
 // never stands by does not sleep (0) and hibernates its whole hibernate time-out after
 // idleness began, the scheme's meaning of a hibernate time-out without sleep. An invalid
-// column counts as column 0; a brightness step out of range is left out of the list.
+// column counts as column 0. `brightness` is the percentage the firmware sets the panel to
+// for the column's step; without one (a step out of range) brightness is left out.
 std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
-                                         const GlobalPowerSettings& global);
+                                         const GlobalPowerSettings& global,
+                                         std::optional<std::uint32_t> brightness);
 
 } // namespace store

@@ -229,7 +229,7 @@ TEST(SchemeValues, SleepAndHibernateFollowTheXpRule) {
         {1, 1, 0, 0},                     // neither
     };
     for (const Case& c : cases) {
-        const auto values = SchemeValuesFor(Mode(c.standby, c.hibernate), 0, global);
+        const auto values = SchemeValuesFor(Mode(c.standby, c.hibernate), 0, global, 50);
         EXPECT_EQ(ValueOf(values, SchemeSetting::StandbyTimeout), c.sleepAfter) << c.standby;
         EXPECT_EQ(ValueOf(values, SchemeSetting::HibernateTimeout), c.hibernateAfter)
             << c.standby << "/" << c.hibernate;
@@ -240,11 +240,9 @@ TEST(SchemeValues, ColumnBrightnessButtonsAlarmsAndPassword) {
     PowerSaveMode mode;
     const std::uint32_t panel[kColumns] = {16, 15, 14, 13};
     const std::uint32_t hdd[kColumns] = {12, 11, 10, 9};
-    const std::uint32_t brightness[kColumns] = {1, 5, 8, 9};
     for (int c = 0; c < kColumns; ++c) {
         mode.Panel[c] = panel[c];
         mode.HDD[c] = hdd[c];
-        mode.Brightnes[c] = brightness[c];
     }
     GlobalPowerSettings global;
     global.PowerButton = kActionShutdownOff;
@@ -254,10 +252,10 @@ TEST(SchemeValues, ColumnBrightnessButtonsAlarmsAndPassword) {
     global.LowAlarm = {0x100, 10, 1 /* reserved */, 0, 0xF, 0}; // only the low byte enables
     global.PasswordLogonEnable = 3;
 
-    const auto values = SchemeValuesFor(mode, 1, global);
+    const auto values = SchemeValuesFor(mode, 1, global, 87);
     EXPECT_EQ(ValueOf(values, SchemeSetting::VideoTimeout), 120u);
     EXPECT_EQ(ValueOf(values, SchemeSetting::DiskTimeout), 900u);
-    EXPECT_EQ(ValueOf(values, SchemeSetting::Brightness), 43u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::Brightness), 87u);
     EXPECT_EQ(ValueOf(values, SchemeSetting::PowerButton), kSchemeActionShutDown);
     EXPECT_EQ(ValueOf(values, SchemeSetting::SleepButton), kSchemeActionHibernate);
     EXPECT_EQ(ValueOf(values, SchemeSetting::LidClose), kSchemeActionSleep);
@@ -269,11 +267,9 @@ TEST(SchemeValues, ColumnBrightnessButtonsAlarmsAndPassword) {
     EXPECT_EQ(ValueOf(values, SchemeSetting::LowFlags), 0x7u);
     EXPECT_EQ(ValueOf(values, SchemeSetting::LockOnWake), 1u);
 
-    EXPECT_EQ(ValueOf(SchemeValuesFor(mode, 0, global), SchemeSetting::Brightness), 100u);
-    EXPECT_EQ(ValueOf(SchemeValuesFor(mode, 2, global), SchemeSetting::Brightness), 0u);
-    // An unknown battery level is column 0; a brightness step out of range is not written.
-    EXPECT_EQ(ValueOf(SchemeValuesFor(mode, -1, global), SchemeSetting::VideoTimeout), 60u);
-    for (const SchemeValue& v : SchemeValuesFor(mode, 3, global)) {
+    // An unknown battery level is column 0; without a brightness none is written.
+    EXPECT_EQ(ValueOf(SchemeValuesFor(mode, -1, global, 87), SchemeSetting::VideoTimeout), 60u);
+    for (const SchemeValue& v : SchemeValuesFor(mode, 3, global, std::nullopt)) {
         EXPECT_NE(v.setting, SchemeSetting::Brightness);
     }
 }

@@ -1,6 +1,7 @@
 #include "tray/scheme/SchemeApplier.h"
 
 #include "CBrightnessLevel.h"
+#include "FirmwareLogic.h"
 #include "PolicyApply.h"
 #include "PolicyRules.h"
 #include "SchemeSettings.h"
@@ -66,8 +67,10 @@ void SchemeApplier::ApplyThroughScheme(const store::SchemeStore& work, int colum
     }
     framework::Trace("TvPMTray: apply column %d to the scheme \"Power Management\".\n", used);
     store::PowerSchemeApi schemes;
-    store::WriteSchemeValues(schemes, *suiteScheme_,
-                             store::SchemeValuesFor(work.mode, used, work.global));
+    store::WriteSchemeValues(
+        schemes, *suiteScheme_,
+        store::SchemeValuesFor(work.mode, used, work.global,
+                               hardware::PanelPercentFor(work.mode.Brightnes[used])));
     // Windows reads the values of the active scheme only when it is activated.
     store::ActivateScheme(schemes, *suiteScheme_);
 }
