@@ -145,10 +145,11 @@ class TrayE2E(WineE2E):
 
     # -- the prefix ---------------------------------------------------------------------
 
-    def create_prefix(self):
+    def create_prefix(self, windows=None):
+        """A fresh prefix for the tray; `windows` as fresh_prefix takes it."""
         os.makedirs(self.work, exist_ok=True)
         self.log(f"fresh prefix {self.prefix}")
-        self.fresh_prefix()
+        self.fresh_prefix(windows)
         self.point_battery_device()
         app = self.host_path(APP_DIR)
         os.makedirs(app, exist_ok=True)
