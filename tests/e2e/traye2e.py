@@ -125,7 +125,8 @@ def binary_words(value):
 class TrayE2E(WineE2E):
     """One script's prefix, battery and programs."""
 
-    def __init__(self, description, add_arguments=None):
+    def __init__(self, description, add_arguments=None, work_suffix=""):
+        """`work_suffix` gives a second object of the same options a prefix of its own."""
         parser = argparse.ArgumentParser(description=description)
         parser.add_argument("session")
         parser.add_argument("--halvik", required=True)
@@ -137,7 +138,7 @@ class TrayE2E(WineE2E):
             add_arguments(parser)
         self.options = parser.parse_args()
         o = self.options
-        super().__init__(o.session, o.work, o.root)
+        super().__init__(o.session, o.work + work_suffix, o.root)
         self.driver = os.path.join(o.drivers, "traydriver.exe")
         self.log_path = os.path.join(self.prefix, "drive_c", "DebugLog.txt")
         self.tray = None
