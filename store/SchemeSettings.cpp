@@ -1,5 +1,7 @@
 #include "SchemeSettings.h"
 
+#include <algorithm>
+
 #include "PolicyRules.h"
 
 namespace store {
@@ -60,6 +62,20 @@ std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
                    {SchemeSetting::LowFlags, DischargeFlags(global.LowAlarm)},
                    {SchemeSetting::LockOnWake, global.PasswordLogonEnable & 1}});
     return values;
+}
+
+std::vector<SchemeValue> ChangedValues(const std::vector<SchemeValue>& wanted,
+                                       const std::vector<SchemeValue>& written) {
+    std::vector<SchemeValue> changed;
+    for (const SchemeValue& value : wanted) {
+        const auto same = std::find_if(written.begin(), written.end(), [&](const SchemeValue& w) {
+            return w.setting == value.setting && w.value == value.value;
+        });
+        if (same == written.end()) {
+            changed.push_back(value);
+        }
+    }
+    return changed;
 }
 
 } // namespace store

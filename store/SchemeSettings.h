@@ -62,4 +62,9 @@ std::vector<SchemeValue> SchemeValuesFor(const PowerSaveMode& mode, int column,
                                          const GlobalPowerSettings& global,
                                          std::optional<std::uint32_t> brightness);
 
+// The values of `wanted` that `written` (what was last written to the same scheme) does not
+// hold with the same value, in the order of `wanted`.
+std::vector<SchemeValue> ChangedValues(const std::vector<SchemeValue>& wanted,
+                                       const std::vector<SchemeValue>& written);
+
 } // namespace store

@@ -1,6 +1,7 @@
 #include "SuiteScheme.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cwchar>
 #include <string_view>
 
@@ -120,6 +121,21 @@ bool SchemeExists(PowerSchemeApi& api, const GUID& scheme) {
     return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
 }
 
+// Whether every entry a step needs is there, so that a step is done whole or not at all; the
+// forwarder of a missing one has traced it.
+bool HasAll(PowerSchemeApi& api, std::initializer_list<SchemeEntry> entries) {
+    bool all = true;
+    for (const SchemeEntry entry : entries) {
+        if (!api.Has(entry)) {
+            all = false;
+            framework::Trace("Power Management: powrprof entry %d is missing; the scheme is "
+                             "left as it was.\n",
+                             static_cast<int>(entry));
+        }
+    }
+    return all;
+}
+
 } // namespace
 
 bool SchemeSettingGuids(SchemeSetting setting, GUID& subgroup, GUID& guid) {
@@ -153,6 +169,11 @@ std::optional<GUID> EnsureSuiteScheme(PowerSchemeApi& api,
     if (auto found = FindSuiteScheme(api)) {
         return found;
     }
+    if (!HasAll(api, {SchemeEntry::PowerDuplicateScheme, SchemeEntry::PowerWriteFriendlyName,
+                      SchemeEntry::PowerWriteDescription, SchemeEntry::PowerWriteACValueIndex,
+                      SchemeEntry::PowerWriteDCValueIndex})) {
+        return std::nullopt;
+    }
     GUID made = kSuiteSchemeGuid;
     if (const DWORD result = api.DuplicateScheme(kBalancedSchemeGuid, made);
         result != ERROR_SUCCESS) {
@@ -173,6 +194,9 @@ std::optional<GUID> EnsureSuiteScheme(PowerSchemeApi& api,
 int WriteSchemeValues(PowerSchemeApi& api, const GUID& scheme,
                       const std::vector<SchemeValue>& values) {
     int refused = 0;
+    if (!HasAll(api, {SchemeEntry::PowerWriteACValueIndex, SchemeEntry::PowerWriteDCValueIndex})) {
+        return static_cast<int>(2 * values.size());
+    }
     for (const SchemeValue& value : values) {
         const SettingGuids* guids = GuidsOf(value.setting);
         if (guids == nullptr) {
@@ -206,6 +230,9 @@ bool RemoveSuiteScheme(PowerSchemeApi& api) {
     const std::optional<GUID> ours = FindSuiteScheme(api);
     if (!ours) {
         return true;
+    }
+    if (!HasAll(api, {SchemeEntry::PowerSetActiveScheme, SchemeEntry::PowerDeleteScheme})) {
+        return false;
     }
     // An active scheme cannot be deleted: Balanced, the system's default, takes over first.
     ActivateScheme(api, kBalancedSchemeGuid);

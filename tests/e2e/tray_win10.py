@@ -151,6 +151,14 @@ def main():
         mark = power_change(t, percent=50)
         expect_applied(t, mark, dc_mode, 2, "50 %")
 
+    with t.case("after someone else chose and changed a scheme, everything is written again"):
+        video_key = rf"{SCHEMES}\{SUITE}\{VIDEO}\{SETTINGS['video'][1]}"
+        t.reg_add(video_key, "ACSettingIndex", "REG_DWORD", 7)
+        t.reg_add(SCHEMES, "ActivePowerScheme", "REG_SZ", BALANCED)
+        mark = t.journal.mark()
+        t.drive("scheme-changed")
+        expect_applied(t, mark, dc_mode, 2, "the same mode again")
+
     with t.case("a linked program in front applies its mode to the scheme"):
         mark = power_change(t, ac=True, percent=50)
         expect_applied(t, mark, ac_mode, 0, "plugged in")

@@ -273,3 +273,20 @@ TEST(SchemeValues, ColumnBrightnessButtonsAlarmsAndPassword) {
         EXPECT_NE(v.setting, SchemeSetting::Brightness);
     }
 }
+
+TEST(SchemeValues, OnlyWhatDiffersFromTheLastWriteIsWrittenAgain) {
+    const std::vector<SchemeValue> last = {{SchemeSetting::VideoTimeout, 300},
+                                           {SchemeSetting::Brightness, 87},
+                                           {SchemeSetting::LidClose, 1}};
+    const std::vector<SchemeValue> wanted = {{SchemeSetting::VideoTimeout, 300},
+                                             {SchemeSetting::Brightness, 50},
+                                             {SchemeSetting::LidClose, 1},
+                                             {SchemeSetting::LockOnWake, 0}};
+    const auto changed = ChangedValues(wanted, last);
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(changed[0].setting, SchemeSetting::Brightness);
+    EXPECT_EQ(changed[0].value, 50u);
+    EXPECT_EQ(changed[1].setting, SchemeSetting::LockOnWake);
+    EXPECT_EQ(ChangedValues(wanted, {}).size(), wanted.size());
+    EXPECT_TRUE(ChangedValues(last, last).empty());
+}

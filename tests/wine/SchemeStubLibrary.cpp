@@ -192,6 +192,8 @@ EXPORT DWORD WINAPI PowerWriteFriendlyName(HKEY, const GUID* scheme, const GUID*
     return ERROR_SUCCESS;
 }
 
+// The partial build lacks this one, as a replacement library might.
+#ifndef SCHEME_STUB_WITHOUT_DESCRIPTION
 EXPORT DWORD WINAPI PowerWriteDescription(HKEY, const GUID* scheme, const GUID*, const GUID*,
                                           UCHAR* buffer, DWORD size) {
     Scheme* s = Find(scheme);
@@ -203,6 +205,7 @@ EXPORT DWORD WINAPI PowerWriteDescription(HKEY, const GUID* scheme, const GUID*,
         ::wcsnlen(reinterpret_cast<const wchar_t*>(buffer), size / sizeof(wchar_t)));
     return ERROR_SUCCESS;
 }
+#endif
 
 EXPORT DWORD WINAPI PowerDuplicateScheme(HKEY, const GUID* source, GUID** destination) {
     ++g_control.duplicateCalls;

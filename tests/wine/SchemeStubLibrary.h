@@ -6,6 +6,8 @@
 #include <windows.h>
 
 inline constexpr char kSchemeStubLibrary[] = "scheme_stub_powrprof.dll";
+// The same without PowerWriteDescription.
+inline constexpr char kSchemeStubPartialLibrary[] = "scheme_stub_partial_powrprof.dll";
 
 struct SchemeStubControl {
     GUID refusedSetting; // a write of this setting fails with refusedError

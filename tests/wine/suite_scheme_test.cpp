@@ -175,3 +175,14 @@ TEST(SuiteSchemeMissing, WithoutTheVistaFunctionsNothingIsCalled) {
     GUID active{};
     EXPECT_EQ(api.GetActiveScheme(active), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
 }
+
+TEST(SuiteSchemeMissing, ALibraryLackingOneNeededFunctionMakesNothing) {
+    PowerSchemeApi api(kSchemeStubPartialLibrary);
+    const HMODULE module = ::GetModuleHandleA(kSchemeStubPartialLibrary);
+    framework::ProcAddress<SchemeStubResetFn>(module, "SchemeStubReset")();
+    const SchemeStubControl* control =
+        framework::ProcAddress<SchemeStubControlFn>(module, "SchemeStubControlBlock")();
+    EXPECT_FALSE(EnsureSuiteScheme(api, kValues));
+    EXPECT_EQ(control->duplicateCalls, 0);
+    EXPECT_EQ(framework::ProcAddress<SchemeStubCountFn>(module, "SchemeStubCount")(), 3);
+}

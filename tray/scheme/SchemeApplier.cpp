@@ -67,10 +67,21 @@ void SchemeApplier::ApplyThroughScheme(const store::SchemeStore& work, int colum
     }
     framework::Trace("TvPMTray: apply column %d to the scheme \"Power Management\".\n", used);
     store::PowerSchemeApi schemes;
-    store::WriteSchemeValues(
-        schemes, *suiteScheme_,
-        store::SchemeValuesFor(work.mode, used, work.global,
-                               hardware::PanelPercentFor(work.mode.Brightnes[used])));
+    // Another scheme in force means someone else chose it, and may have changed ours or made
+    // it again meanwhile: then everything is written.
+    GUID active{};
+    if (schemes.GetActiveScheme(active) != ERROR_SUCCESS || !IsEqualGUID(active, *suiteScheme_)) {
+        written_.clear();
+    }
+    const std::vector<store::SchemeValue> values = store::SchemeValuesFor(
+        work.mode, used, work.global, hardware::PanelPercentFor(work.mode.Brightnes[used]));
+    const int refused =
+        store::WriteSchemeValues(schemes, *suiteScheme_, store::ChangedValues(values, written_));
+    if (refused == 0) {
+        written_ = values;
+    } else {
+        written_.clear(); // written again in full at the next apply
+    }
     // Windows reads the values of the active scheme only when it is activated.
     store::ActivateScheme(schemes, *suiteScheme_);
 }

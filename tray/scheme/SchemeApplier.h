@@ -7,10 +7,12 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "Firmware.h"
 #include "NotebookPolicy.h"
 #include "PowerApi.h"
+#include "SchemeSettings.h"
 #include "SchemeStore.h"
 
 namespace tray {
@@ -50,6 +52,9 @@ private:
     int windowsSchemeId_ = -1;
     bool schemeInterface_ = false;
     std::optional<GUID> suiteScheme_;
+    // What this tray last wrote to its scheme: an apply writes only what differs from it
+    // (each write costs a call into the power manager); cleared when a write was refused.
+    std::vector<store::SchemeValue> written_;
     int speedStep_ = 0;
 };
 
