@@ -15,6 +15,7 @@ namespace {
 constexpr char kAcIndexValue[] = "ACSettingIndex";
 constexpr char kDcIndexValue[] = "DCSettingIndex";
 constexpr char kDefaultsKey[] = "DefaultPowerSchemeValues";
+constexpr char kActivePowerSchemeName[] = "ActivePowerScheme";
 constexpr char kSeedMutex[] = "NotebookEmulatorVistaSeed";
 constexpr DWORD kSeedWaitMs = 5000;
 
@@ -75,9 +76,7 @@ std::string SchemePath(const PowerGuid& scheme) {
 void SeedVistaSchemesOnFirstUse() {
     // The active value is written last: with it the seed is complete. Two programs making
     // their first call at once take turns, so neither sees half a list.
-    std::wstring active;
-    if (ReadWideText(HKEY_LOCAL_MACHINE, kPowerSchemesPath, kActivePowerSchemeValue, active) !=
-        ERROR_FILE_NOT_FOUND) {
+    if (ValueExists(HKEY_LOCAL_MACHINE, kPowerSchemesPath, kActivePowerSchemeName)) {
         return;
     }
     framework::UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, kSeedMutex));
@@ -151,6 +150,27 @@ LONG ReadSettingIndex(const PowerGuid& scheme, const PowerGuid& subgroup, const 
     }
     return ReadWord(HKEY_LOCAL_MACHINE, DefaultsPath(subgroup, setting, scheme), IndexValue(source),
                     index);
+}
+
+void ReadSettingIndexes(const PowerGuid& scheme, const PowerGuid& subgroup,
+                        const PowerGuid& setting, LONG status[2], std::uint32_t index[2]) {
+    const char* const names[2] = {kAcIndexValue, kDcIndexValue};
+    status[0] = status[1] = ERROR_FILE_NOT_FOUND;
+    for (const std::string& path :
+         {SettingPath(scheme, subgroup, setting), DefaultsPath(subgroup, setting, scheme)}) {
+        if (status[0] != ERROR_FILE_NOT_FOUND && status[1] != ERROR_FILE_NOT_FOUND) {
+            return;
+        }
+        framework::UniqueKey key;
+        if (OpenToRead(HKEY_LOCAL_MACHINE, path, key) != ERROR_SUCCESS) {
+            continue;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (status[i] == ERROR_FILE_NOT_FOUND) {
+                status[i] = QueryWord(key.Get(), names[i], index[i]);
+            }
+        }
+    }
 }
 
 LONG WriteSettingIndex(const PowerGuid& scheme, const PowerGuid& subgroup, const PowerGuid& setting,

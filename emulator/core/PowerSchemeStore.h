@@ -48,6 +48,9 @@ LONG WriteSchemeText(const PowerGuid& scheme, const wchar_t* value, const std::w
 // The scheme's own value, else its default; ERROR_FILE_NOT_FOUND when neither exists.
 LONG ReadSettingIndex(const PowerGuid& scheme, const PowerGuid& subgroup, const PowerGuid& setting,
                       PowerSource source, std::uint32_t& index);
+// Both values of a setting, each as ReadSettingIndex reads it, with a key opened once each.
+void ReadSettingIndexes(const PowerGuid& scheme, const PowerGuid& subgroup,
+                        const PowerGuid& setting, LONG status[2], std::uint32_t index[2]);
 // Written under the scheme's key, which must exist.
 LONG WriteSettingIndex(const PowerGuid& scheme, const PowerGuid& subgroup, const PowerGuid& setting,
                        PowerSource source, std::uint32_t index);

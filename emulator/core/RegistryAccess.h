@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/UniqueHandle.h"
+
 namespace emulator {
 
 // A record of exactly `size` bytes, REG_BINARY; `data` is only written on success.
@@ -20,6 +22,10 @@ LONG WriteRecord(HKEY root, const std::string& path, const char* name, const voi
 // A number kept as decimal REG_SZ text.
 LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
 LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value);
+
+// Several values of one key: the key opened once for reading, then queried.
+LONG OpenToRead(HKEY root, const std::string& path, framework::UniqueKey& key);
+LONG QueryWord(HKEY key, const char* name, std::uint32_t& value);
 
 // A REG_DWORD of exactly four bytes.
 LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value);

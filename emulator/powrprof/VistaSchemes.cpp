@@ -140,12 +140,13 @@ PowerGuid ActiveScheme() {
 // What the newly active scheme asks of the machine, as the XP manager journals it.
 void NoteApplied(VistaCall& call, const PowerGuid& scheme) {
     for (const emulator::PowerSetting& s : emulator::PowerSettings()) {
+        LONG status[2];
+        std::uint32_t index[2] = {0, 0};
+        emulator::ReadSettingIndexes(scheme, s.subgroup, s.setting, status, index);
         std::string pair;
-        for (const auto source : {emulator::PowerSource::Ac, emulator::PowerSource::Dc}) {
-            std::uint32_t index = 0;
-            const bool read = emulator::ReadSettingIndex(scheme, s.subgroup, s.setting, source,
-                                                         index) == ERROR_SUCCESS;
-            pair += (pair.empty() ? "" : "/") + (read ? emulator::DecimalText(index) : "?");
+        for (int i = 0; i < 2; ++i) {
+            pair += (i == 0 ? "" : "/") +
+                    (status[i] == ERROR_SUCCESS ? emulator::DecimalText(index[i]) : "?");
         }
         call.Outputs().AddWord(s.word, pair);
     }
