@@ -108,9 +108,11 @@ function(suite_notebook_dll target)
 endfunction()
 
 # suite_wine_test(NAME name COMMAND target [args...] [LABEL wine|e2e] [TIMEOUT s] [SCRIPT]
-#                 [FRESH] [WINDOWS winxp|win2k|win7] [DPI dpi] [ENV VAR=value...])
+#                 [FRESH] [WINDOWS winxp|win2k|win7|win10] [DPI dpi] [ENV VAR=value...])
 # With SCRIPT the command is a host program that drives Wine itself (end-to-end tests); FRESH
-# runs the program in a new prefix of its own; DPI runs it at that DPI (144: 150 %).
+# runs the program in a new prefix of its own. WINDOWS is the version Wine reports to the
+# program (and, with FRESH, to every program of its prefix); without it, Windows XP. DPI runs
+# it at that DPI (144: 150 %).
 function(suite_wine_test)
     cmake_parse_arguments(T "SCRIPT;FRESH" "NAME;LABEL;TIMEOUT;WINDOWS;DPI" "COMMAND;ENV" ${ARGN})
     if(NOT T_LABEL)
@@ -196,7 +198,7 @@ endfunction()
 
 # Windows GoogleTest program run under Wine.
 function(suite_wine_gtest name)
-    cmake_parse_arguments(T "" "TIMEOUT;FILTER" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "TIMEOUT;FILTER;WINDOWS" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     suite_windows_api(xp ${name})
     target_link_libraries(${name} PRIVATE gtest_main gtest ${T_LIBS})
@@ -208,7 +210,12 @@ function(suite_wine_gtest name)
     if(T_FILTER)
         set(filter "--gtest_filter=${T_FILTER}")
     endif()
-    suite_wine_test(NAME ${name} COMMAND ${name} --gtest_color=no ${filter} TIMEOUT ${T_TIMEOUT})
+    set(windows "")
+    if(T_WINDOWS)
+        set(windows WINDOWS ${T_WINDOWS})
+    endif()
+    suite_wine_test(NAME ${name} COMMAND ${name} --gtest_color=no ${filter} TIMEOUT ${T_TIMEOUT}
+                    ${windows})
 endfunction()
 
 # The exact export table of a deliverable or of a library of the emulated notebook, read with

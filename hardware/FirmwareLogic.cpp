@@ -17,6 +17,13 @@ int BrightnessPercent(std::uint32_t step) {
     return static_cast<int>((upsideDown * 5 + 5) * 25 / 10);
 }
 
+std::optional<std::uint32_t> PanelPercentFor(std::uint32_t step) {
+    if (!IsBrightnessStep(step)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(BrightnessPercent(step));
+}
+
 std::uint32_t WakeBitsWith(std::uint32_t current, std::uint32_t bit, bool on) {
     if (on) {
         return current | bit;

@@ -38,6 +38,8 @@ bool IsBrightnessStep(std::uint32_t step);
 int BrightnessUpsideDown(std::uint32_t step);
 // Percent sent for a step: (9 - step) x 12.5 without the fraction (100, 87, ..., 12).
 int BrightnessPercent(std::uint32_t step);
+// The same percentage for a valid step, nothing for one out of range (nothing is sent then).
+std::optional<std::uint32_t> PanelPercentFor(std::uint32_t step);
 
 // The bit set to write: sets keep every other bit; clears keep only the other bits of the
 // low byte, as the firmware expects.

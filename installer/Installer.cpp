@@ -5,12 +5,15 @@
 
 #include "DecimalText.h"
 #include "FactoryDefaults.h"
+#include "FirmwareLogic.h"
 #include "MessageBoxes.h"
 #include "PolicyLibrary.h"
 #include "PolicyMapping.h"
 #include "PolicyRecords.h"
 #include "PowerApi.h"
 #include "RegistryKey.h"
+#include "SchemeSettings.h"
+#include "SuiteScheme.h"
 #include "VersionClass.h"
 #include "WindowsVersion.h"
 #include "framework/TextCut.h"
@@ -115,7 +118,25 @@ bool Installer::LoadPolicy() {
     return false;
 }
 
+void Installer::EnsureSuiteScheme() {
+    store::PowerSchemeApi api;
+    if (store::FindSuiteScheme(api)) {
+        return;
+    }
+    // The scheme starts out as the factory mains mode with the factory settings.
+    store::SchemeStore factory;
+    SetGlobalDefaults(factory);
+    FactoryMode(0, factory);
+    store::EnsureSuiteScheme(
+        api, store::SchemeValuesFor(factory.mode, 0, factory.global,
+                                    hardware::PanelPercentFor(factory.mode.Brightnes[0])));
+}
+
 void Installer::EnsureWindowsScheme() {
+    if (store::WindowsUsesSchemeInterface()) {
+        EnsureSuiteScheme();
+        return;
+    }
     if (store::FindSystemScheme() != -1) {
         return;
     }

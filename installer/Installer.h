@@ -28,6 +28,8 @@ private:
     // the previous copy, whose model code then counts as 0.
     bool LoadPolicy();
     void EnsureWindowsScheme();
+    // Vista and later: the scheme through the power-scheme interface, never an XP record.
+    void EnsureSuiteScheme();
     void SetGlobalDefaults(store::SchemeStore& store);
     void FactoryMode(int n, store::SchemeStore& store);
     void SaveTree(HKEY root, bool dvd);

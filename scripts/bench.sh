@@ -3,6 +3,8 @@
 # one report per architecture:
 #
 #   round-trip          the tray's apply round trip, against a window doing the same work
+#   apply-windows       the same round trip on Windows 10 (the power-scheme interface),
+#                       against the tray on Windows XP, two prefixes taking turns
 #   soak                many applies: the tray's handles and memory, against the same
 #   idle                the tray's processor time idling with and without five linked modes,
 #                       against a program with a 1 s timer
@@ -31,7 +33,7 @@ build=${SUITE_BUILD:-$root/build}
 . "$root/scripts/lib/arch.sh"
 report=
 archs=
-stages=round-trip,soak,idle,applet-opening,properties-opening,switcher-start,switcher-dpi
+stages=round-trip,apply-windows,soak,idle,applet-opening,properties-opening,switcher-start,switcher-dpi
 
 args=()
 while [ $# -gt 0 ]; do
@@ -100,7 +102,7 @@ bench_arch() { # arch
     "$root/scripts/wine-session" start --arch "$arch" "$session" "${dlls[@]}"
     local tray=(--halvik "$win/tray/Halvik.exe" --tobrinel "$win/installer/Tobrinel.dll"
         --drivers "$win/tests/drivers" --root "$root")
-    for s in round-trip soak idle; do
+    for s in round-trip soak idle apply-windows; do
         has_stage "$s" && tray_stages=${tray_stages:+$tray_stages,}$s
     done
     if [ -n "$tray_stages" ]; then

@@ -12,6 +12,11 @@
 # The programs run at 96 dpi (100 %); `--dpi 144` or SUITE_RUN_DPI=144 runs them at another
 # (120, 144, 192 are 125, 150 and 200 %; clamped to 96..288).
 #
+# The prefix reports Windows XP, where the suite drives the XP power schemes;
+# SUITE_RUN_WINDOWS=win10 makes it report Windows 10 instead, where the suite drives the
+# power-scheme interface (its scheme "Power Management" beside Balanced and the others).
+# The choice is set again at every run, so the same prefix can be run either way.
+#
 # While it runs, change the battery from another terminal:
 #   scripts/fakebat set build/run-x86/power_supply --ac off --percent 40
 set -euo pipefail
@@ -33,6 +38,11 @@ S=$build/run-$arch
 win=$build/win-$arch
 interactive=0
 [ -n "${DISPLAY:-}" ] && interactive=1
+case ${SUITE_RUN_WINDOWS:-winxp} in
+winxp | xp) windows=winxp label="Windows XP" ;;
+win10 | 10) windows=win10 label="Windows 10" ;;
+*) echo "run: SUITE_RUN_WINDOWS is winxp or win10, not $SUITE_RUN_WINDOWS" >&2; exit 2 ;;
+esac
 
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" >/dev/null
@@ -64,6 +74,8 @@ winapp='C:\Program Files\Power Management'
 # The Control Panel finds applets in system32, and the applet its installer library there.
 cp -f "$win/applet/Vumo.cpl" "$win/installer/Tobrinel.dll" \
     "$S/prefix/drive_c/windows/system32/"
+echo "== The prefix reports $label (SUITE_RUN_WINDOWS=$windows)"
+wine reg add 'HKCU\Software\Wine' /v Version /d "$windows" /f >/dev/null 2>&1
 # The switcher works on the power-scheme interface of later Windows versions.
 wine reg add 'HKCU\Software\Wine\AppDefaults\Pivora.exe' /v Version /d win7 /f >/dev/null 2>&1
 

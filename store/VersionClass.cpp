@@ -52,4 +52,8 @@ int ClassifyWindowsVersion(std::uint32_t platformId, std::uint32_t major, std::u
     }
 }
 
+bool UsesSchemeInterface(std::uint32_t platformId, std::uint32_t major) {
+    return platformId == kPlatformNt && major >= 6;
+}
+
 } // namespace store

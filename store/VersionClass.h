@@ -26,4 +26,7 @@ inline constexpr std::uint32_t kPlatformNt = 2;
 int ClassifyWindowsVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                            std::string_view servicePack);
 
+// Windows NT 6.0 (Vista) and later apply the power-scheme interface, not the XP records.
+bool UsesSchemeInterface(std::uint32_t platformId, std::uint32_t major);
+
 } // namespace store

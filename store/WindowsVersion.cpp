@@ -32,4 +32,11 @@ int WindowsVersionClass() {
                                   servicePack);
 }
 
+bool WindowsUsesSchemeInterface() {
+    // The basic record carries the platform and the major version, all this needs.
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return ::GetVersionExA(&info) && UsesSchemeInterface(info.dwPlatformId, info.dwMajorVersion);
+}
+
 } // namespace store

@@ -7,4 +7,8 @@ namespace store {
 // is answered or the version is not one the suite knows.
 int WindowsVersionClass();
 
+// Whether the running Windows applies the power-scheme interface (Vista and later) rather
+// than the XP records; false when the version cannot be read.
+bool WindowsUsesSchemeInterface();
+
 } // namespace store

@@ -135,7 +135,9 @@ LRESULT CMainFrame::OnCreate() {
     acSchemeId_ = static_cast<int>(work.global.PwrSchemeAC);
     batterySchemeId_ = static_cast<int>(work.global.PwrSchemeDC);
 
-    if (osClass_ == store::kWindowsXp) {
+    // Console connect and disconnect exist from XP on; Vista and later classify as no XP
+    // release but have them too (and fast user switching is common there).
+    if (osClass_ == store::kWindowsXp || store::WindowsUsesSchemeInterface()) {
         SessionNotifyLib sessions;
         sessions.Register(Hwnd());
     }
@@ -256,7 +258,7 @@ void CMainFrame::OnClose() {
 void CMainFrame::OrderlyExit() {
     framework::Trace("TvPMTray: orderly exit.\n");
     keyboardHook_.Stop();
-    if (osClass_ == store::kWindowsXp) {
+    if (osClass_ == store::kWindowsXp || store::WindowsUsesSchemeInterface()) {
         SessionNotifyLib sessions;
         sessions.Unregister(Hwnd());
     }

@@ -201,6 +201,16 @@ private:
 
 } // namespace
 
+void JournalSeed(const char* function, const SeedResult& result) {
+    ArgumentList outcome;
+    outcome.Add("written", result.written);
+    const std::string status =
+        result.status == ERROR_SUCCESS
+            ? "TRUE " + outcome.Text()
+            : "FALSE error=" + std::to_string(result.status) + " " + outcome.Text();
+    JournalCall("emulator", function, "", status);
+}
+
 SeedResult SeedPowerSchemes() {
     Seeder seed;
     seed.Decimal(HKEY_LOCAL_MACHINE, kMachinePowerCfg, kLastIdValue, kSeedSchemeCount - 1);
@@ -220,13 +230,7 @@ SeedResult SeedPowerSchemes() {
     seed.Decimal(HKEY_CURRENT_USER, kUserPowerCfg, kCurrentPolicyValue, kSeedActiveScheme);
 
     const SeedResult result = seed.Result();
-    ArgumentList outcome;
-    outcome.Add("written", result.written);
-    const std::string status =
-        result.status == ERROR_SUCCESS
-            ? "TRUE " + outcome.Text()
-            : "FALSE error=" + std::to_string(result.status) + " " + outcome.Text();
-    JournalCall("emulator", "SeedPowerSchemes", "", status);
+    JournalSeed("SeedPowerSchemes", result);
     return result;
 }
 

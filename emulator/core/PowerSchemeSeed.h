@@ -17,4 +17,7 @@ struct SeedResult {
 
 SeedResult SeedPowerSchemes();
 
+// The journal line of a seed: "TRUE written=N", or the first failure before it.
+void JournalSeed(const char* function, const SeedResult& result);
+
 } // namespace emulator

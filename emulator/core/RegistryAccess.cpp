@@ -22,19 +22,17 @@ LONG Create(HKEY root, const std::string& path, framework::UniqueKey& key) {
 }
 
 LONG QueryExact(HKEY key, const char* name, DWORD expectedType, void* data, DWORD size) {
+    // One query into a buffer a byte larger than wanted: a longer value does not fit, a
+    // shorter one reports its size, either way it is refused.
+    std::vector<BYTE> scratch(size + 1);
     DWORD type = REG_NONE;
-    DWORD got = 0;
-    LONG status = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &got);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (type != expectedType || got != size) {
+    DWORD got = size + 1;
+    const LONG status = ::RegQueryValueExA(key, name, nullptr, &type, scratch.data(), &got);
+    if (status == ERROR_MORE_DATA) {
         return ERROR_INVALID_DATA;
     }
-    std::vector<BYTE> scratch(size);
-    status = ::RegQueryValueExA(key, name, nullptr, &type, scratch.data(), &got);
     if (status != ERROR_SUCCESS) {
-        return status == ERROR_MORE_DATA ? ERROR_INVALID_DATA : status;
+        return status;
     }
     if (type != expectedType || got != size) {
         return ERROR_INVALID_DATA;
@@ -103,6 +101,36 @@ LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uin
                             static_cast<DWORD>(text.size() + 1));
 }
 
+LONG OpenToRead(HKEY root, const std::string& path, framework::UniqueKey& key) {
+    return Open(root, path, KEY_QUERY_VALUE, key);
+}
+
+LONG QueryWord(HKEY key, const char* name, std::uint32_t& value) {
+    DWORD word = 0;
+    const LONG read = QueryExact(key, name, REG_DWORD, &word, sizeof word);
+    if (read == ERROR_SUCCESS) {
+        value = word;
+    }
+    return read;
+}
+
+LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value) {
+    framework::UniqueKey key;
+    const LONG status = Open(root, path, KEY_QUERY_VALUE, key);
+    return status == ERROR_SUCCESS ? QueryWord(key.Get(), name, value) : status;
+}
+
+LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value) {
+    framework::UniqueKey key;
+    const LONG status = Create(root, path, key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const DWORD word = value;
+    return ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word),
+                            sizeof word);
+}
+
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text) {
     framework::UniqueKey key;
     LONG status = Open(root, path, KEY_QUERY_VALUE, key);
@@ -142,6 +170,11 @@ LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
     }
     return ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG CreateKey(HKEY root, const std::string& path) {
+    framework::UniqueKey key;
+    return Create(root, path, key);
 }
 
 bool KeyExists(HKEY root, const std::string& path) {

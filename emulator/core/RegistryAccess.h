@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/UniqueHandle.h"
+
 namespace emulator {
 
 // A record of exactly `size` bytes, REG_BINARY; `data` is only written on success.
@@ -21,10 +23,20 @@ LONG WriteRecord(HKEY root, const std::string& path, const char* name, const voi
 LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
 LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value);
 
+// Several values of one key: the key opened once for reading, then queried.
+LONG OpenToRead(HKEY root, const std::string& path, framework::UniqueKey& key);
+LONG QueryWord(HKEY key, const char* name, std::uint32_t& value);
+
+// A REG_DWORD of exactly four bytes.
+LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
+// Creates the key when it is missing.
+LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value);
+
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text);
 LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
                    const std::wstring& text);
 
+LONG CreateKey(HKEY root, const std::string& path);
 bool KeyExists(HKEY root, const std::string& path);
 bool ValueExists(HKEY root, const std::string& path, const char* name);
 // Names of the direct subkeys; empty when the key cannot be opened.

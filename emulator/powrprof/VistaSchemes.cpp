@@ -1,5 +1,6 @@
-// The Windows Vista scheme functions over the scheme list of VistaSchemeList. They return a
-// Win32 error code, as the system's do, and every call is journalled with that code first.
+// The Windows Vista scheme functions that list schemes, name them and choose the active one,
+// over the registry layout of PowerSchemeStore. They return a Win32 error code, as the system's
+// do, and every call is journalled with that code first.
 //
 // The SDK declares them only for Vista targets; declaring the target here lets the compiler
 // hold these definitions to the published prototypes.
@@ -10,49 +11,145 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "CallerText.h"
-#include "Journal.h"
-#include "VistaSchemeList.h"
+#include "NumberText.h"
+#include "PowerSchemeStore.h"
+#include "VistaCall.h"
+#include "VistaPowerSettings.h"
 
 using namespace powrprof;
+using emulator::PowerGuid;
 
 namespace {
 
-constexpr DWORD kGuidBytes = sizeof(GUID);
+// Hands back one GUID of a list by the enumeration's size protocol.
+DWORD HandBackGuid(VistaCall& call, const std::vector<PowerGuid>& list, ULONG index, UCHAR* buffer,
+                   DWORD* size) {
+    if (index >= list.size()) {
+        return call.Return(ERROR_NO_MORE_ITEMS);
+    }
+    const DWORD offered = *size;
+    *size = kGuidBytes;
+    call.Outputs().Add("size", kGuidBytes);
+    if (buffer == nullptr) {
+        return call.Return(ERROR_SUCCESS);
+    }
+    if (offered < kGuidBytes) {
+        return call.Return(ERROR_MORE_DATA);
+    }
+    const GUID found = ToGuid(list[index]);
+    std::memcpy(buffer, &found, kGuidBytes);
+    call.Outputs().AddWord("guid", emulator::BracedText(list[index]));
+    return call.Return(ERROR_SUCCESS);
+}
 
-class VistaCall {
-public:
-    explicit VistaCall(const char* function) : function_(function) {}
-    VistaCall(const VistaCall&) = delete;
-    VistaCall& operator=(const VistaCall&) = delete;
+enum class TextKind { Name, Description };
 
-    emulator::ArgumentList& Args() { return arguments_; }
-    emulator::ArgumentList& Outputs() { return outputs_; }
-
-    DWORD Return(DWORD code) {
-        std::string result = std::to_string(code);
-        if (!outputs_.Text().empty()) {
-            result += " " + outputs_.Text();
+// The text of a scheme, or the name of a subgroup or setting of the table.
+DWORD ReadText(TextKind kind, const GUID* scheme, const GUID* subgroup, const GUID* setting,
+               std::wstring& text) {
+    if (setting != nullptr || subgroup != nullptr) {
+        const emulator::PowerSubgroup* group =
+            emulator::FindPowerSubgroup(SubgroupOrNone(subgroup));
+        const emulator::PowerSetting* item =
+            setting != nullptr
+                ? emulator::FindPowerSetting(SubgroupOrNone(subgroup), ToPowerGuid(*setting))
+                : nullptr;
+        if ((setting != nullptr && item == nullptr) || group == nullptr ||
+            kind == TextKind::Description) {
+            return ERROR_FILE_NOT_FOUND;
         }
-        emulator::JournalCall("powrprof", function_, arguments_.Text(), result);
-        return code;
+        text = item != nullptr ? item->name : group->name;
+        return ERROR_SUCCESS;
     }
-
-    void AddGuid(const char* name, const GUID* guid) {
-        arguments_.AddWord(name, guid != nullptr ? GuidText(*guid) : std::string("null"));
+    if (scheme == nullptr) {
+        return ERROR_INVALID_PARAMETER;
     }
+    if (!emulator::VistaSchemeExists(ToPowerGuid(*scheme))) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return static_cast<DWORD>(emulator::ReadSchemeText(
+        ToPowerGuid(*scheme),
+        kind == TextKind::Name ? emulator::kSchemeNameValue : emulator::kSchemeDescriptionValue,
+        text));
+}
 
-private:
-    const char* function_;
-    emulator::ArgumentList arguments_;
-    emulator::ArgumentList outputs_;
-};
+DWORD ReadTextCall(const char* function, TextKind kind, HKEY root, const GUID* scheme,
+                   const GUID* subgroup, const GUID* setting, UCHAR* buffer, DWORD* size) {
+    VistaCall call(function);
+    const bool rootGiven = call.RootGiven(root);
+    call.AddGuid("scheme", scheme);
+    call.AddGuid("subgroup", subgroup);
+    call.AddGuid("setting", setting);
+    call.Args().AddPointer("buffer", buffer);
+    call.AddSize(size);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
+    }
+    if (rootGiven || size == nullptr) {
+        return call.Return(ERROR_INVALID_PARAMETER);
+    }
+    std::wstring text;
+    const DWORD status = ReadText(kind, scheme, subgroup, setting, text);
+    if (status != ERROR_SUCCESS) {
+        return call.Return(status);
+    }
+    return HandBackText(call, kind == TextKind::Name ? "name" : "description", text, buffer, size);
+}
 
-// The reserved root-key parameters must be null.
-bool RootGiven(VistaCall& call, HKEY root) {
-    call.Args().AddPointer("root", root);
-    return root != nullptr;
+DWORD WriteTextCall(const char* function, TextKind kind, HKEY root, const GUID* scheme,
+                    const GUID* subgroup, const GUID* setting, const UCHAR* buffer, DWORD size) {
+    VistaCall call(function);
+    const bool rootGiven = call.RootGiven(root);
+    call.AddGuid("scheme", scheme);
+    call.AddGuid("subgroup", subgroup);
+    call.AddGuid("setting", setting);
+    call.Args().AddPointer("buffer", buffer).Add("size", size);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
+    }
+    // Only a scheme's own texts are kept; the table's names are fixed.
+    if (rootGiven || scheme == nullptr || subgroup != nullptr || setting != nullptr ||
+        buffer == nullptr || size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0 ||
+        size / sizeof(wchar_t) > kMaxCallerText + 1) {
+        return call.Return(ERROR_INVALID_PARAMETER);
+    }
+    // The caller's size bounds the read; the text ends at its first terminator, if any.
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), buffer, size);
+    text.resize(::wcsnlen(text.c_str(), text.size()));
+    call.Args().AddText("text", Utf8(text));
+    if (!UserMayWriteSchemes()) {
+        return call.Return(ERROR_ACCESS_DENIED);
+    }
+    return call.Return(static_cast<DWORD>(emulator::WriteSchemeText(
+        ToPowerGuid(*scheme),
+        kind == TextKind::Name ? emulator::kSchemeNameValue : emulator::kSchemeDescriptionValue,
+        text)));
+}
+
+// The active scheme; a missing or damaged value reads as Balanced.
+PowerGuid ActiveScheme() {
+    PowerGuid active = emulator::BalancedScheme();
+    emulator::ReadActiveVistaScheme(active);
+    return active;
+}
+
+// What the newly active scheme asks of the machine, as the XP manager journals it.
+void NoteApplied(VistaCall& call, const PowerGuid& scheme) {
+    for (const emulator::PowerSetting& s : emulator::PowerSettings()) {
+        LONG status[2];
+        std::uint32_t index[2] = {0, 0};
+        emulator::ReadSettingIndexes(scheme, s.subgroup, s.setting, status, index);
+        std::string pair;
+        for (int i = 0; i < 2; ++i) {
+            pair += (i == 0 ? "" : "/") +
+                    (status[i] == ERROR_SUCCESS ? emulator::DecimalText(index[i]) : "?");
+        }
+        call.Outputs().AddWord(s.word, pair);
+    }
 }
 
 } // namespace
@@ -62,99 +159,91 @@ extern "C" DWORD WINAPI PowerEnumerate(HKEY RootPowerKey, const GUID* SchemeGuid
                                        POWER_DATA_ACCESSOR AccessFlags, ULONG Index, UCHAR* Buffer,
                                        DWORD* BufferSize) {
     VistaCall call("PowerEnumerate");
-    const bool rootGiven = RootGiven(call, RootPowerKey);
+    const bool rootGiven = call.RootGiven(RootPowerKey);
     call.AddGuid("scheme", SchemeGuid);
     call.AddGuid("subgroup", SubGroupOfPowerSettingsGuid);
     call.Args()
         .Add("access", static_cast<std::uint32_t>(AccessFlags))
         .Add("index", Index)
         .AddPointer("buffer", Buffer);
-    if (BufferSize != nullptr) {
-        call.Args().Add("size", *BufferSize);
-    } else {
-        call.Args().AddWord("size", "null");
+    call.AddSize(BufferSize);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
     }
     if (rootGiven || BufferSize == nullptr) {
         return call.Return(ERROR_INVALID_PARAMETER);
     }
+    // The list is read afresh at every index: a scheme made or deleted between two calls
+    // shifts the ones after it, and an index past the new end ends the walk.
+    std::vector<PowerGuid> list;
     switch (AccessFlags) {
     case ACCESS_SCHEME:
+        list = emulator::ListVistaSchemes();
         break;
     case ACCESS_SUBGROUP:
     case ACCESS_INDIVIDUAL_SETTING:
-        // The emulated schemes carry no subgroups or settings.
-        if (SchemeGuid == nullptr || !FindVistaScheme(*SchemeGuid)) {
+        if (SchemeGuid != nullptr && !emulator::VistaSchemeExists(ToPowerGuid(*SchemeGuid))) {
             return call.Return(ERROR_FILE_NOT_FOUND);
         }
-        return call.Return(ERROR_NO_MORE_ITEMS);
+        if (AccessFlags == ACCESS_SUBGROUP) {
+            for (const emulator::PowerSubgroup& g : emulator::PowerSubgroups()) {
+                list.push_back(g.guid);
+            }
+        } else {
+            const PowerGuid group = SubgroupOrNone(SubGroupOfPowerSettingsGuid);
+            if (emulator::FindPowerSubgroup(group) == nullptr) {
+                return call.Return(ERROR_FILE_NOT_FOUND);
+            }
+            for (const emulator::PowerSetting* s : emulator::SettingsOf(group)) {
+                list.push_back(s->setting);
+            }
+        }
+        break;
     default:
         return call.Return(ERROR_INVALID_PARAMETER);
     }
-    const std::vector<VistaScheme> schemes = ListVistaSchemes();
-    if (Index >= schemes.size()) {
-        return call.Return(ERROR_NO_MORE_ITEMS);
-    }
-    const GUID& found = schemes[Index].guid;
-    const DWORD offered = *BufferSize;
-    *BufferSize = kGuidBytes;
-    call.Outputs().Add("size", kGuidBytes);
-    if (Buffer == nullptr) {
-        return call.Return(ERROR_SUCCESS);
-    }
-    if (offered < kGuidBytes) {
-        return call.Return(ERROR_MORE_DATA);
-    }
-    std::memcpy(Buffer, &found, kGuidBytes);
-    call.Outputs().AddWord("scheme", GuidText(found));
-    return call.Return(ERROR_SUCCESS);
+    return HandBackGuid(call, list, Index, Buffer, BufferSize);
 }
 
 extern "C" DWORD WINAPI PowerReadFriendlyName(HKEY RootPowerKey, const GUID* SchemeGuid,
                                               const GUID* SubGroupOfPowerSettingsGuid,
                                               const GUID* PowerSettingGuid, PUCHAR Buffer,
                                               LPDWORD BufferSize) {
-    VistaCall call("PowerReadFriendlyName");
-    const bool rootGiven = RootGiven(call, RootPowerKey);
-    call.AddGuid("scheme", SchemeGuid);
-    call.AddGuid("subgroup", SubGroupOfPowerSettingsGuid);
-    call.AddGuid("setting", PowerSettingGuid);
-    call.Args().AddPointer("buffer", Buffer);
-    if (BufferSize != nullptr) {
-        call.Args().Add("size", *BufferSize);
-    } else {
-        call.Args().AddWord("size", "null");
-    }
-    if (rootGiven || BufferSize == nullptr || SchemeGuid == nullptr) {
-        return call.Return(ERROR_INVALID_PARAMETER);
-    }
-    const auto scheme = FindVistaScheme(*SchemeGuid);
-    if (!scheme || SubGroupOfPowerSettingsGuid != nullptr || PowerSettingGuid != nullptr) {
-        return call.Return(ERROR_FILE_NOT_FOUND);
-    }
-    std::wstring name;
-    const LONG status = ReadFriendlyName(*scheme, name);
-    if (status != ERROR_SUCCESS) {
-        return call.Return(static_cast<DWORD>(status));
-    }
-    const auto needed = static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t));
-    const DWORD offered = *BufferSize;
-    *BufferSize = needed;
-    call.Outputs().Add("size", needed);
-    if (Buffer == nullptr) {
-        return call.Return(ERROR_SUCCESS);
-    }
-    if (offered < needed) {
-        return call.Return(ERROR_MORE_DATA);
-    }
-    std::memcpy(Buffer, name.c_str(), needed);
-    call.Outputs().AddText("name", Utf8(name));
-    return call.Return(ERROR_SUCCESS);
+    return ReadTextCall("PowerReadFriendlyName", TextKind::Name, RootPowerKey, SchemeGuid,
+                        SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
+}
+
+extern "C" DWORD WINAPI PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
+                                             const GUID* SubGroupOfPowerSettingsGuid,
+                                             const GUID* PowerSettingGuid, PUCHAR Buffer,
+                                             LPDWORD BufferSize) {
+    return ReadTextCall("PowerReadDescription", TextKind::Description, RootPowerKey, SchemeGuid,
+                        SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
+}
+
+extern "C" DWORD WINAPI PowerWriteFriendlyName(HKEY RootPowerKey, const GUID* SchemeGuid,
+                                               const GUID* SubGroupOfPowerSettingsGuid,
+                                               const GUID* PowerSettingGuid, UCHAR* Buffer,
+                                               DWORD BufferSize) {
+    return WriteTextCall("PowerWriteFriendlyName", TextKind::Name, RootPowerKey, SchemeGuid,
+                         SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
+}
+
+extern "C" DWORD WINAPI PowerWriteDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
+                                              const GUID* SubGroupOfPowerSettingsGuid,
+                                              const GUID* PowerSettingGuid, UCHAR* Buffer,
+                                              DWORD BufferSize) {
+    return WriteTextCall("PowerWriteDescription", TextKind::Description, RootPowerKey, SchemeGuid,
+                         SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
 }
 
 extern "C" DWORD WINAPI PowerGetActiveScheme(HKEY UserRootPowerKey, GUID** ActivePolicyGuid) {
     VistaCall call("PowerGetActiveScheme");
-    const bool rootGiven = RootGiven(call, UserRootPowerKey);
+    const bool rootGiven = call.RootGiven(UserRootPowerKey);
     call.Args().AddPointer("active", ActivePolicyGuid);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
+    }
     if (rootGiven || ActivePolicyGuid == nullptr) {
         return call.Return(ERROR_INVALID_PARAMETER);
     }
@@ -163,34 +252,39 @@ extern "C" DWORD WINAPI PowerGetActiveScheme(HKEY UserRootPowerKey, GUID** Activ
     if (active == nullptr) {
         return call.Return(ERROR_NOT_ENOUGH_MEMORY);
     }
-    *active = ActiveVistaScheme();
+    const PowerGuid scheme = ActiveScheme();
+    *active = ToGuid(scheme);
     *ActivePolicyGuid = active;
-    call.Outputs().AddWord("scheme", GuidText(*active));
+    call.Outputs().AddWord("scheme", emulator::BracedText(scheme));
     return call.Return(ERROR_SUCCESS);
 }
 
 extern "C" DWORD WINAPI PowerSetActiveScheme(HKEY UserRootPowerKey, const GUID* SchemeGuid) {
     VistaCall call("PowerSetActiveScheme");
-    const bool rootGiven = RootGiven(call, UserRootPowerKey);
+    const bool rootGiven = call.RootGiven(UserRootPowerKey);
     call.AddGuid("scheme", SchemeGuid);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
+    }
     if (rootGiven || SchemeGuid == nullptr) {
         return call.Return(ERROR_INVALID_PARAMETER);
     }
     if (!UserMaySetActiveScheme()) {
         return call.Return(ERROR_ACCESS_DENIED);
     }
-    const auto scheme = FindVistaScheme(*SchemeGuid);
-    if (!scheme) {
+    const PowerGuid scheme = ToPowerGuid(*SchemeGuid);
+    if (!emulator::VistaSchemeExists(scheme)) {
         return call.Return(ERROR_FILE_NOT_FOUND);
     }
-    const LONG status = WriteActiveVistaScheme(scheme->guid);
+    const LONG status = emulator::WriteActiveVistaScheme(scheme);
     if (status != ERROR_SUCCESS) {
         return call.Return(static_cast<DWORD>(status));
     }
     std::wstring name;
-    if (ReadFriendlyName(*scheme, name) == ERROR_SUCCESS) {
+    if (emulator::ReadSchemeText(scheme, emulator::kSchemeNameValue, name) == ERROR_SUCCESS) {
         call.Outputs().AddText("name", Utf8(name));
     }
+    NoteApplied(call, scheme);
     return call.Return(ERROR_SUCCESS);
 }
 
@@ -199,6 +293,9 @@ extern "C" DWORD WINAPI PowerSettingAccessCheck(POWER_DATA_ACCESSOR AccessFlags,
     VistaCall call("PowerSettingAccessCheck");
     call.Args().Add("access", static_cast<std::uint32_t>(AccessFlags));
     call.AddGuid("guid", PowerGuid);
+    if (const DWORD start = call.Start(); start != ERROR_SUCCESS) {
+        return call.Return(start);
+    }
     switch (AccessFlags) {
     case ACCESS_ACTIVE_SCHEME:
         return call.Return(UserMaySetActiveScheme() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED);
@@ -209,6 +306,8 @@ extern "C" DWORD WINAPI PowerSettingAccessCheck(POWER_DATA_ACCESSOR AccessFlags,
     case ACCESS_INDIVIDUAL_SETTING:
     case ACCESS_CREATE_SCHEME:
         return call.Return(UserMayWriteSchemes() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED);
+    default:
+        break;
     }
     return call.Return(ERROR_INVALID_PARAMETER);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CallerText.h"
+#include "CallerVersion.h"
 #include "NumberText.h"
 #include "PowerCall.h"
 #include "RegistryAccess.h"
@@ -12,6 +13,13 @@ using namespace powrprof;
 using namespace emulator::power;
 
 namespace {
+
+// From Vista on the XP scheme and policy functions are unavailable (WritePwrScheme is
+// documented so; the others "may be"): the records they keep are not what that system applies,
+// so a caller must see the failure rather than write what nothing reads.
+bool XpSchemesRetired() {
+    return CallerHasVistaSchemes();
+}
 
 void NoteApplied(PowerCall& call, const POWER_POLICY& policy) {
     auto pair = [](ULONG ac, ULONG dc) {
@@ -61,6 +69,9 @@ extern "C" BOOLEAN WINAPI GetPwrDiskSpindownRange(PUINT maximum, PUINT minimum) 
 extern "C" BOOLEAN WINAPI EnumPwrSchemes(WidePwrSchemesEnumProc callback, LPARAM context) {
     PowerCall call("EnumPwrSchemes");
     call.Args().AddPointer("callback", reinterpret_cast<const void*>(callback));
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (callback == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -100,6 +111,9 @@ extern "C" BOOLEAN WINAPI EnumPwrSchemes(WidePwrSchemesEnumProc callback, LPARAM
 extern "C" BOOLEAN WINAPI ReadPwrScheme(UINT id, PPOWER_POLICY policy) {
     PowerCall call("ReadPwrScheme");
     call.Args().Add("id", id).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (policy == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -126,6 +140,9 @@ extern "C" BOOLEAN WINAPI WritePwrScheme(PUINT id, LPWSTR name, LPWSTR descripti
     AddTextArgument(call, "name", name, nameText);
     AddTextArgument(call, "description", description, descriptionText);
     call.Args().AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
 
     if (id == nullptr || policy == nullptr || (name != nullptr && !nameText) ||
         (description != nullptr && !descriptionText)) {
@@ -165,6 +182,9 @@ extern "C" BOOLEAN WINAPI WritePwrScheme(PUINT id, LPWSTR name, LPWSTR descripti
 extern "C" BOOLEAN WINAPI DeletePwrScheme(UINT id) {
     PowerCall call("DeletePwrScheme");
     call.Args().Add("id", id);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (!UserMayWriteSchemes()) {
         return call.Fail(ERROR_ACCESS_DENIED);
     }
@@ -180,6 +200,9 @@ extern "C" BOOLEAN WINAPI DeletePwrScheme(UINT id) {
 extern "C" BOOLEAN WINAPI GetActivePwrScheme(PUINT id) {
     PowerCall call("GetActivePwrScheme");
     call.Args().AddPointer("id", id);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (id == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -199,6 +222,9 @@ extern "C" BOOLEAN WINAPI SetActivePwrScheme(UINT id, PGLOBAL_POWER_POLICY globa
                                              PPOWER_POLICY policy) {
     PowerCall call("SetActivePwrScheme");
     call.Args().Add("id", id).AddPointer("global", global).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if ((global != nullptr && !RevisionValid(*global)) ||
         (policy != nullptr && !RevisionValid(*policy))) {
         return call.Fail(ERROR_REVISION_MISMATCH);
@@ -228,6 +254,9 @@ extern "C" BOOLEAN WINAPI SetActivePwrScheme(UINT id, PGLOBAL_POWER_POLICY globa
 extern "C" BOOLEAN WINAPI ReadGlobalPwrPolicy(PGLOBAL_POWER_POLICY global) {
     PowerCall call("ReadGlobalPwrPolicy");
     call.Args().AddPointer("global", global);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (global == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -238,6 +267,9 @@ extern "C" BOOLEAN WINAPI ReadGlobalPwrPolicy(PGLOBAL_POWER_POLICY global) {
 extern "C" BOOLEAN WINAPI WriteGlobalPwrPolicy(PGLOBAL_POWER_POLICY global) {
     PowerCall call("WriteGlobalPwrPolicy");
     call.Args().AddPointer("global", global);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (global == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -255,6 +287,9 @@ extern "C" BOOLEAN WINAPI GetCurrentPowerPolicies(PGLOBAL_POWER_POLICY global,
                                                   PPOWER_POLICY policy) {
     PowerCall call("GetCurrentPowerPolicies");
     call.Args().AddPointer("global", global).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (global == nullptr || policy == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -280,6 +315,9 @@ extern "C" BOOLEAN WINAPI GetCurrentPowerPolicies(PGLOBAL_POWER_POLICY global,
 extern "C" BOOLEAN WINAPI ReadProcessorPwrScheme(UINT id, PMACHINE_PROCESSOR_POWER_POLICY policy) {
     PowerCall call("ReadProcessorPwrScheme");
     call.Args().Add("id", id).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (policy == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -296,6 +334,9 @@ extern "C" BOOLEAN WINAPI ReadProcessorPwrScheme(UINT id, PMACHINE_PROCESSOR_POW
 extern "C" BOOLEAN WINAPI WriteProcessorPwrScheme(UINT id, PMACHINE_PROCESSOR_POWER_POLICY policy) {
     PowerCall call("WriteProcessorPwrScheme");
     call.Args().Add("id", id).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if (policy == nullptr) {
         return call.Fail(ERROR_INVALID_PARAMETER);
     }
@@ -315,6 +356,9 @@ extern "C" BOOLEAN WINAPI WriteProcessorPwrScheme(UINT id, PMACHINE_PROCESSOR_PO
 extern "C" BOOLEAN WINAPI ValidatePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY policy) {
     PowerCall call("ValidatePowerPolicies");
     call.Args().AddPointer("global", global).AddPointer("policy", policy);
+    if (XpSchemesRetired()) {
+        return call.Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    }
     if ((global != nullptr && !RevisionValid(*global)) ||
         (policy != nullptr && !RevisionValid(*policy))) {
         return call.Fail(ERROR_REVISION_MISMATCH);

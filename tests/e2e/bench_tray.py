@@ -7,7 +7,9 @@ same prefix (benchbaseline.exe):
 - idle cost: processor time with five linked modes and with none, a program in the
   foreground, against a program with a 1 s timer that does nothing;
 - soak: many applies, alternating the power source; handle count and memory of the tray
-  against the yardstick doing the same applies.
+  against the yardstick doing the same applies;
+- apply on Windows 10: the same round trip of a second tray in a prefix that says Windows 10
+  (the power-scheme interface), against the tray on Windows XP, interleaved.
 
 The figures go to a Markdown report. Nothing here fails on a figure: a benchmark informs."""
 
@@ -39,7 +41,7 @@ def add_arguments(parser):
     parser.add_argument("--reload-soak", type=int, default=0,
                         help="applies of a soak with the power library loaded and freed at "
                         "every operation, as the programs do (0: none)")
-    parser.add_argument("--stages", default="round-trip,soak,idle",
+    parser.add_argument("--stages", default="round-trip,soak,idle,apply-windows",
                         help="which benchmarks to run, comma-separated")
     parser.add_argument("--report", required=True)
 
@@ -97,6 +99,39 @@ def bench_round_trip(t, rounds, report):
                       f"{s['min']:.0f} |")
     report.append(f"\nRatio of medians: **{ratio:.2f}×** (aim ≤ {ROUND_TRIP_AIM}×); with the "
                   f"icon hidden {hidden['median'] / base['median']:.2f}×.\n")
+    return ratio
+
+
+def bench_apply_windows(t, rounds, report):
+    """The tray's apply round trip on Windows 10 beside the same on Windows XP (this prefix),
+    in blocks taking turns."""
+    twin = TrayE2E(__doc__, add_arguments, work_suffix="-win10")
+    twin.create_prefix("win10")
+    twin.set_battery(ac=True, percent=100)
+    twin.start_tray(seconds=3600)
+    try:
+        times = {"Windows XP": [], "Windows 10": []}
+        programs = {"Windows XP": t, "Windows 10": twin}
+        for program in programs.values():
+            round_trips(program, "TvPMClass", 20)  # warm the caches
+        for _ in range(max(1, rounds // 25)):
+            for name, program in programs.items():
+                times[name] += round_trips(program, "TvPMClass", 25)
+    finally:
+        twin.stop_tray()
+        twin.kill_server()
+    xp, win10 = summary(times["Windows XP"]), summary(times["Windows 10"])
+    ratio = win10["median"] / xp["median"]
+    report.append("## Apply on Windows 10 beside Windows XP (the tray's round trip)\n")
+    report.append(f"{len(times['Windows 10'])} round trips each, the two prefixes taking turns "
+                  "in blocks of 25: Windows XP writes the XP records, Windows 10 the values of "
+                  "the scheme \"Power Management\" through the power-scheme interface.\n")
+    report.append("| Windows | median µs | mean µs | p90 µs | min µs |")
+    report.append("|---|---|---|---|---|")
+    for name, s in (("XP", xp), ("10", win10)):
+        report.append(f"| {name} | {s['median']:.0f} | {s['mean']:.0f} | {s['p90']:.0f} | "
+                      f"{s['min']:.0f} |")
+    report.append(f"\nRatio of medians (10 / XP): **{ratio:.2f}×** (aim ≤ {ROUND_TRIP_AIM}×).\n")
     return ratio
 
 
@@ -341,6 +376,10 @@ def main():
     if "idle" in stages:
         with t.case("idle cost"):
             bench_idle(t, o.idle_seconds, report)
+    if "apply-windows" in stages:
+        with t.case("apply on Windows 10 beside Windows XP"):
+            restart(t, o)
+            bench_apply_windows(t, o.rounds, report)
     t.drive("--class", BASELINE, "exit", check=False)
     with open(o.report, "w") as f:
         f.write("\n".join(report) + "\n")

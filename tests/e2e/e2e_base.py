@@ -101,9 +101,18 @@ class WineE2E:
                     env[name] = value
         return env
 
-    def fresh_prefix(self):
+    def fresh_prefix(self, windows=None):
+        """A new prefix from the session's template, which says Windows XP; `windows` is
+        another version every program of the prefix sees ("win10", "win7", "win2k"), as Wine's
+        winecfg names them. From "vista" on, the emulated power manager has the Vista scheme
+        functions (the stock schemes, seeded at their first call) instead of the XP ones."""
         subprocess.run([os.path.join(self.scripts, "wine-session"), "fresh", self.session,
                         self.prefix], check=True, timeout=180, stdin=subprocess.DEVNULL)
+        if windows:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine", "/v", "Version",
+                            "/d", windows, "/f"], env=self.env, check=True, timeout=60,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
         self.fakebat("init", "--ac", "on", "--percent", "100")
 
     # -- the fake battery ---------------------------------------------------------------

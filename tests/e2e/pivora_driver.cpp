@@ -8,6 +8,8 @@
 //   pivoradriver tray-icon                   "icon 1" when the switcher's notification icon is
 //                                            there, "icon 0" when not
 //   pivoradriver active-scheme               the active power scheme's name
+//   pivoradriver make-scheme GUID NAME       a copy of Balanced under GUID, named NAME, as the
+//                                            suite's installer makes its scheme
 //   pivoradriver input-method                "ime 1" when the popup's thread has an input
 //                                            method window, "ime 0" when not
 //   pivoradriver close-class CLASS           posts WM_CLOSE to the window of CLASS
@@ -40,6 +42,7 @@
 #define WINVER 0x0601
 #define _WIN32_WINNT 0x0601
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <powrprof.h>
 
@@ -112,6 +115,25 @@ int ActiveScheme() {
     ::LocalFree(active);
     std::printf("%ls\n", name);
     return 0;
+}
+
+int MakeScheme(const wchar_t* guidText, const wchar_t* name) {
+    static const GUID balanced = {
+        0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
+    GUID guid{};
+    if (::CLSIDFromString(const_cast<wchar_t*>(guidText), &guid) != NOERROR) {
+        return 2;
+    }
+    GUID* target = &guid;
+    const DWORD made = ::PowerDuplicateScheme(nullptr, &balanced, &target);
+    const DWORD named = made == ERROR_SUCCESS
+                            ? ::PowerWriteFriendlyName(
+                                  nullptr, &guid, nullptr, nullptr,
+                                  reinterpret_cast<UCHAR*>(const_cast<wchar_t*>(name)),
+                                  static_cast<DWORD>((std::wcslen(name) + 1) * sizeof(wchar_t)))
+                            : made;
+    std::printf("%lu %lu\n", static_cast<unsigned long>(made), static_cast<unsigned long>(named));
+    return named == ERROR_SUCCESS ? 0 : 1;
 }
 
 BOOL CALLBACK NoteInputMethodWindow(HWND window, LPARAM found) {
@@ -362,6 +384,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"active-scheme") {
         return ActiveScheme();
+    }
+    if (command == L"make-scheme" && argc > 3) {
+        return MakeScheme(argv[2], argv[3]);
     }
     if (command == L"close-class" && argc > 2) {
         HWND window = ::FindWindowW(argv[2], nullptr);

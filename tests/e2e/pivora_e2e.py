@@ -56,16 +56,21 @@ class Switcher(WineE2E):
 
     # -- set-up ---------------------------------------------------------------------------
 
-    def create_prefix(self):
+    def create_prefix(self, windows=None):
+        """A fresh prefix (Windows XP, or `windows` as fresh_prefix takes it)."""
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work)
-        self.fresh_prefix()
+        self.fresh_prefix(windows)
         app = os.path.join(self.prefix, "drive_c", "Program Files", "Pivora")
         os.makedirs(app)
         shutil.copy(self.o.pivora, app)
         # Windows 7 for the switcher; every program on one virtual desktop with a task bar,
         # whose window gets the X keyboard.
-        self.reg_add(r"HKCU\Software\Wine\AppDefaults\Pivora.exe", "Version", "REG_SZ", "win7")
+        version = windows or "win7"
+        self.reg_add(r"HKCU\Software\Wine\AppDefaults\Pivora.exe", "Version", "REG_SZ", version)
+        # The driver reads the schemes the switcher lists, through the same Vista functions.
+        self.reg_add(r"HKCU\Software\Wine\AppDefaults\%s" % os.path.basename(self.o.driver),
+                     "Version", "REG_SZ", version)
         self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "shell")
         self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "shell", "REG_SZ", "1024x768")
         if self.o.dpi != 96:

@@ -130,7 +130,8 @@ def binary_words(value):
 class TrayE2E(WineE2E):
     """One script's prefix, battery and programs."""
 
-    def __init__(self, description, add_arguments=None):
+    def __init__(self, description, add_arguments=None, work_suffix=""):
+        """`work_suffix` gives a second object of the same options a prefix of its own."""
         parser = argparse.ArgumentParser(description=description)
         parser.add_argument("session")
         parser.add_argument("--halvik", required=True)
@@ -142,7 +143,7 @@ class TrayE2E(WineE2E):
             add_arguments(parser)
         self.options = parser.parse_args()
         o = self.options
-        super().__init__(o.session, o.work, o.root)
+        super().__init__(o.session, o.work + work_suffix, o.root)
         self.driver = os.path.join(o.drivers, "traydriver.exe")
         self.log_path = os.path.join(self.prefix, "drive_c", "DebugLog.txt")
         self.tray = None
@@ -150,10 +151,11 @@ class TrayE2E(WineE2E):
 
     # -- the prefix ---------------------------------------------------------------------
 
-    def create_prefix(self):
+    def create_prefix(self, windows=None):
+        """A fresh prefix for the tray; `windows` as fresh_prefix takes it."""
         os.makedirs(self.work, exist_ok=True)
         self.log(f"fresh prefix {self.prefix}")
-        self.fresh_prefix()
+        self.fresh_prefix(windows)
         self.point_battery_device()
         app = self.host_path(APP_DIR)
         os.makedirs(app, exist_ok=True)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PolicyRules.h"
+#include "SchemeSettings.h"
 #include "VersionClass.h"
 
 using namespace store;
@@ -19,6 +20,13 @@ TEST(VersionClass, NtFamily) {
     EXPECT_EQ(ClassifyWindowsVersion(kPlatformNt, 5, 2, ""), -1);
     EXPECT_EQ(ClassifyWindowsVersion(kPlatformNt, 6, 1, ""), -1);
     EXPECT_EQ(ClassifyWindowsVersion(kPlatformNt, 10, 0, ""), -1);
+}
+
+TEST(VersionClass, SchemeInterfaceFromNtSixOn) {
+    EXPECT_FALSE(UsesSchemeInterface(kPlatformNt, 5));
+    EXPECT_TRUE(UsesSchemeInterface(kPlatformNt, 6));
+    EXPECT_TRUE(UsesSchemeInterface(kPlatformNt, 10));
+    EXPECT_FALSE(UsesSchemeInterface(kPlatform9x, 6));
 }
 
 TEST(VersionClass, NineXFamilyUsesTheSecondServicePackCharacter) {
@@ -193,4 +201,92 @@ TEST(GlobalFlags, BatteryMeterAlwaysOffPasswordFollowsTheSetting) {
     // Bits 8 to 31 are cleared.
     EXPECT_EQ(GlobalFlagsFor(0xFFFFFFFF, 0), 0xFAu);
     EXPECT_EQ(GlobalFlagsFor(0x12345600, 1), 0x04u);
+}
+
+namespace {
+
+std::uint32_t ValueOf(const std::vector<SchemeValue>& values, SchemeSetting setting) {
+    for (const SchemeValue& v : values) {
+        if (v.setting == setting) {
+            return v.value;
+        }
+    }
+    ADD_FAILURE() << "setting " << static_cast<int>(setting) << " not in the list";
+    return 0xDEADBEEF;
+}
+
+} // namespace
+
+TEST(SchemeValues, SleepAndHibernateFollowTheXpRule) {
+    const GlobalPowerSettings global;
+    struct Case {
+        std::uint32_t standby, hibernate, sleepAfter, hibernateAfter;
+    } cases[] = {
+        {11, 7, 900, 2700},               // hibernate 45 min after sleep began (1 h of idleness)
+        {6, 12, 3600, kMinDozeS4Timeout}, // hibernate not later than sleep: one minute after it
+        {11, 1, 900, 0},                  // sleeps, never hibernates
+        {1, 7, 0, 3600},                  // never sleeps: hibernates after 1 h of idleness
+        {1, 1, 0, 0},                     // neither
+    };
+    for (const Case& c : cases) {
+        const auto values = SchemeValuesFor(Mode(c.standby, c.hibernate), 0, global, 50);
+        EXPECT_EQ(ValueOf(values, SchemeSetting::StandbyTimeout), c.sleepAfter) << c.standby;
+        EXPECT_EQ(ValueOf(values, SchemeSetting::HibernateTimeout), c.hibernateAfter)
+            << c.standby << "/" << c.hibernate;
+    }
+}
+
+TEST(SchemeValues, ColumnBrightnessButtonsAlarmsAndPassword) {
+    PowerSaveMode mode;
+    const std::uint32_t panel[kColumns] = {16, 15, 14, 13};
+    const std::uint32_t hdd[kColumns] = {12, 11, 10, 9};
+    for (int c = 0; c < kColumns; ++c) {
+        mode.Panel[c] = panel[c];
+        mode.HDD[c] = hdd[c];
+    }
+    GlobalPowerSettings global;
+    global.PowerButton = kActionShutdownOff;
+    global.SleepButton = kActionHibernate;
+    global.LidClose = kActionSleep;
+    global.CriticalAlarm = {1, 3, kActionHibernate, 0, 0x3, 0};
+    global.LowAlarm = {0x100, 10, 1 /* reserved */, 0, 0xF, 0}; // only the low byte enables
+    global.PasswordLogonEnable = 3;
+
+    const auto values = SchemeValuesFor(mode, 1, global, 87);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::VideoTimeout), 120u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::DiskTimeout), 900u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::Brightness), 87u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::PowerButton), kSchemeActionShutDown);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::SleepButton), kSchemeActionHibernate);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::LidClose), kSchemeActionSleep);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::CriticalAction), kSchemeActionHibernate);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::CriticalLevel), 3u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::CriticalFlags), kDischargeEnable | 0x3);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::LowAction), kSchemeActionNothing);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::LowLevel), 10u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::LowFlags), 0x7u);
+    EXPECT_EQ(ValueOf(values, SchemeSetting::LockOnWake), 1u);
+
+    // An unknown battery level is column 0; without a brightness none is written.
+    EXPECT_EQ(ValueOf(SchemeValuesFor(mode, -1, global, 87), SchemeSetting::VideoTimeout), 60u);
+    for (const SchemeValue& v : SchemeValuesFor(mode, 3, global, std::nullopt)) {
+        EXPECT_NE(v.setting, SchemeSetting::Brightness);
+    }
+}
+
+TEST(SchemeValues, OnlyWhatDiffersFromTheLastWriteIsWrittenAgain) {
+    const std::vector<SchemeValue> last = {{SchemeSetting::VideoTimeout, 300},
+                                           {SchemeSetting::Brightness, 87},
+                                           {SchemeSetting::LidClose, 1}};
+    const std::vector<SchemeValue> wanted = {{SchemeSetting::VideoTimeout, 300},
+                                             {SchemeSetting::Brightness, 50},
+                                             {SchemeSetting::LidClose, 1},
+                                             {SchemeSetting::LockOnWake, 0}};
+    const auto changed = ChangedValues(wanted, last);
+    ASSERT_EQ(changed.size(), 2u);
+    EXPECT_EQ(changed[0].setting, SchemeSetting::Brightness);
+    EXPECT_EQ(changed[0].value, 50u);
+    EXPECT_EQ(changed[1].setting, SchemeSetting::LockOnWake);
+    EXPECT_EQ(ChangedValues(wanted, {}).size(), wanted.size());
+    EXPECT_TRUE(ChangedValues(last, last).empty());
 }

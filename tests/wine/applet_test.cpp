@@ -1,6 +1,8 @@
 // The applet in-process under Wine: its entry point as the Control Panel drives it, the start
 // checks against the emulated notebook, and the main dialog against the real registry.
 #include "AppletTest.h"
+#include "store/SuiteScheme.h"
+#include "store/WindowsVersion.h"
 
 using namespace applet_test;
 
@@ -138,6 +140,12 @@ TEST_F(AppletTest, ApplyWritesThePagesEditsAndDisablesApply) {
         EXPECT_EQ(after.LowAlarm.Flags, before.LowAlarm.Flags) << "fields the page does not edit";
         EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_PM_APPLY)));
     });
+    if (store::WindowsUsesSchemeInterface()) {
+        // The opening made the suite's scheme through the power-scheme interface, no XP one.
+        store::PowerSchemeApi api;
+        EXPECT_TRUE(store::FindSuiteScheme(api));
+        EXPECT_EQ(store::FindSystemScheme(), -1);
+    }
 }
 
 TEST_F(AppletTest, EscapeOnTheAdvancedPageClosesOnlyAnOpenList) {

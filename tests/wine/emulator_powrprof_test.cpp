@@ -19,6 +19,25 @@ TEST_F(PowrProfTest, TheLibraryLoadedByNameIsTheEmulatorsAndJournalsItsCalls) {
     EXPECT_EQ(entry.process, ::GetCurrentProcessId());
 }
 
+// Below Vista the scheme functions of later systems are not there for the caller, and the
+// Windows scheme layout is not made.
+TEST_F(PowrProfTest, VistaSchemeFunctionsAreUnavailableOnXp) {
+    using Enumerate = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, int, ULONG, UCHAR*, DWORD*);
+    using GetActive = DWORD(WINAPI*)(HKEY, GUID**);
+    const auto enumerate = api_.Get<Enumerate>("PowerEnumerate");
+    const auto getActive = api_.Get<GetActive>("PowerGetActiveScheme");
+    GUID guid{};
+    DWORD size = sizeof guid;
+    EXPECT_EQ(enumerate(nullptr, nullptr, nullptr, 16, 0, reinterpret_cast<UCHAR*>(&guid), &size),
+              static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+    GUID* active = nullptr;
+    JournalWatch journal;
+    EXPECT_EQ(getActive(nullptr, &active), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+    EXPECT_EQ(active, nullptr);
+    EXPECT_EQ(journal.Last("powrprof", "PowerGetActiveScheme").result, "120");
+    EXPECT_TRUE(journal.Entries("emulator", "SeedVistaSchemes").empty());
+}
+
 TEST_F(PowrProfTest, FreshPrefixHasTheSeededSchemesAndRanges) {
     Listed listed;
     ASSERT_TRUE(api_.EnumPwrSchemes(Collect, reinterpret_cast<LPARAM>(&listed)));

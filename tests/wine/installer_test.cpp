@@ -14,6 +14,8 @@
 #include "PolicyRecords.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
+#include "SuiteScheme.h"
+#include "FirmwareLogic.h"
 #include "WindowsVersion.h"
 #include "VersionClass.h"
 
@@ -98,6 +100,10 @@ void Uninstall() {
         DeleteKeyTree(HKEY_CURRENT_USER, UserPolicyPath(scheme));
         DeleteKeyTree(HKEY_LOCAL_MACHINE, MachinePolicyPath(scheme));
         DeleteKeyTree(HKEY_LOCAL_MACHINE, ProcessorPolicyPath(scheme));
+    }
+    if (WindowsUsesSchemeInterface()) {
+        PowerSchemeApi api;
+        RemoveSuiteScheme(api);
     }
 }
 
@@ -247,6 +253,67 @@ TEST_F(Installer, SecondCallChangesNothing) {
     const Snapshot before = Everything();
     EXPECT_EQ(CallInitial(), 1);
     EXPECT_EQ(Everything(), before);
+}
+
+// Windows 10 (its own fresh prefix): the scheme is made through the power-scheme interface
+// beside the stock ones, with the factory mains mode, and no XP record is written.
+TEST_F(Installer, Windows10InitialMakesTheSuiteSchemeOnce) {
+    if (!WindowsUsesSchemeInterface()) {
+        GTEST_SKIP() << "a Windows XP prefix";
+    }
+    PowerSchemeApi api;
+    ASSERT_FALSE(FindSuiteScheme(api));
+    const std::string lastBefore = ReadText(HKEY_LOCAL_MACHINE, kPowerCfgMachinePath, "LastID");
+    EXPECT_EQ(CallInitial(), 1);
+
+    const auto scheme = FindSuiteScheme(api);
+    ASSERT_TRUE(scheme);
+    char key[64];
+    std::snprintf(key, sizeof key, "%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                  static_cast<unsigned long>(scheme->Data1), scheme->Data2, scheme->Data3,
+                  scheme->Data4[0], scheme->Data4[1], scheme->Data4[2], scheme->Data4[3],
+                  scheme->Data4[4], scheme->Data4[5], scheme->Data4[6], scheme->Data4[7]);
+    const std::string path =
+        std::string("SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes\\") + key;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, path, "FriendlyName"), "Power Management");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, path, "Description"), "Power Management");
+
+    // Every value of the factory mains mode, through the interface and in the layout.
+    SchemeStore factory;
+    factory.LoadGlobal(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(factory.LoadScheme(HKEY_LOCAL_MACHINE, 0));
+    const auto values = SchemeValuesFor(factory.mode, 0, factory.global,
+                                        hardware::PanelPercentFor(factory.mode.Brightnes[0]));
+    EXPECT_EQ(values.size(), 15u);
+    for (const SchemeValue& v : values) {
+        GUID subgroup{}, setting{};
+        ASSERT_TRUE(SchemeSettingGuids(v.setting, subgroup, setting));
+        for (const bool ac : {true, false}) {
+            DWORD read = 0xFFFFFFFF;
+            EXPECT_EQ(api.ReadValueIndex(ac, *scheme, subgroup, setting, read), 0u);
+            EXPECT_EQ(read, v.value) << static_cast<int>(v.setting) << (ac ? " AC" : " DC");
+        }
+    }
+    // No XP scheme: no record, LastID as it was.
+    EXPECT_EQ(FindSystemScheme(), -1);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kPowerCfgMachinePath, "LastID"), lastBefore);
+
+    // Again, after a rename by the user: nothing changes.
+    const wchar_t renamed[] = L"Mine";
+    ASSERT_EQ(api.WriteFriendlyName(*scheme, renamed, sizeof renamed), 0u);
+    EXPECT_EQ(CallInitial(), 1);
+    int schemes = 0;
+    for (GUID g{}; api.EnumerateScheme(static_cast<ULONG>(schemes), g) == 0;) {
+        ++schemes;
+    }
+    EXPECT_EQ(schemes, 4);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, path, "FriendlyName"), "Mine");
+
+    // Deleted behind the suite's back: the next start makes it again.
+    ASSERT_EQ(api.DeleteScheme(*scheme), 0u);
+    EXPECT_EQ(CallInitial(), 1);
+    EXPECT_TRUE(FindSuiteScheme(api));
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, path, "FriendlyName"), "Power Management");
 }
 
 TEST_F(Installer, NewUserGetsOnlyTheUserTree) {

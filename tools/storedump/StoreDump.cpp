@@ -1,5 +1,6 @@
-// Prints what the suite's store holds in both hives, the Windows scheme it drives, and what
-// applying each mode would write into that scheme. A console tool for people, not for tests.
+// Prints what the suite's store holds in both hives, the Windows scheme it drives (the XP
+// records, or from Vista on every scheme with the settings the suite writes), and what applying
+// each mode would write into that scheme. A console tool for people, not for tests.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "RegistryKey.h"
 #include "SchemeStore.h"
 #include "TimeoutTables.h"
+#include "VistaSchemeDump.h"
 
 namespace {
 
@@ -183,6 +185,11 @@ int main(int argc, char** argv) {
     }
     PrintHive(HKEY_CURRENT_USER, "Working copy (HKEY_CURRENT_USER)");
     PrintHive(HKEY_LOCAL_MACHINE, "Factory copy (HKEY_LOCAL_MACHINE)");
+    // From Vista on the Windows schemes are kept by GUID and the XP records are not applied.
+    if (storedump::HasVistaSchemes()) {
+        storedump::PrintVistaSchemes();
+        return 0;
+    }
     const int scheme = store::FindSystemScheme();
     if (scheme < 0) {
         std::printf("Windows scheme \"Power Management\": not present\n");
