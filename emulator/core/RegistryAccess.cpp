@@ -206,7 +206,9 @@ LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
 }
 
 LONG CreateKey(HKEY root, const std::string& path) {
-    return WithCreated(root, path, StillThere);
+    // Made afresh each time: a handle for writing cannot be asked whether its key still exists.
+    framework::UniqueKey key;
+    return CreateForWriting(root, path, key);
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
