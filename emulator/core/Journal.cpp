@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <winternl.h>
+
 #include "RegistryValueStore.h"
+#include "framework/CriticalSection.h"
 #include "framework/UniqueHandle.h"
 
 namespace emulator {
@@ -22,27 +25,85 @@ std::string ExpandEnvironment(const std::string& text) {
     return expanded;
 }
 
-class MutexLock {
+// The standard information of an open file (NtQueryInformationFile, class 5).
+struct FileStandardInformation {
+    LARGE_INTEGER allocationSize;
+    LARGE_INTEGER endOfFile;
+    ULONG numberOfLinks;
+    BOOLEAN deletePending;
+    BOOLEAN directory;
+};
+constexpr int kFileStandardInformation = 5;
+using QueryInformationFile = LONG(WINAPI*)(HANDLE, PVOID, PVOID, ULONG, int);
+
+// The process's end of the journal: its mutex and the file, opened at the first line and kept
+// until the library is unloaded, so that a line costs a wait, a write and a release.
+class JournalWriter {
 public:
-    MutexLock() : mutex_(::CreateMutexA(nullptr, FALSE, kJournalMutex)) {
-        if (mutex_) {
-            // An abandoned mutex is still ours: its last owner died mid-line at worst.
-            const DWORD wait = ::WaitForSingleObject(mutex_.Get(), kMutexWaitMs);
-            owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    void Append(const std::string& path, const std::string& line) {
+        framework::CriticalSectionLock inProcess(section_);
+        if (!mutex_) {
+            mutex_.Reset(::CreateMutexA(nullptr, FALSE, kJournalMutex));
         }
-    }
-    ~MutexLock() {
-        if (owned_) {
+        // An abandoned mutex is still ours: its last owner died mid-line at worst.
+        const DWORD wait = mutex_ ? ::WaitForSingleObject(mutex_.Get(), kMutexWaitMs) : WAIT_FAILED;
+        const bool owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (path != path_ || !file_ || Unlinked()) {
+            Open(path);
+        }
+        if (file_) {
+            // Another process's line, or a person's truncation, may have moved the end.
+            ::SetFilePointer(file_.Get(), 0, nullptr, FILE_END);
+            DWORD written = 0;
+            ::WriteFile(file_.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
+                        nullptr);
+        }
+        if (owned) {
             ::ReleaseMutex(mutex_.Get());
         }
     }
-    MutexLock(const MutexLock&) = delete;
-    MutexLock& operator=(const MutexLock&) = delete;
 
 private:
+    void Open(const std::string& path) {
+        // Append-only access: every write lands at the end, whoever else has the file open.
+        // Not shared for deleting: a file deleted while open lingers until its last handle is
+        // closed and then takes every line written meanwhile with it, so a Windows program's
+        // delete is refused while a writer has it open.
+        file_.Reset(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        path_ = file_ ? path : std::string();
+    }
+
+    // A file removed from the host (Wine's files are Linux files) would swallow every later
+    // line; it is made anew at its path instead.
+    bool Unlinked() {
+        if (query_ == nullptr) {
+            query_ = reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
+                ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+            if (query_ == nullptr) {
+                return true; // no way to tell: open it again for every line
+            }
+        }
+        FileStandardInformation info{};
+        IO_STATUS_BLOCK status{};
+        if (query_(file_.Get(), &status, &info, sizeof info, kFileStandardInformation) != 0) {
+            return true;
+        }
+        return info.numberOfLinks == 0;
+    }
+
+    framework::CriticalSection section_;
     framework::UniqueKernelHandle mutex_;
-    bool owned_ = false;
+    framework::UniqueFile file_;
+    std::string path_;
+    QueryInformationFile query_ = nullptr;
 };
+
+JournalWriter& ProcessJournal() {
+    static JournalWriter writer;
+    return writer;
+}
 
 } // namespace
 
@@ -73,20 +134,7 @@ void JournalCall(const char* library, const char* function, const std::string& a
                              arguments,
                              result};
     const std::string line = FormatJournalLine(entry);
-    const std::string path = JournalFilePath();
-    {
-        MutexLock lock;
-        // Append-only access: every write lands at the end, whoever else has the file open.
-        framework::UniqueFile file(::CreateFileA(
-            path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) {
-            ::SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-            DWORD written = 0;
-            ::WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
-                        nullptr);
-        }
-    }
+    ProcessJournal().Append(JournalFilePath(), line);
     ::SetLastError(lastError);
 }
 

@@ -161,25 +161,14 @@ void ReadSettingIndexes(const PowerGuid& scheme, const PowerGuid& subgroup,
         if (status[0] != ERROR_FILE_NOT_FOUND && status[1] != ERROR_FILE_NOT_FOUND) {
             return;
         }
-        framework::UniqueKey key;
-        if (OpenToRead(HKEY_LOCAL_MACHINE, path, key) != ERROR_SUCCESS) {
-            continue;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (status[i] == ERROR_FILE_NOT_FOUND) {
-                status[i] = QueryWord(key.Get(), names[i], index[i]);
-            }
-        }
+        ReadWordPair(HKEY_LOCAL_MACHINE, path, names, status, index);
     }
 }
 
 LONG WriteSettingIndex(const PowerGuid& scheme, const PowerGuid& subgroup, const PowerGuid& setting,
                        PowerSource source, std::uint32_t index) {
-    if (!VistaSchemeExists(scheme)) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return WriteWord(HKEY_LOCAL_MACHINE, SettingPath(scheme, subgroup, setting), IndexValue(source),
-                     index);
+    return WriteWordUnder(HKEY_LOCAL_MACHINE, SchemePath(scheme),
+                          SettingPath(scheme, subgroup, setting), IndexValue(source), index);
 }
 
 namespace {

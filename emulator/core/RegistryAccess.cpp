@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "NumberText.h"
+#include "OpenKeys.h"
 #include "framework/UniqueHandle.h"
 
 namespace emulator {
@@ -16,9 +17,30 @@ LONG Open(HKEY root, const std::string& path, REGSAM access, framework::UniqueKe
     return ::RegOpenKeyExA(root, path.c_str(), 0, access, key.Put());
 }
 
-LONG Create(HKEY root, const std::string& path, framework::UniqueKey& key) {
+// `use` on the process's open handle of an existing key.
+LONG WithOpen(HKEY root, const std::string& path, REGSAM access, const OpenKeys::Use& use) {
+    return ProcessKeys().With(
+        root, path, access,
+        [&](framework::UniqueKey& key) { return Open(root, path, access, key); }, use);
+}
+
+LONG CreateForWriting(HKEY root, const std::string& path, framework::UniqueKey& key) {
     return ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                              nullptr, key.Put(), nullptr);
+}
+
+// `use` on the process's handle of a key made when missing, for writing.
+LONG WithCreated(HKEY root, const std::string& path, const OpenKeys::Use& use) {
+    const auto create = [&](framework::UniqueKey& key) {
+        return CreateForWriting(root, path, key);
+    };
+    return ProcessKeys().With(root, path, KEY_SET_VALUE, create, use);
+}
+
+// ERROR_SUCCESS while the key behind the handle exists; one request, whatever its values.
+LONG StillThere(HKEY key) {
+    const LONG status = ::RegQueryValueExA(key, "", nullptr, nullptr, nullptr, nullptr);
+    return status == ERROR_KEY_DELETED ? status : ERROR_SUCCESS;
 }
 
 LONG QueryExact(HKEY key, const char* name, DWORD expectedType, void* data, DWORD size) {
@@ -44,35 +66,25 @@ LONG QueryExact(HKEY key, const char* name, DWORD expectedType, void* data, DWOR
 } // namespace
 
 LONG ReadRecord(HKEY root, const std::string& path, const char* name, void* data, DWORD size) {
-    framework::UniqueKey key;
-    const LONG status = Open(root, path, KEY_QUERY_VALUE, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    return QueryExact(key.Get(), name, REG_BINARY, data, size);
+    return WithOpen(root, path, KEY_QUERY_VALUE,
+                    [&](HKEY key) { return QueryExact(key, name, REG_BINARY, data, size); });
 }
 
 LONG WriteRecord(HKEY root, const std::string& path, const char* name, const void* data,
                  DWORD size) {
-    framework::UniqueKey key;
-    const LONG status = Create(root, path, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    return ::RegSetValueExA(key.Get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+    return WithCreated(root, path, [&](HKEY key) {
+        return ::RegSetValueExA(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+    });
 }
 
 LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value) {
-    framework::UniqueKey key;
-    LONG status = Open(root, path, KEY_QUERY_VALUE, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
     char text[32] = {};
     DWORD type = REG_NONE;
     DWORD size = sizeof text - 1;
-    status =
-        ::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    const LONG status = WithOpen(root, path, KEY_QUERY_VALUE, [&](HKEY key) {
+        size = sizeof text - 1;
+        return ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    });
     if (status == ERROR_MORE_DATA) {
         return ERROR_INVALID_DATA;
     }
@@ -91,19 +103,14 @@ LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint
 }
 
 LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value) {
-    framework::UniqueKey key;
-    const LONG status = Create(root, path, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
     const std::string text = DecimalText(value);
-    return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
+    return WithCreated(root, path, [&](HKEY key) {
+        return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>(text.size() + 1));
+    });
 }
 
-LONG OpenToRead(HKEY root, const std::string& path, framework::UniqueKey& key) {
-    return Open(root, path, KEY_QUERY_VALUE, key);
-}
+namespace {
 
 LONG QueryWord(HKEY key, const char* name, std::uint32_t& value) {
     DWORD word = 0;
@@ -114,80 +121,104 @@ LONG QueryWord(HKEY key, const char* name, std::uint32_t& value) {
     return read;
 }
 
+} // namespace
+
 LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value) {
-    framework::UniqueKey key;
-    const LONG status = Open(root, path, KEY_QUERY_VALUE, key);
-    return status == ERROR_SUCCESS ? QueryWord(key.Get(), name, value) : status;
+    return WithOpen(root, path, KEY_QUERY_VALUE,
+                    [&](HKEY key) { return QueryWord(key, name, value); });
+}
+
+void ReadWordPair(HKEY root, const std::string& path, const char* const names[2], LONG status[2],
+                  std::uint32_t values[2]) {
+    const LONG opened = WithOpen(root, path, KEY_QUERY_VALUE, [&](HKEY key) {
+        for (int i = 0; i < 2; ++i) {
+            if (status[i] == ERROR_FILE_NOT_FOUND) {
+                status[i] = QueryWord(key, names[i], values[i]);
+                if (status[i] == ERROR_KEY_DELETED) {
+                    status[i] = ERROR_FILE_NOT_FOUND; // asked again on a fresh handle
+                    return static_cast<LONG>(ERROR_KEY_DELETED);
+                }
+            }
+        }
+        return static_cast<LONG>(ERROR_SUCCESS);
+    });
+    (void)opened; // a missing key leaves both as they were
 }
 
 LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value) {
-    framework::UniqueKey key;
-    const LONG status = Create(root, path, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
     const DWORD word = value;
-    return ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word),
-                            sizeof word);
+    return WithCreated(root, path, [&](HKEY key) {
+        return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word),
+                                sizeof word);
+    });
+}
+
+LONG WriteWordUnder(HKEY root, const std::string& parent, const std::string& path, const char* name,
+                    std::uint32_t value) {
+    // A key that is still open and there proves its parent is there too: a key with subkeys
+    // cannot be deleted. So the parent is looked for only when the key is opened.
+    const auto create = [&](framework::UniqueKey& key) {
+        if (!KeyExists(root, parent)) {
+            return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+        }
+        return CreateForWriting(root, path, key);
+    };
+    const DWORD word = value;
+    return ProcessKeys().With(root, path, KEY_SET_VALUE, create, [&](HKEY key) {
+        return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word),
+                                sizeof word);
+    });
 }
 
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text) {
-    framework::UniqueKey key;
-    LONG status = Open(root, path, KEY_QUERY_VALUE, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    status = ::RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (type != REG_SZ || size > kMaxTextBytes) {
-        return ERROR_INVALID_DATA;
-    }
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    status = ::RegQueryValueExW(key.Get(), name, nullptr, &type,
-                                reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (status != ERROR_SUCCESS) {
-        return status == ERROR_MORE_DATA ? ERROR_INVALID_DATA : status;
-    }
-    if (type != REG_SZ) {
-        return ERROR_INVALID_DATA;
-    }
-    // A stored text need not end in a terminator; the spare unit at the end supplies one.
-    const std::size_t units = size / sizeof(wchar_t);
-    text.assign(buffer.data(), ::wcsnlen(buffer.data(), units));
-    return ERROR_SUCCESS;
+    return WithOpen(root, path, KEY_QUERY_VALUE, [&](HKEY key) {
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        LONG status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS) {
+            return status;
+        }
+        if (type != REG_SZ || size > kMaxTextBytes) {
+            return static_cast<LONG>(ERROR_INVALID_DATA);
+        }
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+        status = ::RegQueryValueExW(key, name, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (status != ERROR_SUCCESS) {
+            return status == ERROR_MORE_DATA ? static_cast<LONG>(ERROR_INVALID_DATA) : status;
+        }
+        if (type != REG_SZ) {
+            return static_cast<LONG>(ERROR_INVALID_DATA);
+        }
+        // A stored text need not end in a terminator; the spare unit at the end supplies one.
+        const std::size_t units = size / sizeof(wchar_t);
+        text.assign(buffer.data(), ::wcsnlen(buffer.data(), units));
+        return static_cast<LONG>(ERROR_SUCCESS);
+    });
 }
 
 LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,
                    const std::wstring& text) {
-    framework::UniqueKey key;
-    const LONG status = Create(root, path, key);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
-    return ::RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    return WithCreated(root, path, [&](HKEY key) {
+        return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    });
 }
 
 LONG CreateKey(HKEY root, const std::string& path) {
+    // Made afresh each time: a handle for writing cannot be asked whether its key still exists.
     framework::UniqueKey key;
-    return Create(root, path, key);
+    return CreateForWriting(root, path, key);
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
-    framework::UniqueKey key;
-    return Open(root, path, KEY_QUERY_VALUE, key) == ERROR_SUCCESS;
+    return WithOpen(root, path, KEY_QUERY_VALUE, StillThere) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::string& path, const char* name) {
-    framework::UniqueKey key;
-    if (Open(root, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
-        return false;
-    }
-    return ::RegQueryValueExA(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return WithOpen(root, path, KEY_QUERY_VALUE, [&](HKEY key) {
+               return ::RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
+           }) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) {

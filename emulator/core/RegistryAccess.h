@@ -1,6 +1,6 @@
-// Value-level registry steps of the power manager and the seed, each opening and closing its
-// key. They return a Win32 error code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a missing key
-// or value, ERROR_INVALID_DATA for a value of the wrong type or size.
+// Value-level registry steps of the power manager and the seed, on keys the process keeps
+// open (OpenKeys.h). They return a Win32 error code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a
+// missing key or value, ERROR_INVALID_DATA for a value of the wrong type or size.
 #pragma once
 
 #include <windows.h>
@@ -23,14 +23,17 @@ LONG WriteRecord(HKEY root, const std::string& path, const char* name, const voi
 LONG ReadDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
 LONG WriteDecimal(HKEY root, const std::string& path, const char* name, std::uint32_t value);
 
-// Several values of one key: the key opened once for reading, then queried.
-LONG OpenToRead(HKEY root, const std::string& path, framework::UniqueKey& key);
-LONG QueryWord(HKEY key, const char* name, std::uint32_t& value);
-
 // A REG_DWORD of exactly four bytes.
 LONG ReadWord(HKEY root, const std::string& path, const char* name, std::uint32_t& value);
+// Both words of one key, as ReadWord; only those whose status is ERROR_FILE_NOT_FOUND are read.
+void ReadWordPair(HKEY root, const std::string& path, const char* const names[2], LONG status[2],
+                  std::uint32_t values[2]);
 // Creates the key when it is missing.
 LONG WriteWord(HKEY root, const std::string& path, const char* name, std::uint32_t value);
+// A word in the key `path`, made when missing, but only below an existing key `parent`
+// (ERROR_FILE_NOT_FOUND otherwise).
+LONG WriteWordUnder(HKEY root, const std::string& parent, const std::string& path, const char* name,
+                    std::uint32_t value);
 
 LONG ReadWideText(HKEY root, const std::string& path, const wchar_t* name, std::wstring& text);
 LONG WriteWideText(HKEY root, const std::string& path, const wchar_t* name,

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "OpenKeys.h"
+#include "RegistryAccess.h"
 #include "framework/UniqueHandle.h"
 
 namespace emulator {
@@ -17,16 +19,23 @@ constexpr DWORD kMaxValueSize = 1024;
 
 RawValue RegistryValueStore::Read(const std::string& name) {
     RawValue raw;
-    framework::UniqueKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kStateKeyPath, 0, KEY_QUERY_VALUE, key.Put()) !=
-        ERROR_SUCCESS) {
-        return raw;
-    }
     BYTE data[kMaxValueSize + 2] = {};
     DWORD type = REG_NONE;
     DWORD size = kMaxValueSize;
-    const LONG status = ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, data, &size);
-    if (status == ERROR_FILE_NOT_FOUND) {
+    bool missingKey = false;
+    const auto open = [&](framework::UniqueKey& key) {
+        const LONG opened =
+            ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kStateKeyPath, 0, KEY_QUERY_VALUE, key.Put());
+        missingKey = opened != ERROR_SUCCESS;
+        return opened;
+    };
+    const LONG status =
+        ProcessKeys().With(HKEY_LOCAL_MACHINE, kStateKeyPath, KEY_QUERY_VALUE, open, [&](HKEY key) {
+            size = kMaxValueSize;
+            return ::RegQueryValueExA(key, name.c_str(), nullptr, &type, data, &size);
+        });
+    // Without the key (or access to it) every value is missing.
+    if (missingKey || status == ERROR_FILE_NOT_FOUND) {
         return raw;
     }
     raw.type = RawValue::Type::Other;
@@ -46,14 +55,8 @@ RawValue RegistryValueStore::Read(const std::string& name) {
 }
 
 bool RegistryValueStore::WriteWord(const std::string& name, std::uint32_t value) {
-    framework::UniqueKey key;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kStateKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const DWORD word = value;
-    return ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_DWORD,
-                            reinterpret_cast<const BYTE*>(&word), sizeof word) == ERROR_SUCCESS;
+    return emulator::WriteWord(HKEY_LOCAL_MACHINE, kStateKeyPath, name.c_str(), value) ==
+           ERROR_SUCCESS;
 }
 
 } // namespace emulator

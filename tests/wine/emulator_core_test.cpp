@@ -115,6 +115,24 @@ TEST_F(JournalTest, TheLocationCanBeMovedThroughTheState) {
     ::DeleteFileA(moved.c_str());
 }
 
+// A writer keeps the journal open; a delete must not leave its later lines in a file that
+// vanishes when the writer closes it.
+TEST_F(JournalTest, NoLineIsLostToADeleteBetweenTwoCalls) {
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string path = std::string(temp) + "emulator-journal-deleted.txt";
+    PutText(HKEY_LOCAL_MACHINE, emulator::kStateKeyPath, "JournalPath", path);
+    emulator::JournalCall("test", "Before", "", "TRUE");
+    const bool deleted = ::DeleteFileA(path.c_str()) != FALSE;
+
+    emulator::JournalCall("test", "After", "", "TRUE");
+    const std::string text = ReadFileText(path);
+    EXPECT_NE(text.find("\ttest\tAfter\t"), std::string::npos);
+    // A delete that was granted took the old file away at once.
+    EXPECT_EQ(text.find("\ttest\tBefore\t") == std::string::npos, deleted);
+    ::DeleteFileA(path.c_str());
+}
+
 TEST_F(JournalTest, WritersInSeveralProcessesKeepTheirLinesWhole) {
     constexpr int kWriters = 4;
     constexpr int kLines = 60;

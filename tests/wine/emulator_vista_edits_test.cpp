@@ -136,6 +136,9 @@ TEST_F(VistaEditsTest, WritesAreCheckedBeforeAnythingIsStored) {
 TEST_F(VistaEditsTest, SchemeDeletedBehindTheCallersBack) {
     const GUID made = Duplicate();
     ASSERT_EQ(power_.SetActiveScheme(nullptr, &made), ERROR_SUCCESS);
+    // A setting written before, so that its key was opened by this process.
+    ASSERT_EQ(power_.WriteACValueIndex(nullptr, &made, &kVideo, &kVideoTimeout, 120),
+              ERROR_SUCCESS);
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, SchemeKey(made).c_str());
 
     DWORD value = 0;
