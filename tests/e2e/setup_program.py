@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The set-up program as an administrator runs it: silent install into a fresh prefix with the
 emulated notebook, the programs it starts, the applet through control.exe, an upgrade over a
-running installation, and silent removal, also of a half-removed installation."""
+running installation, and silent removal, also of a half-removed installation; then install and
+removal on Windows 10, where the suite's scheme is one of the power manager's own."""
 
 import filecmp
 import os
@@ -12,6 +13,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from traye2e import (APP_DIR, MACHINE_POWERCFG, TERVANE_MACHINE, TERVANE_USER,  # noqa: E402
                      TrayE2E, expect, expect_equal, expected_effect)
+from tray_win10 import BALANCED, SCHEMES, STOCK, SUITE, scheme_keys  # noqa: E402
 
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Power Management"
 RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -86,6 +88,10 @@ class SetupE2E(TrayE2E):
         expect(not os.path.exists(self.log_path), "the tray's log left")
         expect_equal((self.windows("TvPMClass"), self.windows(SWITCHER_CLASS)), (None, None),
                      "programs still running")
+
+
+def active_scheme(t):
+    return t.reg_values(SCHEMES).get("ActivePowerScheme", ("", ""))[1].lower()
 
 
 BATTERY_DRIVER = os.path.join("drivers", "NotebookBattery.sys")
@@ -200,6 +206,25 @@ def main():
         os.remove(t.system32("Vumo.cpl"))
         t.uninstall()
         t.expect_removed(scheme)
+
+    with t.case("on Windows 10 the programs it starts make the suite's scheme beside the stock "
+                "ones, and its removal deletes it with Balanced active"):
+        # Every program of the prefix reads the version as it starts.
+        t.reg_add(r"HKCU\Software\Wine", "Version", "REG_SZ", "win10")
+        t.install()
+        t.wait_window("TvPMClass")
+        end = time.monotonic() + 30
+        while time.monotonic() < end and active_scheme(t) != SUITE:
+            time.sleep(0.5)
+        expect_equal(active_scheme(t), SUITE, "ActivePowerScheme once the tray runs")
+        expect_equal(scheme_keys(t) & (STOCK | {SUITE}), STOCK | {SUITE}, "schemes")
+        expect_equal(t.reg_values(rf"{SCHEMES}\{SUITE}").get("FriendlyName"),
+                     ("REG_SZ", "Power Management"), "the suite's scheme's name")
+        expect_equal(t.power_management_scheme(), None, "an XP scheme")
+        t.uninstall()
+        t.expect_removed(None)
+        expect_equal(scheme_keys(t) & (STOCK | {SUITE}), STOCK, "schemes after the removal")
+        expect_equal(active_scheme(t), BALANCED, "ActivePowerScheme after the removal")
 
     with t.case("the emulated notebook's removal takes its libraries, state and entry"):
         status, out = t.wine(r"C:\windows\NotebookEmulatorUninstall.exe", "/S", seconds=60)
