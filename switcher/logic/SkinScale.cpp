@@ -1,6 +1,5 @@
 #include "switcher/logic/SkinScale.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace switcher {
@@ -10,13 +9,6 @@ namespace {
 constexpr float kPointsPerInch = 72.0f;
 
 } // namespace
-
-int ClampDpi(int dpi) {
-    if (dpi <= 0) {
-        return kBaseDpi;
-    }
-    return std::clamp(dpi, kLowestDpi, kHighestDpi);
-}
 
 std::string SkinSetPath(int setDpi, std::string_view name) {
     std::string path = "imgs/main";

@@ -10,17 +10,18 @@
 #include <string>
 #include <string_view>
 
+#include "framework/DpiScale.h"
+
 namespace switcher {
 
-inline constexpr int kBaseDpi = 96;
-// The DPIs the popup is laid out for; any other is brought into this range first.
-inline constexpr int kLowestDpi = 96;
-inline constexpr int kHighestDpi = 288;
+using framework::kBaseDpi;
+// The DPIs the popup is laid out for; any other is brought into this range first
+// (framework::ClampDpi, as the other programs do).
+inline constexpr int kLowestDpi = framework::kMinDpi;
+inline constexpr int kHighestDpi = framework::kMaxDpi;
+using framework::ClampDpi;
 // The DPIs the skin has image sets for, ascending; the first is the 1x set.
 inline constexpr std::array<int, 4> kSkinSetDpis = {96, 120, 144, 192};
-
-// `dpi` brought into 96..288; anything not positive (a failed query) counts as 96.
-int ClampDpi(int dpi);
 
 // The path of image `name` in the set for `setDpi` (one of kSkinSetDpis).
 std::string SkinSetPath(int setDpi, std::string_view name);
