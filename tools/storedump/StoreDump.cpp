@@ -5,16 +5,22 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "../../framework/UniqueHandle.h"
 #include "PolicyRecords.h"
 #include "PolicyRules.h"
 #include "PowerSaveMode.h"
+#include "FirmwareLogic.h"
 #include "RegistryKey.h"
+#include "SchemeSettingText.h"
+#include "SchemeSettings.h"
 #include "SchemeStore.h"
 #include "TimeoutTables.h"
 #include "VistaSchemeDump.h"
+#include "WindowsVersion.h"
 
 namespace {
 
@@ -60,6 +66,32 @@ void PrintAlarm(const char* name, const store::BatteryAlarm& alarm) {
                 (alarm.Notify & 1) ? " text" : "", (alarm.Notify & 2) ? " sound" : "");
 }
 
+// The values of one kind (a column's, or the global settings') as "name value" items,
+// wrapped at about the width of the XP lines.
+constexpr std::size_t kWidth = 125;
+
+void PrintSchemeValues(const std::string& lead, const std::vector<store::SchemeValue>& values,
+                       bool fromColumn) {
+    std::string line = lead;
+    bool first = true;
+    for (const store::SchemeValue& v : values) {
+        if (storedump::FromColumn(v.setting) != fromColumn) {
+            continue;
+        }
+        const std::string item = std::string(storedump::SettingLabel(v.setting)) + " " +
+                                 storedump::SettingValueText(v.setting, v.value);
+        if (!first && line.size() + item.size() + 2 > kWidth) {
+            std::printf("%s,\n", line.c_str());
+            line = std::string(lead.size(), ' ');
+        } else if (!first) {
+            line += ", ";
+        }
+        line += item;
+        first = false;
+    }
+    std::printf("%s\n", line.c_str());
+}
+
 void PrintGlobal(HKEY root) {
     store::SchemeStore s;
     s.LoadGlobal(root);
@@ -76,9 +108,14 @@ void PrintGlobal(HKEY root) {
                 ActionName(g.LidClose), ActionName(g.SleepButton));
     PrintAlarm("low alarm", g.LowAlarm);
     PrintAlarm("critical alarm", g.CriticalAlarm);
+    if (root == HKEY_CURRENT_USER && store::WindowsUsesSchemeInterface()) {
+        PrintSchemeValues("    -> Windows, every mode: ",
+                          store::SchemeValuesFor(store::PowerSaveMode{}, 0, g, std::nullopt),
+                          false);
+    }
 }
 
-void PrintMode(const store::PowerSaveMode& m) {
+void PrintMode(const store::PowerSaveMode& m, const store::GlobalPowerSettings& global) {
     std::printf("  Mode %d \"%s\" (%s), icon %s, factory mode %u\n", m.id, m.NamePolicy,
                 m.ACPlug_IN == 1 ? "mains" : "battery", m.ICON, m.DefaultScheme);
     if (m.LinkedProgram[0] != '\0') {
@@ -96,8 +133,20 @@ void PrintMode(const store::PowerSaveMode& m) {
                     Seconds(store::IndexToTimeout(m.Standby[c])).c_str(),
                     Seconds(store::IndexToHibernateTimeout(m.Hibernate[c])).c_str());
     }
-    // What applying each column writes into the Windows scheme.
+    // What applying each column writes into the Windows scheme: from Vista on the values of
+    // the suite's scheme, as the tray program computes them.
+    const bool schemeInterface = store::WindowsUsesSchemeInterface();
     for (int c = 0; c < columns; ++c) {
+        if (schemeInterface) {
+            char lead[32];
+            std::snprintf(lead, sizeof lead, "    -> Windows, %-8s ",
+                          columns == 1 ? "mains" : kBands[c]);
+            PrintSchemeValues(
+                lead,
+                store::SchemeValuesFor(m, c, global, hardware::PanelPercentFor(m.Brightnes[c])),
+                true);
+            continue;
+        }
         const store::ModeTimeouts t = store::ModeTimeoutsFor(m, c);
         std::printf("    -> Windows, %-8s idle: %s after %s, monitor off %s, disk off %s, "
                     "hibernate after stand-by %s\n",
@@ -129,13 +178,14 @@ void PrintModes(HKEY root, bool detailed) {
         std::printf("  no modes\n");
         return;
     }
+    s.LoadGlobal(root);
     char name[store::kSubkeyNameSize];
     for (DWORD i = 0; modes.EnumSubkey(i, name); ++i) {
         if (!s.LoadScheme(root, std::atoi(name))) {
             continue;
         }
         if (detailed) {
-            PrintMode(s.mode);
+            PrintMode(s.mode, s.global);
         } else {
             std::printf("  Mode %d \"%s\" (%s)\n", s.mode.id, s.mode.NamePolicy,
                         s.mode.ACPlug_IN == 1 ? "mains" : "battery");
@@ -186,7 +236,7 @@ int main(int argc, char** argv) {
     PrintHive(HKEY_CURRENT_USER, "Working copy (HKEY_CURRENT_USER)");
     PrintHive(HKEY_LOCAL_MACHINE, "Factory copy (HKEY_LOCAL_MACHINE)");
     // From Vista on the Windows schemes are kept by GUID and the XP records are not applied.
-    if (storedump::HasVistaSchemes()) {
+    if (store::WindowsUsesSchemeInterface()) {
         storedump::PrintVistaSchemes();
         return 0;
     }
