@@ -1,6 +1,7 @@
 #include "framework/WindowDpi.h"
 
 #include "framework/DpiScale.h"
+#include "framework/WindowDC.h"
 
 namespace framework {
 
@@ -19,13 +20,8 @@ GetDpiForWindowFn BoundGetDpiForWindow() {
 }
 
 int ScreenDpi(HWND hwnd) {
-    const HDC dc = ::GetDC(hwnd);
-    if (dc == nullptr) {
-        return kBaseDpi;
-    }
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
-    ::ReleaseDC(hwnd, dc);
-    return dpi;
+    const WindowDC dc(hwnd);
+    return dc ? ::GetDeviceCaps(dc.Get(), LOGPIXELSX) : kBaseDpi;
 }
 
 } // namespace

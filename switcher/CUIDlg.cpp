@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/PaintDC.h"
+#include "framework/WindowDpi.h"
 #include "switcher/DebugTrace.h"
 #include "switcher/SwitcherIds.h"
 #include "switcher/battery/BatteryPlatform.h"
@@ -110,7 +111,7 @@ void CUIDlg::RunStartStep() {
     switch (startStep_++) {
     case kDecode:
         // The images of the popup's DPI; the window takes the background's size.
-        skinSet_.SetDpi(WindowDpi(Hwnd()));
+        skinSet_.SetDpi(framework::WindowDpi(Hwnd()));
         background_ = skinSet_.Load(kBackgroundName);
         if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skinSet_)) {
             // Headers that promised images that do not decode: the start fails, as when the

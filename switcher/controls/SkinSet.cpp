@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "framework/WindowDC.h"
 #include "switcher/controls/GdiplusHandles.h"
 
 namespace switcher {
@@ -50,22 +49,6 @@ UniqueGpBitmap SkinSet::Load(std::string_view name) const {
     const INT width = scale_.FromSet(static_cast<int>(ImageWidth(image.Get())), setDpi);
     const INT height = scale_.FromSet(static_cast<int>(ImageHeight(image.Get())), setDpi);
     return Resampled(image.Get(), width, height);
-}
-
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    // user32 is loaded in every program with a window; only its export is looked up here.
-    if (const HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
-        const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-            reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")));
-        if (getDpiForWindow != nullptr && window != nullptr) {
-            if (const UINT dpi = getDpiForWindow(window); dpi != 0) {
-                return static_cast<int>(dpi);
-            }
-        }
-    }
-    const framework::WindowDC screen(nullptr);
-    return screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : kBaseDpi;
 }
 
 } // namespace switcher

@@ -33,8 +33,4 @@ private:
     SkinScale scale_;
 };
 
-// The DPI `window` is drawn at: GetDpiForWindow where the system has it (Windows 10 1607 and
-// later, bound by name), else the screen's LOGPIXELSX.
-int WindowDpi(HWND window);
-
 } // namespace switcher

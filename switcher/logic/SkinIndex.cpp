@@ -29,7 +29,7 @@ std::size_t NameLength(const std::uint8_t* name) {
 
 } // namespace
 
-std::optional<TarHeader> ReadTarHeader(TarBytes archive, std::size_t cursor) {
+std::optional<TarHeader> ReadTarEntry(TarBytes archive, std::size_t cursor) {
     const std::size_t total = archive.size();
     if (cursor > total || total - cursor < kTarBlockSize) {
         return std::nullopt;
@@ -60,7 +60,7 @@ std::optional<TarHeader> ReadTarHeader(TarBytes archive, std::size_t cursor) {
 TarIndex IndexTar(TarBytes archive) {
     TarIndex index;
     std::size_t cursor = 0;
-    while (auto header = ReadTarHeader(archive, cursor)) {
+    while (auto header = ReadTarEntry(archive, cursor)) {
         index.insert_or_assign(std::move(header->path), TarMember{header->offset, header->size});
         cursor = header->next;
     }

@@ -48,9 +48,10 @@ struct TarMember {
 // Byte-wise ordered, case-sensitive; the transparent comparator allows lookups by string_view.
 using TarIndex = std::map<std::string, TarMember, std::less<>>;
 
-// Reads the header at `cursor`. Empty when the index ends there: the header does not fit, its
-// magic differs, its size field is not 11 octal digits, or its data does not fit.
-std::optional<TarHeader> ReadTarHeader(TarBytes archive, std::size_t cursor);
+// Reads the member header at `cursor` (its `next` is the cursor after it). Empty when the index
+// ends there: the header does not fit, its magic differs, its size field is not 11 octal digits, or
+// its data does not fit.
+std::optional<TarHeader> ReadTarEntry(TarBytes archive, std::size_t cursor);
 
 // Walks the headers from the start until the first one that ends the index. A later member
 // with the same path replaces the earlier one.

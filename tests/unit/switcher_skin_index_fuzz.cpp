@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t cursor = 0;
     std::size_t headers = 0;
-    while (auto header = switcher::ReadTarHeader(archive, cursor)) {
+    while (auto header = switcher::ReadTarEntry(archive, cursor)) {
         Check(header->header == cursor);
         Check(header->offset == cursor + switcher::kTarBlockSize);
         Check(header->size <= size - header->offset);

@@ -16,7 +16,7 @@ namespace {
 
 using switcher::IndexTar;
 using switcher::kTarBlockSize;
-using switcher::ReadTarHeader;
+using switcher::ReadTarEntry;
 using switcher::TarBytes;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -77,27 +77,27 @@ TEST(TarHeader, DataIsPaddedToWholeBlocks) {
                               .Take();
     const TarBytes bytes = View(archive);
 
-    auto empty = ReadTarHeader(bytes, 0);
+    auto empty = ReadTarEntry(bytes, 0);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, 0u);
     EXPECT_EQ(empty->offset, 512u);
     EXPECT_EQ(empty->next, 512u); // the next header follows right behind
 
-    auto block = ReadTarHeader(bytes, empty->next);
+    auto block = ReadTarEntry(bytes, empty->next);
     ASSERT_TRUE(block);
     EXPECT_EQ(block->path, "block");
     EXPECT_EQ(block->size, 512u);
     EXPECT_EQ(block->next - block->header, 1024u);
 
-    auto blockPlusOne = ReadTarHeader(bytes, block->next);
+    auto blockPlusOne = ReadTarEntry(bytes, block->next);
     ASSERT_TRUE(blockPlusOne);
     EXPECT_EQ(blockPlusOne->size, 513u);
     EXPECT_EQ(blockPlusOne->next - blockPlusOne->header, 1536u);
 
-    auto last = ReadTarHeader(bytes, blockPlusOne->next);
+    auto last = ReadTarEntry(bytes, blockPlusOne->next);
     ASSERT_TRUE(last);
     EXPECT_EQ(last->path, "last");
-    EXPECT_FALSE(ReadTarHeader(bytes, last->next)); // zero block
+    EXPECT_FALSE(ReadTarEntry(bytes, last->next)); // zero block
 
     const auto index = IndexTar(bytes);
     ASSERT_EQ(index.size(), 4u);
@@ -241,10 +241,10 @@ TEST(TarIndexEnd, HugeSizeFieldDoesNotFit) {
 TEST(TarIndexEnd, CursorOutsideTheInputReadsNothing) {
     const Bytes archive = TarBuilder().Add("a", "1").End().Take();
     const TarBytes bytes = View(archive);
-    EXPECT_FALSE(ReadTarHeader(bytes, archive.size()));
-    EXPECT_FALSE(ReadTarHeader(bytes, archive.size() - 511));
-    EXPECT_FALSE(ReadTarHeader(bytes, archive.size() + 1));
-    EXPECT_FALSE(ReadTarHeader(bytes, std::numeric_limits<std::size_t>::max() - 100));
+    EXPECT_FALSE(ReadTarEntry(bytes, archive.size()));
+    EXPECT_FALSE(ReadTarEntry(bytes, archive.size() - 511));
+    EXPECT_FALSE(ReadTarEntry(bytes, archive.size() + 1));
+    EXPECT_FALSE(ReadTarEntry(bytes, std::numeric_limits<std::size_t>::max() - 100));
 }
 
 TEST(TarIndexEnd, GarbageStaysInBounds) {
@@ -348,11 +348,11 @@ TEST(SkinTar, HoldsTheImagesInWalkOrder) {
     EXPECT_EQ(keys, expected);
 
     // Directories first, then the files: the archive is walked in member order.
-    auto first = ReadTarHeader(View(archive), 0);
+    auto first = ReadTarEntry(View(archive), 0);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->path, "imgs/");
     EXPECT_EQ(first->size, 0u);
-    auto second = ReadTarHeader(View(archive), first->next);
+    auto second = ReadTarEntry(View(archive), first->next);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->path, "imgs/main/");
     EXPECT_EQ(second->next, 1024u);
