@@ -4,11 +4,17 @@ X display and cases.
 
 Every wait is bounded; a case that fails records why and the script goes on with the next
 case where that makes sense. The exit status is 0 only when every case passed.
+
+A script whose cases all passed removes its prefix when it ends: each is a gigabyte or more,
+and a whole test run would otherwise leave some twenty of them behind. A failing script's
+prefix stays for a look, and SUITE_KEEP_PREFIXES=1 keeps every one.
 """
 
+import atexit
 import contextlib
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -88,7 +94,9 @@ class WineE2E:
         self.journal = Journal(os.path.join(self.prefix, "drive_c", "windows",
                                             "NotebookJournal.txt"))
         self.results = []
+        self.passed = False
         self.started = time.monotonic()
+        atexit.register(self._drop_prefix)
 
     def _session_env(self):
         env = dict(os.environ)
@@ -166,4 +174,16 @@ class WineE2E:
         print(f"\n{len(self.results) - len(failed)} of {len(self.results)} cases passed")
         for name, why in failed:
             print(f"  FAILED {name}: {why.splitlines()[0]}")
+        self.passed = bool(self.results) and not failed
         return failed
+
+    def _drop_prefix(self):
+        if not self.passed or os.environ.get("SUITE_KEEP_PREFIXES") == "1":
+            return
+        if os.path.isdir(self.prefix):
+            # Its server may still hold files open; it goes first.
+            with contextlib.suppress(Exception):
+                subprocess.run(["wineserver", "-k"], env=self.env, timeout=30,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+            shutil.rmtree(self.prefix, ignore_errors=True)
