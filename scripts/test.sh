@@ -13,6 +13,10 @@ build=${SUITE_BUILD:-$root/build}
 note=$("$root/scripts/test-archs" | sed -n '2,$p') || true
 note="architectures: ${note}"
 echo "$note"
+# Free space is said too: a disk that fills up mid-run fails tests in ways that say nothing of it.
+free_gb=$(df -Pk "$build" | awk 'NR == 2 { printf "%d", $4 / 1048576 }')
+note="${note}; ${free_gb} GB free under $build at the start"
+[ "$free_gb" -ge 10 ] || echo "warning: ${free_gb} GB free under $build; a whole test run needs about 10 GB" >&2
 cd "$build/host"
 # The choice is said again just before CTest's summary line, where a reader looks.
 ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@" |
