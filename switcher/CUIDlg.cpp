@@ -3,6 +3,7 @@
 #include <imm.h>
 
 #include "framework/Application.h"
+#include "framework/DpiScale.h"
 #include "framework/PaintDC.h"
 #include "framework/WindowDpi.h"
 #include "switcher/DebugTrace.h"
@@ -111,9 +112,7 @@ void CUIDlg::RunStartStep() {
     switch (startStep_++) {
     case kDecode:
         // The images of the popup's DPI; the window takes the background's size.
-        skinSet_.SetDpi(framework::WindowDpi(Hwnd()));
-        background_ = skinSet_.Load(kBackgroundName);
-        if (ImageWidth(background_.Get()) == 0 || !battery_.LoadStrip(skinSet_)) {
+        if (!LoadImagesAt(framework::WindowDpi(Hwnd()))) {
             // Headers that promised images that do not decode: the start fails, as when the
             // images were missing, only later.
             FailStart(L"The skin's images cannot be decoded.\n");
@@ -143,10 +142,7 @@ void CUIDlg::RunStartStep() {
         battery_.Create(Hwnd(), skinSet_.Scale());
         PlaceControls();
         notifyIcon_.LoadIcons();
-        DebugTrace(true, L"CUIDlg::FinishStart",
-                   L"%d dpi: images of the %d-dpi set, notification icons of %d px.\n",
-                   skinSet_.Scale().Dpi(), skinSet_.SetOf(kBackgroundName),
-                   notifyIcon_.LoadedIconWidth());
+        TraceDpi(L"CUIDlg::FinishStart");
         RegisterPowerNotifications();
         break;
     case kSchemes:
@@ -162,6 +158,51 @@ void CUIDlg::RunStartStep() {
         break;
     }
     scope.completed = true;
+}
+
+bool CUIDlg::LoadImagesAt(int dpi) {
+    // Decoded into locals first: a set that fails leaves the popup with the images it has.
+    SkinSet next(skins_);
+    next.SetDpi(dpi);
+    UniqueGpBitmap background = next.Load(kBackgroundName);
+    if (ImageWidth(background.Get()) == 0 || !battery_.LoadStrip(next)) {
+        return false;
+    }
+    background_ = std::move(background);
+    skinSet_.SetDpi(dpi);
+    return true;
+}
+
+void CUIDlg::TraceDpi(const wchar_t* tag) const {
+    DebugTrace(true, tag, L"%d dpi: images of the %d-dpi set, notification icons of %d px.\n",
+               skinSet_.Scale().Dpi(), skinSet_.SetOf(kBackgroundName),
+               notifyIcon_.LoadedIconWidth());
+}
+
+LRESULT CUIDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    // Before the start has decoded its images, its decode step reads the window's DPI itself.
+    const int dpi = framework::ClampDpi(LOWORD(wParam));
+    if (!Started() || broken_ || dpi == skinSet_.Scale().Dpi()) {
+        return 0;
+    }
+    if (!LoadImagesAt(dpi)) {
+        DebugTrace(true, L"CUIDlg::OnDpiChanged", L"The %d-dpi images cannot be decoded.\n", dpi);
+        return 0;
+    }
+    lists_.Rescale(skinSet_);
+    battery_.Rescale(skinSet_.Scale());
+    PlaceControls();
+    // The notification-area icons follow the system's small-icon metric, not this window's DPI.
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    RECT now{};
+    ::GetWindowRect(Hwnd(), &now);
+    const RECT& at = suggested != nullptr ? *suggested : now;
+    ::SetWindowPos(Hwnd(), nullptr, at.left, at.top,
+                   static_cast<int>(ImageWidth(background_.Get())),
+                   static_cast<int>(ImageHeight(background_.Get())), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    TraceDpi(L"CUIDlg::OnDpiChanged");
+    return 0;
 }
 
 void CUIDlg::PlaceControls() {
@@ -192,6 +233,8 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SWITCHER_FINISH_START:
         ContinueStart();
         return 0;
+    case WM_DPICHANGED:
+        return OnDpiChanged(wParam, lParam);
     case WM_POWERBROADCAST:
         return FinishStart() ? OnPower(wParam, lParam) : TRUE;
     case WM_SWITCHER_HOOK_KEY:

@@ -61,6 +61,12 @@ private:
     // Traces `why` and ends the program before the popup was ever shown.
     void FailStart(const wchar_t* why);
     bool Started() const { return startStep_ == kStartDone; }
+    // The background and the battery strip decoded from the set of `dpi`, which becomes the
+    // popup's; false (and nothing changed) when one does not decode.
+    bool LoadImagesAt(int dpi);
+    void TraceDpi(const wchar_t* tag) const;
+    // WM_DPICHANGED: the images, size, places and fonts of the new DPI.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void PlaceControls();
     void RegisterPowerNotifications();
     void OnDestroy();

@@ -17,17 +17,25 @@ bool CAdvListCtrl::Init(int id, HWND parent, IStream* image, int rows) {
 }
 
 bool CAdvListCtrl::Init(int id, HWND parent, UniqueGpBitmap strip, int rows) {
+    if (ImageWidth(strip.Get()) == 0 || !SubclassDlgItem(id, parent)) {
+        return false;
+    }
+    model_.SetRows(rows);
+    return SetStrip(std::move(strip));
+}
+
+bool CAdvListCtrl::SetStrip(UniqueGpBitmap strip) {
     const UINT width = ImageWidth(strip.Get());
-    if (width == 0 || !SubclassDlgItem(id, parent)) {
+    if (width == 0) {
         return false;
     }
     image_ = std::move(strip);
     columnWidth_ = static_cast<int>(width) / kColumns;
     rowHeight_ = static_cast<int>(ImageHeight(image_.Get()));
-    model_.SetRows(rows);
     FitToShownRows();
     layout_ = Gdiplus::RectF(0.0f, 0.0f, static_cast<Gdiplus::REAL>(columnWidth_),
                              static_cast<Gdiplus::REAL>(rowHeight_));
+    Repaint();
     return true;
 }
 

@@ -34,6 +34,8 @@ public:
     bool Init(int id, HWND parent, IStream* image, int rows);
     // The same with the row image decoded already (the popup's, at its DPI).
     bool Init(int id, HWND parent, UniqueGpBitmap image, int rows);
+    // A strip of another DPI for the same rows; false (the old one kept) when it is null.
+    bool SetStrip(UniqueGpBitmap strip);
     // Keeps copies of the font and the format; `layout` is the text's place inside a row.
     void SetTextStyle(Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
                       const Gdiplus::RectF& layout);

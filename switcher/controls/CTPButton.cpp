@@ -15,16 +15,27 @@ bool CTPButton::Init(int id, HWND parent, IStream* image, int states) {
 }
 
 bool CTPButton::Init(int id, HWND parent, UniqueGpBitmap strip, int states) {
-    const UINT width = ImageWidth(strip.Get());
-    if (width == 0 || states <= 0 || !SubclassDlgItem(id, parent)) {
+    if (ImageWidth(strip.Get()) == 0 || states <= 0 || !SubclassDlgItem(id, parent)) {
         return false;
     }
+    states_ = states;
+    const bool ok = SetStrip(std::move(strip));
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    return ok;
+}
+
+bool CTPButton::SetStrip(UniqueGpBitmap strip) {
+    const UINT width = ImageWidth(strip.Get());
+    if (width == 0 || states_ <= 0) {
+        return false;
+    }
+    animation_.Destroy();
     image_ = std::move(strip);
     stripWidth_ = static_cast<int>(width);
     height_ = static_cast<int>(ImageHeight(image_.Get()));
-    stateWidth_ = stripWidth_ / states;
-    ::SetWindowPos(Hwnd(), nullptr, 0, 0, stateWidth_, height_,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    stateWidth_ = stripWidth_ / states_;
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, stateWidth_, height_, SWP_NOMOVE | SWP_NOZORDER);
     animation_.Start(Hwnd(), image_.Get());
     return true;
 }

@@ -25,6 +25,8 @@ public:
     bool Init(int id, HWND parent, IStream* image, int states);
     // The same with the strip decoded already (the popup's, at its DPI).
     bool Init(int id, HWND parent, UniqueGpBitmap image, int states);
+    // A strip of another DPI with the same states; false (the old one kept) when it is null.
+    bool SetStrip(UniqueGpBitmap strip);
 
     int State() const { return state_; }
     bool Checked() const { return checked_; }
@@ -44,6 +46,7 @@ private:
     void ReleaseImage();
 
     CTPAniImpl animation_;
+    int states_ = 0;
     bool toggle_ = false;
     bool checked_ = false;
     int state_ = kNormal;

@@ -15,8 +15,12 @@ bool BatteryIndicator::HasStrip(const SkinArchive& skins) {
 }
 
 bool BatteryIndicator::LoadStrip(const SkinSet& skins) {
-    strip_ = skins.Load(kStripName);
-    return ImageWidth(strip_.Get()) != 0;
+    UniqueGpBitmap strip = skins.Load(kStripName);
+    if (ImageWidth(strip.Get()) == 0) {
+        return false; // the strip it had, if any, stays
+    }
+    strip_ = std::move(strip);
+    return true;
 }
 
 UniqueGpBitmap BatteryIndicator::Frame(int index) const {
@@ -29,6 +33,15 @@ void BatteryIndicator::Create(HWND popup, const SkinScale& scale) {
     if (!indicator_.Init(Frame(kStartFrame), popup)) {
         DebugTrace(true, L"CUIDlg::OnInitDialog", L"The battery indicator cannot be made.\n");
     }
+    SetScale(scale);
+}
+
+void BatteryIndicator::Rescale(const SkinScale& scale) {
+    indicator_.SetPicture(Frame(frame_), false);
+    SetScale(scale);
+}
+
+void BatteryIndicator::SetScale(const SkinScale& scale) {
     // In pixels at the popup's DPI: a DC's own DPI may be the system's, not the popup's.
     UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kIndicatorFontPoints),
                                  Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
@@ -43,7 +56,8 @@ void BatteryIndicator::Show(const IndicatorUpdate& update, const wchar_t* tag) {
         DebugTrace(true, tag, L"%s", line.c_str());
     }
     if (update.frame && *update.frame >= 0 && *update.frame < kBatteryFrameCount) {
-        indicator_.SetPicture(Frame(*update.frame), !update.text.has_value());
+        frame_ = *update.frame;
+        indicator_.SetPicture(Frame(frame_), !update.text.has_value());
     }
     if (update.text) {
         indicator_.SetText(update.text->c_str());

@@ -31,6 +31,8 @@ public:
     // Takes the popup's indicator item over, showing the strip's start frame, in its font at
     // the DPI of `scale`.
     void Create(HWND popup, const SkinScale& scale);
+    // After LoadStrip of another DPI: the frame shown now from the new strip, the font at `scale`.
+    void Rescale(const SkinScale& scale);
 
     // The controller notice of the start and of a resume from suspend.
     void StartController() { health_.Start(); }
@@ -46,6 +48,7 @@ public:
 
 private:
     UniqueGpBitmap Frame(int index) const;
+    void SetScale(const SkinScale& scale);
     void Show(const IndicatorUpdate& update, const wchar_t* tag);
     // The notification icon and balloon a health check asks for.
     void ApplyTray(const HealthResult& result);
@@ -56,6 +59,7 @@ private:
     BatteryHealth health_;
     static constexpr char kStripName[] = "bt.png";
     UniqueGpBitmap strip_;
+    int frame_ = kStartFrame;
 };
 
 } // namespace switcher

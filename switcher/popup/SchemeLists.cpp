@@ -48,15 +48,30 @@ void SchemeLists::Create(const SkinSet& skins) {
                    static_cast<int>(failed));
     }
 
+    SetTextStyles(skins.Scale());
+    BuildActionList();
+}
+
+void SchemeLists::Rescale(const SkinSet& skins) {
+    // A strip that does not decode leaves that control with the one it had.
+    const bool skinned[] = {schemeList_.SetStrip(skins.Load("slist.png")),
+                            actionList_.SetStrip(skins.Load("plist.png")),
+                            scrollUp_.SetStrip(skins.Load("btnup.png")),
+                            scrollDown_.SetStrip(skins.Load("btndown.png"))};
+    if (const auto failed = std::count(std::begin(skinned), std::end(skinned), false)) {
+        DebugTrace(true, L"CUIDlg::OnDpiChanged", L"%d list or button strips cannot be decoded.\n",
+                   static_cast<int>(failed));
+    }
+    SetTextStyles(skins.Scale());
+}
+
+void SchemeLists::SetTextStyles(const SkinScale& scale) {
     // 9 pt at the popup's DPI, in pixels: a DC's own DPI may be the system's, not the popup's.
-    const SkinScale& scale = skins.Scale();
     UniqueGpFont font = MakeFont(L"Segoe UI", scale.FontPixels(kListFontPoints),
                                  Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
     UniqueGpStringFormat format = MakeStringFormat();
     schemeList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kSchemeTextPlace));
     actionList_.SetTextStyle(font.Get(), format.Get(), ScaledRect(scale, kActionTextPlace));
-
-    BuildActionList();
 }
 
 void SchemeLists::EnumerateSchemes(std::vector<GUID>& schemes) const {

@@ -26,6 +26,8 @@ public:
 
     // Takes the items over with their skin images and text styles and fills the action list.
     void Create(const SkinSet& skins);
+    // The strips and fonts again at the DPI of `skins`.
+    void Rescale(const SkinSet& skins);
 
     // Reads the schemes and the active one again; the highlight keeps its place.
     void RefreshSchemeList();
@@ -47,6 +49,7 @@ public:
 private:
     void EnumerateSchemes(std::vector<GUID>& schemes) const;
     void BuildActionList();
+    void SetTextStyles(const SkinScale& scale);
     void UpdateScrollButtons();
 
     framework::Dialog& popup_;

@@ -137,6 +137,20 @@ def main():
         t.wait_visible(False, 10)
 
     t.case(f"the popup at {dpi} dpi: its size, its images, its icons", popup_at_the_dpi)
+
+    def follows_a_dpi_change():
+        # Wine never sends WM_DPICHANGED: the driver does, to 144 and back to where it started.
+        base_w, base_h = png_size(os.path.join(skin, "main", "dlg.png"))
+        for new in (144 if dpi != 144 else 96, dpi):
+            t.drive("dpi-changed", str(new))
+            _, _, _, _, w, h = t.state()
+            expect_equal((w, h), (scaled(base_w, new), scaled(base_h, new)),
+                         f"popup size after a change to {new} dpi")
+            wanted = f"CUIDlg::OnDpiChanged: {new} dpi: images of the {new}-dpi set"
+            traces = t.traces(t.processes[0])
+            expect(any(wanted in line for line in traces), f"missing {wanted!r}")
+
+    t.case("the popup follows a change of DPI", follows_a_dpi_change)
     return t.finish()
 
 

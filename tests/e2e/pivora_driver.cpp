@@ -376,6 +376,16 @@ int wmain(int argc, wchar_t** argv) {
                    ? 0
                    : 1;
     }
+    if (command == L"dpi-changed" && argc > 2) {
+        // Without the suggested rectangle: a pointer means nothing in another process, so the
+        // popup keeps its top-left.
+        DWORD_PTR result = 0;
+        const WORD dpi = static_cast<WORD>(std::wcstoul(argv[2], nullptr, 10));
+        return ::SendMessageTimeoutW(Popup(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0,
+                                     SMTO_ABORTIFHUNG, 10000, &result) != 0
+                   ? 0
+                   : 1;
+    }
     if (command == L"tray-icon") {
         return TrayIcon();
     }
