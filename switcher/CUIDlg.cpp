@@ -200,7 +200,7 @@ LRESULT CUIDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     ::SetWindowPos(Hwnd(), nullptr, at.left, at.top,
                    static_cast<int>(ImageWidth(background_.Get())),
                    static_cast<int>(ImageHeight(background_.Get())), SWP_NOZORDER | SWP_NOACTIVATE);
-    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     TraceDpi(L"CUIDlg::OnDpiChanged");
     return 0;
 }

@@ -5,9 +5,16 @@
 namespace switcher {
 
 bool CImage::Init(UniqueGpBitmap picture, HWND parent) {
+    if (ImageWidth(picture.Get()) == 0 || !SubclassDlgItem(kItemId, parent)) {
+        return false;
+    }
+    return SetBase(std::move(picture));
+}
+
+bool CImage::SetBase(UniqueGpBitmap picture) {
     const UINT width = ImageWidth(picture.Get());
     const UINT height = ImageHeight(picture.Get());
-    if (width == 0 || !SubclassDlgItem(kItemId, parent)) {
+    if (width == 0) {
         return false;
     }
     base_ = std::move(picture);

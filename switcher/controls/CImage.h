@@ -20,6 +20,9 @@ public:
     // Takes `picture` as the base picture and item 1101 of `parent`, sized to the picture.
     // Fails, keeping nothing, for a picture without width.
     bool Init(UniqueGpBitmap picture, HWND parent);
+    // Another base picture (one of another DPI): the control takes its size; false (the old one
+    // kept) when it is null.
+    bool SetBase(UniqueGpBitmap picture);
     // Replaces the current picture; one without width counts as none. `redraw` false leaves the
     // painting to a SetText that follows, so that both show in one paint.
     void SetPicture(UniqueGpBitmap picture, bool redraw = true);

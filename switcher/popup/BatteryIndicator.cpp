@@ -37,7 +37,10 @@ void BatteryIndicator::Create(HWND popup, const SkinScale& scale) {
 }
 
 void BatteryIndicator::Rescale(const SkinScale& scale) {
-    indicator_.SetPicture(Frame(frame_), false);
+    indicator_.SetBase(Frame(kStartFrame));
+    if (indicator_.HasPicture()) {
+        indicator_.SetPicture(Frame(frame_), false);
+    }
     SetScale(scale);
 }
 
