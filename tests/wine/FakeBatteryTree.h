@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -44,22 +46,50 @@ inline void Battery(const std::string& name, int percent, bool charging) {
     Write(name + "\\technology", "Li-ion");
 }
 
-// Runs the notebook's set-up with `arguments` ("--battery-slots 2"); true when it succeeded.
-inline bool RunSetup(const std::string& arguments) {
+// Runs the notebook's set-up with `arguments` ("--battery-slots 2"). A failure carries what
+// the set-up printed, or why it did not start, so that a run on another machine says why.
+inline ::testing::AssertionResult RunSetup(const std::string& arguments) {
     std::string command = "C:\\windows\\NotebookSetup.exe " + arguments;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!::CreatePipe(&read, &write, &inherit, 0)) {
+        return ::testing::AssertionFailure() << "no pipe (error " << ::GetLastError() << ")";
+    }
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = write;
+    startup.hStdError = write;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &process)) {
-        return false;
+    const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    const DWORD startError = ::GetLastError();
+    ::CloseHandle(write); // the child's copy is the only writer left: EOF when it ends
+    if (!started) {
+        ::CloseHandle(read);
+        return ::testing::AssertionFailure() << command << " did not start (error " << startError
+                                             << ")";
     }
-    ::WaitForSingleObject(process.hProcess, 60000);
+    std::string output;
+    char buffer[512];
+    DWORD got = 0;
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        output.append(buffer, got);
+    }
+    ::CloseHandle(read);
+    const DWORD waited = ::WaitForSingleObject(process.hProcess, 60000);
     DWORD code = 1;
     ::GetExitCodeProcess(process.hProcess, &code);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return code == 0;
+    if (waited == WAIT_OBJECT_0 && code == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << command << (waited == WAIT_OBJECT_0 ? " ended with " : " still running, ")
+           << code << ": " << output;
 }
 
 // Mains on, the first battery full, as the session starts.

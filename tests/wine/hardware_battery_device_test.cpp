@@ -272,7 +272,7 @@ TEST_F(BatteryDeviceTest, BayRemovedWhileAClientAsksLeavesTheDriverWorking) {
         }
     });
     ::Sleep(300);
-    const bool removed = RunSetup("--battery-slots 1");
+    const ::testing::AssertionResult removed = RunSetup("--battery-slots 1");
     ::Sleep(300);
     stop = true;
     client.join();
