@@ -71,6 +71,11 @@ bool CUIDlg::FinishStart() {
     while (!broken_ && !inStartStep_ && !Started()) {
         RunStartStep();
     }
+    if (closePending_ && !inStartStep_ && !IsShown() && Hwnd() != nullptr) {
+        // A close that came while a step called out (a cross-process call dispatches the
+        // sender's message): the copy that asked waits for this one to end.
+        Post(WM_SWITCHER_CLOSE);
+    }
     return !broken_ && Hwnd() != nullptr;
 }
 
@@ -376,6 +381,9 @@ void CUIDlg::ActivateSelection() {
     key_.StopTimer();
     ::ShowWindow(Hwnd(), SW_HIDE);
     lists_.RunAction(row);
+    if (closePending_) {
+        Destroy(); // held while the popup was shown, as a dismissal does
+    }
 }
 
 void CUIDlg::OnCancel() {

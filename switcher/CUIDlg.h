@@ -31,9 +31,9 @@ public:
     // `skins` and `portax` (loaded) outlive the dialog. `debug` makes F12 act as the profile key.
     CUIDlg(const SkinArchive& skins, PortaxLibrary& portax, bool debug);
 
-    // Decodes the background and the battery strip and creates the hidden, modeless popup from
-    // template 110 without a parent. False (and nothing kept) when an image or the window
-    // cannot be made.
+    // Checks the headers of the popup's images and creates the hidden, modeless popup from
+    // template 110 without a parent; the images are decoded by the first step of the start.
+    // False (and nothing kept) when an image is missing or the window cannot be made.
     bool CreatePopup();
 
     bool IsShown() const { return Hwnd() != nullptr && ::IsWindowVisible(Hwnd()) != FALSE; }

@@ -139,7 +139,10 @@ LRESULT CMainFrame::OnCreate() {
     // release but have them too (and fast user switching is common there).
     if (osClass_ == store::kWindowsXp || store::WindowsUsesSchemeInterface()) {
         SessionNotifyLib sessions;
-        sessions.Register(Hwnd());
+        if (!sessions.Register(Hwnd())) {
+            // The tray still runs; it only goes on applying while the console is away.
+            framework::Trace("TvPMTray: console connect and disconnect are not reported.\n");
+        }
     }
     framework::Trace("TvPMTray: AC %d, battery %d%%, Windows scheme %d%s.\n", acStatus_,
                      batteryPercent_, applier_.WindowsScheme(), readOnly_ ? ", read-only" : "");

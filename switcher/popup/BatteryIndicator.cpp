@@ -86,9 +86,15 @@ void BatteryIndicator::ApplyTray(const HealthResult& result) {
         icon_.SetTrayIcon(0, false);
         break;
     case HealthResult::Tray::ShowWarning:
+        // A removal that finds no icon is routine; a warning that does not reach the
+        // notification area is worth a line, as nothing else would show it.
         if (result.warning) {
-            icon_.SetTrayIcon(result.warning->trayIcon, true);
-            icon_.ShowTrayBalloon(result.warning->title.c_str(), result.warning->text.c_str());
+            if (!icon_.SetTrayIcon(result.warning->trayIcon, true)) {
+                DebugTrace(true, L"CUIDlg::OnPower", L"The warning icon cannot be shown.\n");
+            } else if (!icon_.ShowTrayBalloon(result.warning->title.c_str(),
+                                              result.warning->text.c_str())) {
+                DebugTrace(true, L"CUIDlg::OnPower", L"The warning balloon cannot be shown.\n");
+            }
         }
         break;
     case HealthResult::Tray::Unchanged:

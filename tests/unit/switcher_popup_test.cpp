@@ -164,7 +164,7 @@ TEST(ListModel, ScrollButtonsStopAtBothEnds) {
     EXPECT_EQ(list.First(), 1);
 }
 
-TEST(ListModel, TwoItemsInFourRowsDrawTheLastTwoAsBackgroundOnly) {
+TEST(ListModel, TwoItemsInFourRowsLeaveTheLastTwoRowsWithoutAnItem) {
     ListModel list = ListOf(2);
     list.Hover(0, 24);
     for (int row = 0; row < 4; ++row) {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "BatteryQueries.h"
+#include "EmulatorTestSupport.h"
 #include "FakeBatteryTree.h"
 #include "PowerStatus.h"
 
@@ -65,6 +66,7 @@ protected:
 } // namespace
 
 TEST_F(BatteryDeviceTest, DeviceAndGaugeShowTheSameBattery) {
+    const emulator_test::JournalWatch journal;
     for (const auto& [ac, percent] : {std::pair{true, 100}, {false, 40}, {false, 7}, {true, 63}}) {
         Write("AC\\online", ac ? "1" : "0");
         Battery("BAT0", percent, ac);
@@ -77,6 +79,11 @@ TEST_F(BatteryDeviceTest, DeviceAndGaugeShowTheSameBattery) {
                                         : static_cast<ULONG>(BATTERY_DISCHARGING));
         EXPECT_EQ(AcLineStatus(), ac ? 1 : 0);
     }
+    // The driver journals each request as the other notebook libraries do: the last status
+    // query of bay #1, on mains at 63 %, and what it answered.
+    const emulator::JournalEntry query = journal.Last("NotebookBattery", "QueryStatus");
+    EXPECT_NE(query.arguments.find("bay=0 "), std::string::npos) << query.arguments;
+    EXPECT_EQ(query.result.rfind("0x00000000 power_state=0x00000005", 0), 0u) << query.result;
 
     Write("BAT0\\technology", "NiMH");
     Write("BAT0\\model_name", "ABC");

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BatteryQueries.h"
 #include "FakeBatteryTree.h"
 #include "RegistryKey.h"
 #include "SchemeStore.h"
@@ -240,6 +241,10 @@ TEST(BatteryReminderCheck, OnlyANickelMetalHydrideBatteryIsOneToRecondition) {
     hardware::FirmwarePort firmware{};
     tray::BatteryReminder lithium(firmware);
     fake_battery::Reset();
+    // A failed read goes on too: the pack must be seen as lithium for the check to mean much.
+    BATTERY_INFORMATION information{};
+    ASSERT_EQ(hardware::QueryBatteryInformation(0, information), hardware::BatteryQuery::Succeeded);
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(information.Chemistry), 4), "LION");
     EXPECT_EQ(lithium.Check(true), tray::LearningCheck::Again);
     fake_battery::Write("BAT0\\technology", "NiMH");
     tray::BatteryReminder nickel(firmware);
