@@ -145,11 +145,12 @@ def main():
         expect_applied(t, mark, ac_mode, 0, "start")
         expect_equal(t.journal.since(mark, "powrprof", "WritePwrScheme"), [], "XP records")
 
-    with t.case("unplugging at 60 % and falling to 50 % apply columns 1 and 2"):
-        mark = power_change(t, ac=False, percent=60)
-        expect_applied(t, mark, dc_mode, 1, "unplugged at 60 %")
-        mark = power_change(t, percent=50)
-        expect_applied(t, mark, dc_mode, 2, "50 %")
+    with t.case("unplugging at 80 % and falling to 60, 50 and 25 % apply columns 0 to 3"):
+        mark = power_change(t, ac=False, percent=80)
+        expect_applied(t, mark, dc_mode, 0, "unplugged at 80 %")
+        for percent, column in ((60, 1), (50, 2), (25, 3)):
+            mark = power_change(t, percent=percent)
+            expect_applied(t, mark, dc_mode, column, f"{percent} %")
 
     with t.case("after someone else chose and changed a scheme, everything is written again"):
         video_key = rf"{SCHEMES}\{SUITE}\{VIDEO}\{SETTINGS['video'][1]}"
@@ -157,7 +158,7 @@ def main():
         t.reg_add(SCHEMES, "ActivePowerScheme", "REG_SZ", BALANCED)
         mark = t.journal.mark()
         t.drive("scheme-changed")
-        expect_applied(t, mark, dc_mode, 2, "the same mode again")
+        expect_applied(t, mark, dc_mode, 3, "the same mode again")
 
     with t.case("a linked program in front applies its mode to the scheme"):
         mark = power_change(t, ac=True, percent=50)
