@@ -261,6 +261,7 @@ TEST(BatteryRequests, AnswersWithThePublishedSizesAndWindowsErrors) {
     EXPECT_EQ(Answer(kIoctlQueryTag, memory, bay, &wait, 2, &found, 4).status,
               kStatusInvalidParameter);
     EXPECT_EQ(Ask(0x22C004, memory, bay, wait, status).status, kStatusInvalidDeviceRequest);
+    EXPECT_EQ(Ask(kIoctlSetInformation, memory, bay, wait, status).status, kStatusNotSupported);
     uint32_t seconds = 0;
     Ask(kIoctlQueryInformation, memory, bay, QueryInformationRecord{tag, 3, -24420}, seconds);
     EXPECT_EQ(seconds, 3635u) << "just under an hour at the rate asked for";

@@ -12,6 +12,7 @@ namespace battery {
 inline constexpr uint32_t kIoctlQueryTag = 0x294040;
 inline constexpr uint32_t kIoctlQueryInformation = 0x294044;
 inline constexpr uint32_t kIoctlQueryStatus = 0x29404C;
+inline constexpr uint32_t kIoctlSetInformation = 0x298048;
 
 // What the battery class completes a request with (NTSTATUS values).
 inline constexpr uint32_t kStatusSuccess = 0x00000000;
@@ -21,6 +22,7 @@ inline constexpr uint32_t kStatusInvalidParameter = 0xC000000D;
 inline constexpr uint32_t kStatusNoSuchDevice = 0xC0000034;
 inline constexpr uint32_t kStatusInvalidDeviceRequest = 0xC0000010; // level not supported
 inline constexpr uint32_t kStatusBufferTooSmall = 0xC0000023;
+inline constexpr uint32_t kStatusNotSupported = 0xC00000BB; // a setting the packs do not have
 
 enum InformationLevel : int32_t {
     kLevelInformation = 0,

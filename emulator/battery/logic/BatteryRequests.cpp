@@ -361,6 +361,10 @@ Reply Answer(uint32_t code, BayMemory& memory, const BayReadout& readout, const 
                                   readout.rate};
         return Give(status, output, outputSize);
     }
+    case kIoctlSetInformation:
+        // A real class driver takes the request and its miniport refuses what it cannot do;
+        // a power-supply tree offers nothing to set (no charge control, no critical bias).
+        return {kStatusNotSupported, 0};
     default:
         return {kStatusInvalidDeviceRequest, 0};
     }
