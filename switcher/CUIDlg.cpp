@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/DpiScale.h"
 #include "framework/PaintDC.h"
+#include "framework/SelectedObject.h"
 #include "framework/WindowDpi.h"
 #include "switcher/DebugTrace.h"
 #include "switcher/SwitcherIds.h"
@@ -27,6 +28,43 @@ constexpr GUID kNotifiedSettings[] = {
     kBatteryPercentageRemaining,
     {0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}},
 };
+
+// The background drawn once over the key colour, into a bitmap: each paint is then a copy.
+// Drawing the artwork with GDI+ at every paint (its alpha blended over the key colour again)
+// costs a few milliseconds of every show. Null when no bitmap can be made.
+framework::UniqueBitmap ComposeBackdrop(Gdiplus::GpBitmap* background) {
+    const INT width = static_cast<INT>(ImageWidth(background));
+    const INT height = static_cast<INT>(ImageHeight(background));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down, as the image
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    framework::UniqueBitmap bitmap(
+        ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    framework::UniqueDC memory(::CreateCompatibleDC(nullptr));
+    if (!bitmap || !memory || width == 0 || height == 0) {
+        return {};
+    }
+    const framework::SelectedObject selected(memory.Get(), bitmap.Get());
+    UniqueGpGraphics graphics;
+    UniqueGpBrush key;
+    if (!selected || gdip::GdipCreateFromHDC(memory.Get(), graphics.Put()) != Gdiplus::Ok ||
+        gdip::GdipCreateSolidFill(kOpaqueKey, key.Put()) != Gdiplus::Ok) {
+        return {};
+    }
+    // What the artwork leaves uncovered or transparent stays in the key colour: see-through.
+    gdip::GdipFillRectangleI(graphics.Get(), key.Get(), 0, 0, width, height);
+    gdip::GdipSetPageUnit(graphics.Get(), Gdiplus::UnitPixel);
+    if (gdip::GdipDrawImageRectI(graphics.Get(), background, 0, 0, width, height) !=
+        Gdiplus::Ok) {
+        return {};
+    }
+    return bitmap;
+}
 
 } // namespace
 
@@ -94,6 +132,7 @@ void CUIDlg::ContinueStart() {
 void CUIDlg::FailStart(const wchar_t* why) {
     // The popup is never shown: the program ends as when InitInstance fails.
     DebugTrace(true, L"CUIDlg::FinishStart", why);
+    backdrop_.Reset();
     background_.Reset();
     battery_.ReleaseStrip();
     broken_ = true;
@@ -173,6 +212,7 @@ bool CUIDlg::LoadImagesAt(int dpi) {
     if (ImageWidth(background.Get()) == 0 || !battery_.LoadStrip(next)) {
         return false;
     }
+    backdrop_ = ComposeBackdrop(background.Get()); // without it, each paint draws the image
     background_ = std::move(background);
     skinSet_.SetDpi(dpi);
     return true;
@@ -258,11 +298,13 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_ERASEBKGND:
-        PaintBackground(reinterpret_cast<HDC>(wParam), true);
+        if (!CopyBackdrop(reinterpret_cast<HDC>(wParam))) {
+            PaintBackground(reinterpret_cast<HDC>(wParam), true);
+        }
         return TRUE;
     case WM_PAINT: {
         framework::PaintDC dc(Hwnd());
-        if (dc) {
+        if (dc && !CopyBackdrop(dc.Get())) {
             PaintBackground(dc.Get(), false);
         }
         return 0;
@@ -270,6 +312,20 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return Dialog::WindowProc(message, wParam, lParam);
     }
+}
+
+bool CUIDlg::CopyBackdrop(HDC dc) const {
+    if (!backdrop_ || dc == nullptr) {
+        return false;
+    }
+    framework::UniqueDC memory(::CreateCompatibleDC(dc));
+    if (!memory) {
+        return false;
+    }
+    const framework::SelectedObject selected(memory.Get(), backdrop_.Get());
+    return selected && ::BitBlt(dc, 0, 0, static_cast<int>(ImageWidth(background_.Get())),
+                                static_cast<int>(ImageHeight(background_.Get())), memory.Get(), 0,
+                                0, SRCCOPY) != FALSE;
 }
 
 void CUIDlg::PaintBackground(HDC dc, bool keyColourOnly) {
@@ -344,6 +400,7 @@ void CUIDlg::OnDestroy() {
     notifyIcon_.SetTrayIcon(0, false);
     key_.Uninstall();
     battery_.ReleaseStrip();
+    backdrop_.Reset();
     background_.Reset();
 }
 

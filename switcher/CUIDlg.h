@@ -72,6 +72,8 @@ private:
     void OnDestroy();
     void OnDragStart();
     void PaintBackground(HDC dc, bool keyColourOnly);
+    // The composed background copied to `dc`; false when there is none (then it is drawn).
+    bool CopyBackdrop(HDC dc) const;
     LRESULT OnCloseRequest();
     // The OK command (Enter, or a click on a row): the highlighted scheme becomes the active
     // one, or the highlighted action runs.
@@ -97,6 +99,8 @@ private:
     // The skin's images did not decode: the program is ending.
     bool broken_ = false;
     UniqueGpBitmap background_;
+    // background_ over the key colour, drawn once for every paint of the popup.
+    framework::UniqueBitmap backdrop_;
 };
 
 } // namespace switcher
