@@ -298,7 +298,9 @@ LRESULT CUIDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_ERASEBKGND:
-        if (!CopyBackdrop(reinterpret_cast<HDC>(wParam))) {
+        // With the composed background WM_PAINT copies every pixel; erasing first would only
+        // copy it twice.
+        if (!backdrop_) {
             PaintBackground(reinterpret_cast<HDC>(wParam), true);
         }
         return TRUE;

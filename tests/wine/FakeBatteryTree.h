@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/UniqueHandle.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -46,46 +48,46 @@ inline void Battery(const std::string& name, int percent, bool charging) {
     Write(name + "\\technology", "Li-ion");
 }
 
-// Runs the notebook's set-up with `arguments` ("--battery-slots 2"). A failure carries what
-// the set-up printed, or why it did not start, so that a run on another machine says why.
+// Runs the notebook's set-up with `arguments` ("--battery-slots 2"), for a minute at most. A
+// failure carries what the set-up printed, or why it did not start, so that a run on another
+// machine says why.
 inline ::testing::AssertionResult RunSetup(const std::string& arguments) {
     std::string command = "C:\\windows\\NotebookSetup.exe " + arguments;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!::CreatePipe(&read, &write, &inherit, 0)) {
+    framework::UniqueKernelHandle read, write;
+    if (!::CreatePipe(read.Put(), write.Put(), &inherit, 0)) {
         return ::testing::AssertionFailure() << "no pipe (error " << ::GetLastError() << ")";
     }
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = write;
-    startup.hStdError = write;
+    startup.hStdOutput = write.Get();
+    startup.hStdError = write.Get();
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    const DWORD startError = ::GetLastError();
-    ::CloseHandle(write); // the child's copy is the only writer left: EOF when it ends
-    if (!started) {
-        ::CloseHandle(read);
-        return ::testing::AssertionFailure() << command << " did not start (error " << startError
-                                             << ")";
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &process)) {
+        return ::testing::AssertionFailure() << command << " did not start (error "
+                                             << ::GetLastError() << ")";
+    }
+    const framework::UniqueKernelHandle child(process.hProcess), thread(process.hThread);
+    write.Reset();
+    // Its few lines fit the pipe's buffer: waited for first, then read without blocking, so
+    // that a set-up that hangs costs the bound, not the test.
+    const DWORD waited = ::WaitForSingleObject(child.Get(), 60000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(child.Get(), &code);
+    if (waited == WAIT_OBJECT_0 && code == 0) {
+        return ::testing::AssertionSuccess();
     }
     std::string output;
     char buffer[512];
-    DWORD got = 0;
-    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    DWORD available = 0, got = 0;
+    while (::PeekNamedPipe(read.Get(), nullptr, 0, nullptr, &available, nullptr) &&
+           available > 0 && ::ReadFile(read.Get(), buffer, sizeof buffer, &got, nullptr) &&
+           got > 0) {
         output.append(buffer, got);
-    }
-    ::CloseHandle(read);
-    const DWORD waited = ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 1;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    if (waited == WAIT_OBJECT_0 && code == 0) {
-        return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure()
            << command << (waited == WAIT_OBJECT_0 ? " ended with " : " still running, ")
